@@ -1,0 +1,27 @@
+# Warnings and sanitizers for every target of the project.
+add_compile_options(-Wall -Wextra)
+
+if(ZYN_SANITIZE)
+    string(REPLACE ";" "," _zyn_san "${ZYN_SANITIZE}")
+    message(STATUS "Sanitizers: ${_zyn_san}")
+    add_compile_options(-fsanitize=${_zyn_san} -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=${_zyn_san})
+endif()
+
+if(ZYN_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "ZYN_FUZZ needs clang (CC=clang CXX=clang++)")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -g)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Adds a subdirectory only once it has its own build description, so that subsystems can
+# arrive one by one without touching the lists above them.
+function(zyn_add_subdirectories)
+    foreach(dir IN LISTS ARGN)
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endfunction()

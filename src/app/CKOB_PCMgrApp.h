@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object: registers the fonts, runs the main window modally and ends the
+// process when that window closes.
+class CKOB_PCMgrApp : public QApplication
+{
+public:
+    CKOB_PCMgrApp(int& argc, char** argv);
+
+    // Runs the main window; returns the process exit code.
+    int run();
+};

@@ -1,0 +1,99 @@
+#include "platform/Dialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <atomic>
+
+namespace platform {
+
+namespace {
+
+std::atomic<MessageBoxService*> g_messageBoxes{nullptr};
+std::atomic<FolderBrowserService*> g_folderBrowser{nullptr};
+
+int showRealMessageBox(QWidget* parent, const QString& text, const QString& caption,
+    Buttons buttons)
+{
+    QMessageBox box(parent);
+    box.setText(text);
+    box.setWindowTitle(caption.isEmpty() ? QStringLiteral("ZYN Viewer") : caption);
+    switch (buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Cancel:
+        return IDCANCEL;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    default:
+        return buttons == Buttons::YesNo ? IDNO : IDOK;
+    }
+}
+
+} // namespace
+
+int messageBox(const QString& text, const QString& caption, Buttons buttons, QWidget* parent)
+{
+    if (MessageBoxService* service = g_messageBoxes.load())
+        return service->show(parent, text, caption, buttons);
+    return showRealMessageBox(parent, text, caption, buttons);
+}
+
+std::optional<QString> browseForFolder(const QString& title, const QString& startFolder,
+    QWidget* parent)
+{
+    const QString start = startFolder.isEmpty() ? QDir::currentPath() : startFolder;
+    if (FolderBrowserService* service = g_folderBrowser.load())
+        return service->browse(parent, title, start);
+    const QString chosen = QFileDialog::getExistingDirectory(parent, title, start);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
+void setMessageBoxService(MessageBoxService* service)
+{
+    g_messageBoxes.store(service);
+}
+
+void setFolderBrowserService(FolderBrowserService* service)
+{
+    g_folderBrowser.store(service);
+}
+
+int RecordingMessageBox::show(QWidget*, const QString& text, const QString& caption, Buttons)
+{
+    texts.append(text);
+    captions.append(caption);
+    if (answers.empty())
+        return IDOK;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedFolderBrowser::browse(QWidget*, const QString& title,
+    const QString& startFolder)
+{
+    titles.append(title);
+    startFolders.append(startFolder);
+    if (answers.empty())
+        return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace platform

@@ -1,0 +1,45 @@
+#include "platform/Exit.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+std::mutex g_hookMutex;
+std::function<void(int)> g_hook;
+} // namespace
+
+void exitProgram(int code)
+{
+    std::function<void(int)> hook;
+    {
+        std::lock_guard lock(g_hookMutex);
+        hook = g_hook;
+    }
+    if (hook)
+        hook(code); // a test hook does not return: it throws back to the test
+    std::fflush(stdout);
+    std::exit(code);
+}
+
+void setExitHook(std::function<void(int)> hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_hook = std::move(hook);
+}
+
+ExitRecorder::ExitRecorder()
+{
+    setExitHook([](int code) { throw ExitRequested{code}; });
+}
+
+ExitRecorder::~ExitRecorder()
+{
+    setExitHook({});
+}
+
+} // namespace platform

@@ -1,0 +1,71 @@
+#include "platform/Library.h"
+
+#include <QCoreApplication>
+#include <QLibrary>
+
+namespace platform {
+
+Library::Library() = default;
+
+Library::~Library() = default; // the library stays mapped: code of it may still be running
+
+bool Library::load(const QString& fileName)
+{
+    unload();
+    m_library = std::make_unique<QLibrary>();
+    // QLibrary would otherwise try its own prefixes and suffixes; the names here are exact.
+    m_library->setFileName(fileName);
+    if (m_library->load())
+        return true;
+    return false;
+}
+
+void Library::unload()
+{
+    if (m_library && m_library->isLoaded())
+        m_library->unload();
+}
+
+bool Library::isLoaded() const
+{
+    return m_library && m_library->isLoaded();
+}
+
+QString Library::errorString() const
+{
+    return m_library ? m_library->errorString() : QStringLiteral("no library loaded");
+}
+
+void* Library::resolve(const char* name, const char* decoratedName) const
+{
+    if (!isLoaded())
+        return nullptr;
+#if defined(Q_OS_WIN) && !defined(Q_OS_WIN64)
+    if (decoratedName)
+        if (QFunctionPointer fn = m_library->resolve(decoratedName))
+            return reinterpret_cast<void*>(fn);
+#else
+    (void)decoratedName;
+#endif
+    return reinterpret_cast<void*>(m_library->resolve(name));
+}
+
+QString Library::playerLibraryFile()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("velqplayer.dll");
+#else
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/libvelqplayer.so");
+#endif
+}
+
+QString Library::usbLibraryFile()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("libusb0.dll");
+#else
+    return QStringLiteral("libusb-0.1.so.4");
+#endif
+}
+
+} // namespace platform

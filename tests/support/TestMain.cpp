@@ -1,0 +1,19 @@
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+// Every test program runs headless, never touches the user's configuration and never waits
+// on a dialog: the registry lives in a throw-away folder for the whole run.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir registryRoot;
+    if (!qEnvironmentVariableIsSet("ZYN_REGISTRY_ROOT"))
+        qputenv("ZYN_REGISTRY_ROOT", registryRoot.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
