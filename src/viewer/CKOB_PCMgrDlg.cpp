@@ -23,6 +23,8 @@ CKOB_PCMgrDlg::CKOB_PCMgrDlg(QWidget* parent)
     }
     m_backBuffer = m_cleanBackground.copy();
 
+    // Unlocked, the window covers the top-left corner of the screen.
+    setGeometry(0, 0, kWidth, kHeight);
     setFixedSize(kWidth, kHeight);
     createControls();
     bindMessageMap();
