@@ -47,8 +47,7 @@ QList<int> eventSeconds(const QString& prefix, int seconds, std::uint32_t seed, 
 
 QDateTime CardGenerator::defaultStart()
 {
-    return QDateTime(QDate(2025, 6, 14), QTime(14, 23, 37),
-        QTimeZone(moscowOffsetSeconds));
+    return QDateTime(QDate(2025, 6, 14), QTime(14, 23, 37), QTimeZone(moscowOffsetSeconds));
 }
 
 QList<CardGenerator::Recording> CardGenerator::plan(const Options& options)
@@ -82,8 +81,7 @@ QList<CardGenerator::Recording> CardGenerator::plan(const Options& options)
 
 CardGenerator::CardGenerator(const Options& options)
     : m_options(options)
-{
-}
+{ }
 
 int CardGenerator::run(const QString& ffmpeg, QTextStream& progress, QString* error)
 {
@@ -142,7 +140,8 @@ int CardGenerator::run(const QString& ffmpeg, QTextStream& progress, QString* er
             QList<QDateTime> moments;
             for (int s : r.eventSeconds)
                 moments.append(r.start.addSecs(s));
-            const QByteArray events = moments.isEmpty() ? QByteArray() : UdatWriter::eventBox(moments);
+            const QByteArray events
+                = moments.isEmpty() ? QByteArray() : UdatWriter::eventBox(moments);
             if (UdatWriter::appendToFile(partial, udat.udatBox(), events) != 0) {
                 *error = QStringLiteral("cannot append telemetry to %1").arg(partial);
                 QFile::remove(partial);

@@ -15,8 +15,13 @@ constexpr double pi = 3.14159265358979323846;
 class Random
 {
 public:
-    explicit Random(std::uint32_t seed) : m_engine(seed) { }
-    double uniform(double low, double high) { return low + (high - low) * (m_engine() / 4294967296.0); }
+    explicit Random(std::uint32_t seed)
+        : m_engine(seed)
+    { }
+    double uniform(double low, double high)
+    {
+        return low + (high - low) * (m_engine() / 4294967296.0);
+    }
     int integer(int low, int high) { return low + int(m_engine() % std::uint32_t(high - low + 1)); }
     bool chance(double p) { return uniform(0, 1) < p; }
     double noise(double amplitude) { return uniform(-amplitude, amplitude); }
@@ -110,7 +115,8 @@ QList<DriveSecond> DriveSimulator::simulate(const Plan& plan)
         const double yaw = moving < 0.5 ? 0.0 : (turning ? s.turnRate : random.noise(1.5));
         if (!now.hardBraking)
             now.x = float(std::clamp((next - s.speed) / gravity + random.noise(0.02), -0.6, 0.6));
-        now.y = float(std::clamp(moving * yaw * pi / 180 / gravity + random.noise(0.02), -0.7, 0.7));
+        now.y
+            = float(std::clamp(moving * yaw * pi / 180 / gravity + random.noise(0.02), -0.7, 0.7));
         now.z = float(1.0 + random.noise(0.03) + (random.chance(0.05) ? random.noise(0.15) : 0.0)
             + (now.hardBraking ? 0.25 : 0.0));
         drive.append(now);

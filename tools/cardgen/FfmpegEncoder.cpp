@@ -31,11 +31,12 @@ QString background()
     const QString road = QStringLiteral("lt(abs(X/W-0.5),0.02+(Y/H-%1)*1.25)").arg(horizon);
     const QString skyline
         = QStringLiteral("gt(Y/H,%1-0.03-0.05*mod(floor(X/W*23)*7,5)/4)").arg(horizon);
-    return QStringLiteral("color=c=black:s=640x480:d=1,format=yuv420p,"
-                          "geq=lum='if(lt(Y/H,%1),if(%3,55,200-Y/H*160),if(%2,80,105)+mod(X*7+Y*13,11))'"
-                          ":cb='if(lt(Y/H,%1),if(%3,125,150),if(%2,128,112))'"
-                          ":cr='if(lt(Y/H,%1),if(%3,128,118),if(%2,128,122))',"
-                          "loop=loop=-1:size=1")
+    return QStringLiteral(
+        "color=c=black:s=640x480:d=1,format=yuv420p,"
+        "geq=lum='if(lt(Y/H,%1),if(%3,55,200-Y/H*160),if(%2,80,105)+mod(X*7+Y*13,11))'"
+        ":cb='if(lt(Y/H,%1),if(%3,125,150),if(%2,128,112))'"
+        ":cr='if(lt(Y/H,%1),if(%3,128,118),if(%2,128,122))',"
+        "loop=loop=-1:size=1")
         .arg(horizon, road, skyline);
 }
 
@@ -82,8 +83,8 @@ QStringList codecArguments(const QString& codec)
         return {"-c:v", "mpeg4", "-q:v", "7", "-g", "30", "-pix_fmt", "yuv420p"};
     if (codec == QLatin1String("mjpeg"))
         return {"-c:v", "mjpeg", "-q:v", "7", "-pix_fmt", "yuvj420p"};
-    return {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "30", "-g", "30", "-pix_fmt",
-        "yuv420p"};
+    return {
+        "-c:v", "libx264", "-preset", "ultrafast", "-crf", "30", "-g", "30", "-pix_fmt", "yuv420p"};
 }
 
 QString lastLine(const QByteArray& text)
@@ -101,15 +102,14 @@ QString FfmpegEncoder::findProgram()
 
 FfmpegEncoder::FfmpegEncoder(const QString& program)
     : m_program(program)
-{
-}
+{ }
 
 QStringList FfmpegEncoder::arguments(const Job& job)
 {
-    const QString video = QStringLiteral("%1,%2,%3,fps=%4[v]")
-                              .arg(background(), movingScenery(job.variant),
-                                  clock(job.start, job.label))
-                              .arg(job.fps);
+    const QString video
+        = QStringLiteral("%1,%2,%3,fps=%4[v]")
+              .arg(background(), movingScenery(job.variant), clock(job.start, job.label))
+              .arg(job.fps);
     const QString audio = QStringLiteral("sine=f=%1:r=32000,volume=0.25[hum];"
                                          "anoisesrc=c=brown:r=32000:a=0.08:seed=%2[road];"
                                          "[hum][road]amix=inputs=2:normalize=0[a]")
@@ -118,7 +118,7 @@ QStringList FfmpegEncoder::arguments(const Job& job)
     QStringList args = {"-hide_banner", "-nostdin", "-v", "error", "-y", "-filter_complex",
         video + ';' + audio, "-map", "[v]", "-map", "[a]", "-t", QString::number(job.seconds)};
     args << codecArguments(job.codec);
-    args << QStringList {"-c:a", "aac", "-b:a", "48k", "-ac", "1", "-metadata",
+    args << QStringList{"-c:a", "aac", "-b:a", "48k", "-ac", "1", "-metadata",
         "creation_time=" + job.start.toUTC().toString(Qt::ISODate), "-f", "mp4", job.output};
     return args;
 }

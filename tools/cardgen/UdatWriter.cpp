@@ -29,8 +29,7 @@ void appendFloat(QByteArray& out, float value)
 
 UdatWriter::UdatWriter(const QByteArray& timeBoxType)
     : m_timeType(timeBoxType.left(4).leftJustified(4, ' '))
-{
-}
+{ }
 
 void UdatWriter::addRecord(
     std::uint32_t time, const QByteArray& sentence, float x, float y, float z)

@@ -92,7 +92,8 @@ int main(int argc, char* argv[])
     if (parser.isSet("codec"))
         options.codec = parser.value("codec");
     if (!FfmpegEncoder::codecs().contains(options.codec))
-        return fail(QStringLiteral("unknown codec \"%1\" (h264, mpeg4 or mjpeg)").arg(options.codec));
+        return fail(
+            QStringLiteral("unknown codec \"%1\" (h264, mpeg4 or mjpeg)").arg(options.codec));
     const QDateTime defaultStart = CardGenerator::defaultStart();
     options.start = parser.isSet("start")
         ? readStart(parser.value("start"), utcOffset * 3600)
