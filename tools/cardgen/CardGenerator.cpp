@@ -13,6 +13,10 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -99,62 +103,92 @@ int CardGenerator::run(const QString& ffmpeg, QTextStream& progress, QString* er
         }
     }
 
-    DriveSimulator::Plan drivePlan;
-    drivePlan.startUtc = m_options.start.toUTC();
-    drivePlan.seed = m_options.seed;
+    const QList<DriveSecond> drive = simulateDrive(recordings);
+    const FfmpegEncoder encoder(ffmpeg);
+    // ffmpeg's filter chain runs mostly on one core, so two encodes at once use both.
+    std::atomic<int> next{0};
+    std::atomic<int> result{0};
+    std::mutex reporting;
+    auto worker = [&] {
+        for (int i = next++; i < recordings.size() && result == 0; i = next++) {
+            QString reason;
+            const int code = writeRecording(recordings[i], i, drive, encoder, &reason);
+            const std::lock_guard<std::mutex> lock(reporting);
+            if (code == 0) {
+                progress << dir.filePath(recordings[i].fileName) << Qt::endl;
+            } else if (result == 0) {
+                result = code;
+                *error = reason;
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int n = 0; n < std::max(1, m_options.jobs); ++n)
+        workers.emplace_back(worker);
+    for (std::thread& thread : workers)
+        thread.join();
+    return result;
+}
+
+QList<DriveSecond> CardGenerator::simulateDrive(const QList<Recording>& recordings) const
+{
+    DriveSimulator::Plan plan;
+    plan.startUtc = m_options.start.toUTC();
+    plan.seed = m_options.seed;
     for (const Recording& r : recordings) {
         if (!r.telemetry)
             continue;
-        drivePlan.seconds = r.firstSecond + m_options.seconds;
+        plan.seconds = r.firstSecond + m_options.seconds;
         for (int s : r.eventSeconds)
-            drivePlan.hardBrakes.insert(r.firstSecond + s);
+            plan.hardBrakes.insert(r.firstSecond + s);
     }
     // One stretch without a fix, as under a bridge, about a third of the way into the drive.
-    drivePlan.noFixFrom = drivePlan.seconds * 3 / 10;
-    drivePlan.noFixLength = std::clamp(drivePlan.seconds / 12, 1, 8);
-    const QList<DriveSecond> drive = DriveSimulator::simulate(drivePlan);
+    plan.noFixFrom = plan.seconds * 3 / 10;
+    plan.noFixLength = std::clamp(plan.seconds / 12, 1, 8);
+    return DriveSimulator::simulate(plan);
+}
 
-    const FfmpegEncoder encoder(ffmpeg);
-    for (int i = 0; i < recordings.size(); ++i) {
-        const Recording& r = recordings[i];
-        const QString target = dir.filePath(r.fileName);
-        const QString partial = dir.filePath("." + r.fileName + ".part");
-        FfmpegEncoder::Job job;
-        job.output = partial;
-        job.seconds = m_options.seconds;
-        job.codec = m_options.codec;
-        job.start = r.start;
-        job.label = kindLabel(r.prefix);
-        job.variant = int(m_options.seed % 97) + i;
-        if (!encoder.encode(job, error)) {
-            QFile::remove(partial);
-            return 5;
+// Encodes under a hidden partial name and renames only a complete file, so a failure never
+// leaves a truncated recording where a viewer would list it.
+int CardGenerator::writeRecording(const Recording& r, int index, const QList<DriveSecond>& drive,
+    const FfmpegEncoder& encoder, QString* error) const
+{
+    const QDir dir(m_options.outDir);
+    const QString target = dir.filePath(r.fileName);
+    const QString partial = dir.filePath("." + r.fileName + ".part");
+    FfmpegEncoder::Job job;
+    job.output = partial;
+    job.seconds = m_options.seconds;
+    job.codec = m_options.codec;
+    job.start = r.start;
+    job.label = kindLabel(r.prefix);
+    job.variant = int(m_options.seed % 97) + index;
+    if (!encoder.encode(job, error)) {
+        QFile::remove(partial);
+        return 5;
+    }
+    if (r.telemetry) {
+        UdatWriter udat;
+        for (int s = 0; s < m_options.seconds; ++s) {
+            const DriveSecond& d = drive[r.firstSecond + s];
+            udat.addRecord(std::uint32_t(d.fix.utc.toSecsSinceEpoch()), nmea::rmcSentence(d.fix),
+                d.x, d.y, d.z);
         }
-        if (r.telemetry) {
-            UdatWriter udat;
-            for (int s = 0; s < m_options.seconds; ++s) {
-                const DriveSecond& d = drive[r.firstSecond + s];
-                udat.addRecord(std::uint32_t(d.fix.utc.toSecsSinceEpoch()),
-                    nmea::rmcSentence(d.fix), d.x, d.y, d.z);
-            }
-            QList<QDateTime> moments;
-            for (int s : r.eventSeconds)
-                moments.append(r.start.addSecs(s));
-            const QByteArray events
-                = moments.isEmpty() ? QByteArray() : UdatWriter::eventBox(moments);
-            if (UdatWriter::appendToFile(partial, udat.udatBox(), events) != 0) {
-                *error = QStringLiteral("cannot append telemetry to %1").arg(partial);
-                QFile::remove(partial);
-                return 6;
-            }
-        }
-        if ((m_options.overwrite && QFileInfo::exists(target) && !QFile::remove(target))
-            || !QFile::rename(partial, target)) {
-            *error = QStringLiteral("cannot rename %1 to %2").arg(partial, target);
+        QList<QDateTime> moments;
+        for (int s : r.eventSeconds)
+            moments.append(r.start.addSecs(s));
+        const QByteArray events = moments.isEmpty() ? QByteArray() : UdatWriter::eventBox(moments);
+        if (UdatWriter::appendToFile(partial, udat.udatBox(), events) != 0) {
+            *error = QStringLiteral("cannot append telemetry to %1").arg(partial);
             QFile::remove(partial);
             return 6;
         }
-        progress << target << Qt::endl;
+    }
+    if ((m_options.overwrite && QFileInfo::exists(target) && !QFile::remove(target))
+        || !QFile::rename(partial, target)) {
+        *error = QStringLiteral("cannot rename %1 to %2").arg(partial, target);
+        QFile::remove(partial);
+        return 6;
     }
     return 0;
 }

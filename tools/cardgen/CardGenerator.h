@@ -6,7 +6,9 @@
 
 #include <cstdint>
 
+class FfmpegEncoder;
 class QTextStream;
+struct DriveSecond;
 
 // Writes a memory card's worth of recordings that continue one drive: continuous ("drf_"),
 // sensor event ("evt_") and manual event ("muevt_") files in turn, each starting where the
@@ -26,6 +28,7 @@ public:
         QDateTime start; // the recorder's wall clock, with its zone's offset
         std::uint32_t seed = 1;
         bool overwrite = false;
+        int jobs = 2; // encodes at once
     };
 
     struct Recording
@@ -48,5 +51,9 @@ public:
     int run(const QString& ffmpeg, QTextStream& progress, QString* error);
 
 private:
+    QList<DriveSecond> simulateDrive(const QList<Recording>& recordings) const;
+    int writeRecording(const Recording& r, int index, const QList<DriveSecond>& drive,
+        const FfmpegEncoder& encoder, QString* error) const;
+
     Options m_options;
 };

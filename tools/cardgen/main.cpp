@@ -65,6 +65,7 @@ int main(int argc, char* argv[])
         {"utc-offset", "Hours the recorder's clock is ahead of UTC (default 3).", "hours"},
         {"seed", "Seed of the simulated drive (default 1).", "n"},
         {{"f", "force"}, "Replace recordings of the same name in OUTDIR."},
+        {{"j", "jobs"}, "Recordings encoded at once (1 to 16, default 2).", "n"},
     });
     parser.addPositionalArgument(QStringLiteral("OUTDIR"), QStringLiteral("Folder to write to."));
     parser.process(app);
@@ -84,6 +85,8 @@ int main(int argc, char* argv[])
         || !readCount(parser, "muevt", 0, 100, &options.manualEvents)
         || !readCount(parser, "plain", 0, 100, &options.withoutTelemetry))
         return fail(QStringLiteral("--drf, --evt, --muevt and --plain take 0 to 100"));
+    if (!readCount(parser, "jobs", 1, 16, &options.jobs))
+        return fail(QStringLiteral("--jobs takes 1 to 16"));
     if (!readCount(parser, "utc-offset", -12, 14, &utcOffset))
         return fail(QStringLiteral("--utc-offset takes whole hours from -12 to 14"));
     if (!readCount(parser, "seed", 0, 0x7fffffff, &seed))
