@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -13,7 +14,7 @@ namespace skintool {
 
 namespace {
 
-    QString g_family = QStringLiteral("DejaVu Sans");
+QString g_family = QStringLiteral("DejaVu Sans");
 
 } // namespace
 
@@ -176,6 +177,37 @@ void drawButtonBody(QPainter& painter, const QRectF& body, qreal radius, bool pr
         painter.drawLine(QPointF(body.left() + radius, body.top() + 1.5),
             QPointF(body.right() - radius, body.top() + 1.5));
     }
+    painter.restore();
+}
+
+void drawGlyphCaption(
+    QPainter& painter, const QRectF& body, const GlyphCaption& caption, bool pressed)
+{
+    // The largest size up to the preferred one at which glyph and caption fit the face.
+    const qreal gap = caption.glyphSize > 0 ? 5 : 0;
+    const qreal room = body.width() - 10;
+    qreal pixels = caption.pixels;
+    QFont font = pixelFont(pixels);
+    qreal textWidth = QFontMetricsF(font).horizontalAdvance(caption.text);
+    while (caption.glyphSize + gap + textWidth > room && pixels > 9) {
+        pixels -= 0.5;
+        font = pixelFont(pixels);
+        textWidth = QFontMetricsF(font).horizontalAdvance(caption.text);
+    }
+    const qreal left = qRound(body.center().x() - (caption.glyphSize + gap + textWidth) / 2);
+    const qreal shift = pressed ? 1 : 0;
+    if (caption.glyphSize > 0) {
+        const QRectF glyphBox(left, body.center().y() - caption.glyphSize / 2 + shift,
+            caption.glyphSize, caption.glyphSize);
+        drawGlyph(painter, caption.glyph, glyphBox,
+            pressed ? QColor(255, 255, 255) : caption.glyphColour);
+    }
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(pressed ? QColor(255, 255, 255) : look::label);
+    painter.drawText(
+        QRectF(left + caption.glyphSize + gap, body.top() + shift, textWidth + 2, body.height()),
+        Qt::AlignLeft | Qt::AlignVCenter, caption.text);
     painter.restore();
 }
 

@@ -14,28 +14,28 @@ namespace skintool {
 
 // The colours of the skin. The first six are the product's look; the rest are shades of it.
 namespace look {
-    inline const QColor panel(4, 0, 0);
-    inline const QColor frame(150, 150, 150);
-    inline const QColor title(9, 121, 213);
-    inline const QColor rule(24, 62, 101);
-    inline const QColor label(133, 210, 217);
-    inline const QColor selection(170, 255, 75);
+inline const QColor panel(4, 0, 0);
+inline const QColor frame(150, 150, 150);
+inline const QColor title(9, 121, 213);
+inline const QColor rule(24, 62, 101);
+inline const QColor label(133, 210, 217);
+inline const QColor selection(170, 255, 75);
 
-    inline const QColor band(13, 15, 20); // the strip holding the seek bar and the sliders
-    inline const QColor screen(3, 4, 7); // video and map wells
-    inline const QColor raisedTop(34, 39, 48);
-    inline const QColor raisedBottom(15, 17, 22);
-    inline const QColor edge(48, 55, 68); // border of a raised panel
-    inline const QColor groove(2, 3, 5);
-    inline const QColor lcd(5, 13, 18); // speed display
-    inline const QColor lcdOn(110, 235, 255);
-    inline const QColor lcdOff(16, 34, 42);
-    inline const QColor fillLight(96, 196, 255);
-    inline const QColor fillDark(5, 72, 134);
-    inline const QColor field(208, 224, 226); // light field behind the black position text
-    inline const QColor listBody(7, 9, 13);
-    inline const QColor listStripe(11, 14, 19);
-    inline const QColor alert(236, 96, 24);
+inline const QColor band(13, 15, 20); // the strip holding the seek bar and the sliders
+inline const QColor screen(3, 4, 7); // video and map wells
+inline const QColor raisedTop(34, 39, 48);
+inline const QColor raisedBottom(15, 17, 22);
+inline const QColor edge(48, 55, 68); // border of a raised panel
+inline const QColor groove(2, 3, 5);
+inline const QColor lcd(5, 13, 18); // speed display
+inline const QColor lcdOn(110, 235, 255);
+inline const QColor lcdOff(16, 34, 42);
+inline const QColor fillLight(96, 196, 255);
+inline const QColor fillDark(5, 72, 134);
+inline const QColor field(208, 224, 226); // light field behind the black position text
+inline const QColor listBody(7, 9, 13);
+inline const QColor listStripe(11, 14, 19);
+inline const QColor alert(236, 96, 24);
 } // namespace look
 
 // The bitmaps painted so far, by resource id. Later families crop the backgrounds painted
@@ -102,5 +102,20 @@ enum class Glyph {
     Lens,
 };
 void drawGlyph(QPainter& painter, Glyph glyph, const QRectF& box, const QColor& colour);
+// A padlock from shut (0) to open (1).
+void drawPadlock(QPainter& painter, const QRectF& box, const QColor& colour, qreal openness);
+
+// A button face's content: a glyph (none when its size is 0) followed by its caption, centred,
+// shrunk to fit.
+struct GlyphCaption
+{
+    Glyph glyph;
+    qreal glyphSize;
+    QColor glyphColour;
+    QString text;
+    qreal pixels;
+};
+void drawGlyphCaption(
+    QPainter& painter, const QRectF& body, const GlyphCaption& caption, bool pressed);
 
 } // namespace skintool
