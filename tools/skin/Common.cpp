@@ -184,8 +184,8 @@ void drawGlyphCaption(
     QPainter& painter, const QRectF& body, const GlyphCaption& caption, bool pressed)
 {
     // The largest size up to the preferred one at which glyph and caption fit the face.
-    const qreal gap = caption.glyphSize > 0 ? 5 : 0;
-    const qreal room = body.width() - 10;
+    const qreal gap = caption.glyphSize > 0 ? 4 : 0;
+    const qreal room = body.width() - 8;
     qreal pixels = caption.pixels;
     QFont font = pixelFont(pixels);
     qreal textWidth = QFontMetricsF(font).horizontalAdvance(caption.text);

@@ -33,10 +33,10 @@ QImage captionButton(const CaptionButton& spec, bool pressed)
     prepare(painter);
     const QRectF body(1, 1, spec.size.width() - 2, spec.size.height() - 3);
     drawButtonBody(painter, body, 5, pressed);
-    const qreal glyphSize = spec.glyph == Glyph::Close || spec.glyph == Glyph::Check ? 9 : 13;
+    const qreal glyphSize = spec.glyph == Glyph::Close || spec.glyph == Glyph::Check ? 9 : 11;
     const QColor glyphColour = spec.glyph == Glyph::Check ? look::selection : look::title;
     drawGlyphCaption(painter, body,
-        {spec.glyph, glyphSize, glyphColour, QString::fromUtf16(spec.caption), 13}, pressed);
+        {spec.glyph, glyphSize, glyphColour, QString::fromUtf16(spec.caption), 12.5}, pressed);
     painter.end();
     return image;
 }
