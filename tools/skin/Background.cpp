@@ -199,8 +199,6 @@ void paintTelemetryPanel(QPainter& painter)
     painter.fillRect(QRectF(500, 604, 1, 102), look::rule);
     // Speed display: the digit bitmaps (15 x 31 at x 563, 578, 593, y 657) share its
     // flat colour, and the unit label sits below it at 553, 696.
-    painter.setFont(pixelFont(11, true));
-    painter.setPen(look::label);
     QFont caption = pixelFont(11, true);
     caption.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     drawCentredText(
