@@ -176,8 +176,10 @@ TEST_F(ViewerConfigTest, RandomBytesNeverCrashTheLoad)
         for (char& c : text) {
             // Mostly separators, stars and digits, so that every token kind is reached.
             const int pick = random.bounded(0, 6);
-            c = pick == 0 ? '?' : pick == 1 ? '*' : pick == 2 ? char('0' + random.bounded(10))
-                                                             : char(random.bounded(1, 256));
+            c = pick == 0   ? '?'
+                : pick == 1 ? '*'
+                : pick == 2 ? char('0' + random.bounded(10))
+                            : char(random.bounded(1, 256));
         }
         const auto loaded = viewer_config::parse(text, 1);
         EXPECT_LE(std::strlen(loaded.settings.password), 4u);

@@ -98,7 +98,8 @@ TEST(RecorderSettingsFileTest, ReplacesAnOldFileWholeAndLeavesNoTemporaryFiles)
     const QByteArray bytes = readAll(path);
     EXPECT_EQ(bytes.size(), 35);
     EXPECT_EQ(bytes.at(0), 1);
-    EXPECT_EQ(QDir(card.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kob_config.dat"});
+    EXPECT_EQ(
+        QDir(card.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kob_config.dat"});
 }
 
 TEST(RecorderSettingsFileTest, UnwritableDestinationFailsWithoutTouchingAnything)

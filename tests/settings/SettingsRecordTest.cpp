@@ -143,7 +143,8 @@ TEST(SettingsRecordTest, WriteDeviceFileUpdatesTheRecordAndTheCard)
         QByteArray("04150101"
                    "34383231"
                    "00"
-                   "30" + QByteArray(46, '0') + "0501"));
+                   "30"
+            + QByteArray(46, '0') + "0501"));
 }
 
 TEST(SettingsRecordTest, FailedWriteIsReportedAndStillHandsBackTheRecord)
