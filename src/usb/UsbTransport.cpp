@@ -35,6 +35,14 @@ UsbTransport::UsbTransport(const QString& libraryFile)
 
 int UsbTransport::Exchange(void* buffer, int length)
 {
+    const int result = transfer(buffer, length);
+    if (result == NotFound)
+        platform::messageBox(QStringLiteral("Device not found.\n"));
+    return result;
+}
+
+int UsbTransport::transfer(void* buffer, int length)
+{
     if (!buffer || length <= 0)
         return BadArguments;
 
@@ -47,7 +55,6 @@ int UsbTransport::Exchange(void* buffer, int length)
         handle = m_binding.open(recorder);
     if (!handle) {
         diagnostic("error: device not found!\n");
-        platform::messageBox(QStringLiteral("Device not found.\n"));
         return NotFound;
     }
 

@@ -39,6 +39,10 @@ public:
     // standard output.
     int Exchange(void* buffer, int length);
 
+    // The same exchange without the message box, for a caller that runs it away from the
+    // user-interface thread and tells the user itself (NotFound is the "Device not found." case).
+    int transfer(void* buffer, int length);
+
     LibUsbBinding& binding() { return m_binding; }
 
 private:

@@ -192,3 +192,16 @@ TEST_F(SimulatedRecorderTest, ShortRequestIsReportedAndTheReplyStillRead)
     EXPECT_EQ(result, UsbTransport::WriteFailed);
     EXPECT_EQ(m_record, m_reply);
 }
+
+TEST_F(SimulatedRecorderTest, QuietTransferLeavesTheMessageToTheCaller)
+{
+    m_sim.reset(SimOtherDevices);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(m_transport.transfer(m_record.data(), kLength), UsbTransport::NotFound);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "error: device not found!\n");
+    EXPECT_TRUE(m_boxes.texts.isEmpty());
+
+    m_sim.reset(SimAnswers);
+    EXPECT_EQ(m_transport.transfer(m_record.data(), kLength), UsbTransport::Done);
+    EXPECT_EQ(m_record, m_reply);
+}
