@@ -4,6 +4,7 @@
 
 #include <usb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
