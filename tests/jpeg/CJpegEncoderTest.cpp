@@ -140,21 +140,28 @@ TEST_F(CJpegEncoderTest, CoefficientsFollowTheDirectTransformExactly)
 {
     // Saturated colours push Cb and Cr past 255 before the clamp; noise and plasma exercise
     // every frequency; the odd size adds padding.
-    QImage image = plasmaImage(37, 21, 21);
-    const QImage noise = noiseImage(16, 21, 4);
-    for (int y = 0; y < 21; ++y)
-        for (int x = 0; x < 16; ++x)
+    QImage image = plasmaImage(157, 93, 21, 10);
+    const QImage noise = noiseImage(48, 93, 4);
+    for (int y = 0; y < 93; ++y)
+        for (int x = 0; x < 48; ++x)
             image.setPixel(x, y, noise.pixel(x, y));
-    image.setPixel(20, 3, qRgb(0, 0, 255));
-    image.setPixel(21, 3, qRgb(255, 0, 0));
-    image.setPixel(22, 3, qRgb(255, 255, 255));
-    image.setPixel(23, 3, qRgb(0, 0, 0));
+    const QRgb saturated[] = {qRgb(0, 0, 255), qRgb(255, 0, 0), qRgb(255, 255, 255), qRgb(0, 0, 0)};
+    for (int i = 0; i < 64; ++i)
+        image.setPixel(60 + i, 40, saturated[i % 4]);
+    // Flat blocks whose exact DC would be a multiple of the quantiser: N(0) = 0.7071 makes
+    // them fall just short of it, which truncation turns into the next lower step.
+    const QRgb flat[]
+        = {qRgb(130, 130, 130), qRgb(126, 126, 126), qRgb(110, 110, 144), qRgb(144, 110, 110)};
+    for (int i = 0; i < 4; ++i)
+        for (int y = 56; y < 64; ++y)
+            for (int x = 0; x < 8; ++x)
+                image.setPixel(64 + 8 * i + x, y, flat[i]);
 
     const QByteArray jpeg = encode(image, path("exact.jpg"));
     const std::vector<Segment> segments = parseSegments(jpeg);
     ASSERT_GE(segments.size(), 3u);
     const auto expected = referenceCoefficients(image, segments[1].payload, segments[2].payload);
-    const DecodedScan scan = decodeScan(jpeg, 5 * 3);
+    const DecodedScan scan = decodeScan(jpeg, 20 * 12);
     ASSERT_TRUE(scan.ok);
     ASSERT_EQ(scan.blocks.size(), expected.size());
     for (std::size_t b = 0; b < expected.size(); ++b) {
