@@ -2,60 +2,38 @@
 
 #include "jpeg/JpegTables.h"
 
+#include <algorithm>
 #include <array>
+
+// Wider vectors where the processor has them. Only lane-wise multiplies and adds are
+// vectorised (no fused multiply-add: the AVX2 clone does not enable FMA, and contraction is
+// off), so every clone computes bit-identical results.
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
+#define ZYN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ZYN_VECTOR_CLONES
+#endif
 
 namespace jpeg {
 
 namespace {
-
-    // Each colour term is a double product of a byte and a constant, so a table of the 256
-    // products per term gives exactly the value the expression would compute.
-    struct ColourTerms
-    {
-        std::array<double, 256> yR, yG, yB;
-        std::array<double, 256> cbB, cbR, cbG;
-        std::array<double, 256> crR, crG, crB;
-
-        ColourTerms()
-        {
-            for (int i = 0; i < 256; ++i) {
-                yR[i] = 0.299 * i;
-                yG[i] = 0.587 * i;
-                yB[i] = 0.114 * i;
-                cbB[i] = 0.5 * i;
-                cbR[i] = 0.1687 * i;
-                cbG[i] = 0.3313 * i;
-                crR[i] = 0.5 * i;
-                crG[i] = 0.4187 * i;
-                crB[i] = 0.0813 * i;
-            }
-        }
-    };
-
-    const ColourTerms& colourTerms()
-    {
-        static const ColourTerms terms;
-        return terms;
-    }
 
     // The value is held as a float first, then clamped and truncated: rounding to single
     // precision can carry a sum like 254.99999999 up to 255 before the truncation.
     inline float levelShifted(double value)
     {
         float f = static_cast<float>(value);
-        if (f < 0.0f)
-            f = 0.0f;
-        else if (f > 255.0f)
-            f = 255.0f;
+        f = f < 0.0f ? 0.0f : f;
+        f = f > 255.0f ? 255.0f : f;
         return static_cast<float>(static_cast<int>(f) - 128);
     }
 
 } // namespace
 
+ZYN_VECTOR_CLONES
 void convertStrip(const uint8_t* rows, std::ptrdiff_t rowStep, int width, int rowCount, int stride,
     float* y, float* cb, float* cr)
 {
-    const ColourTerms& t = colourTerms();
     for (int r = 0; r < 8; ++r) {
         float* yRow = y + r * stride;
         float* cbRow = cb + r * stride;
@@ -63,38 +41,50 @@ void convertStrip(const uint8_t* rows, std::ptrdiff_t rowStep, int width, int ro
         int x = 0;
         if (r < rowCount) {
             const uint8_t* p = rows + r * rowStep;
-            for (; x < width; ++x, p += 3) {
-                const int b = p[0], g = p[1], red = p[2];
-                yRow[x] = levelShifted(t.yR[red] + t.yG[g] + t.yB[b]);
-                cbRow[x] = levelShifted(t.cbB[b] - (t.cbR[red] + t.cbG[g]) + 128);
-                crRow[x] = levelShifted(t.crR[red] - t.crG[g] - t.crB[b] + 128);
+            // Split the channels first so that the arithmetic below runs lane by lane.
+            constexpr int Chunk = 64;
+            for (; x < width; x += Chunk) {
+                const int n = std::min(Chunk, width - x);
+                double b[Chunk], g[Chunk], red[Chunk];
+                for (int i = 0; i < n; ++i) {
+                    b[i] = p[3 * (x + i)];
+                    g[i] = p[3 * (x + i) + 1];
+                    red[i] = p[3 * (x + i) + 2];
+                }
+                // double products and sums, in the order the formulas are written
+                for (int i = 0; i < n; ++i) {
+                    yRow[x + i] = levelShifted(0.299 * red[i] + 0.587 * g[i] + 0.114 * b[i]);
+                    cbRow[x + i]
+                        = levelShifted(0.5 * b[i] - (0.1687 * red[i] + 0.3313 * g[i]) + 128);
+                    crRow[x + i] = levelShifted(0.5 * red[i] - 0.4187 * g[i] - 0.0813 * b[i] + 128);
+                }
             }
+            x = width;
         }
         for (; x < stride; ++x)
             yRow[x] = cbRow[x] = crRow[x] = 0.0f;
     }
 }
 
+ZYN_VECTOR_CLONES
 void transformBlock(const float* block, int stride, const uint16_t* quant, int16_t* out)
 {
-    // sum[v][u] collects the 64 terms of F(v, u) in the prescribed order (rows y from the top,
-    // columns x from the left); each lane of the inner u loops is one independent sum, so the
-    // loops vectorise without reordering any sum.
-    alignas(32) float sum[8][8] = {};
+    // sum[v] holds the eight totals F(v, 0..7); each lane collects its 64 terms in the
+    // prescribed order (rows y from the top, columns x from the left), term = (s * cu) * cv.
+    // Lanes never mix, so the vector form sums exactly as the scalar loops would.
+    using Lanes = float __attribute__((vector_size(32)));
+    Lanes uTerms[8];
+    for (int x = 0; x < 8; ++x)
+        for (int u = 0; u < 8; ++u)
+            uTerms[x][u] = dctCosines[x][u];
+    Lanes sum[8] = {};
     for (int yy = 0; yy < 8; ++yy) {
         const float* row = block + yy * stride;
         const std::array<float, 8>& vTerm = dctCosines[yy];
         for (int x = 0; x < 8; ++x) {
-            const float s = row[x];
-            const std::array<float, 8>& uTerm = dctCosines[x];
-            float su[8];
-            for (int u = 0; u < 8; ++u)
-                su[u] = s * uTerm[u];
-            for (int v = 0; v < 8; ++v) {
-                const float c = vTerm[v];
-                for (int u = 0; u < 8; ++u)
-                    sum[v][u] += su[u] * c;
-            }
+            const Lanes su = row[x] * uTerms[x];
+            for (int v = 0; v < 8; ++v)
+                sum[v] += su * vTerm[v];
         }
     }
     for (int k = 0; k < 64; ++k) {
