@@ -72,13 +72,6 @@ int CJpegEncoder::encode()
     m_haveHuffman.fill(false);
     m_output.clear();
     writeHeaders();
-    appendBytes(m_output, {0xFF, 0xC0, 0x00, 0x11, 0x08});
-    appendWord(m_output, m_height);
-    appendWord(m_output, m_width);
-    appendBytes(m_output, {0x03, 1, 0x11, 0, 2, 0x11, 1, 3, 0x11, 1});
-    appendBytes(
-        m_output, {0xFF, 0xDA, 0x00, 0x0C, 0x03, 1, 0x00, 2, 0x11, 3, 0x11, 0x00, 0x3F, 0x00});
-    m_headerSize = m_output.size();
     // The code tables come from reading back the segment just written, so the file and the
     // coder cannot disagree.
     if (!buildHuffmanTables(m_output.data() + m_dhtPayloadOffset, m_output.data() + m_headerSize))
@@ -91,27 +84,8 @@ int CJpegEncoder::encode()
     m_outputSize = m_headerSize;
     m_bitBuffer = 0;
     m_bitCount = 0;
-
-    std::vector<float> strip(static_cast<std::size_t>(paddedWidth) * 8 * 3);
-    float* planes[3]
-        = {strip.data(), strip.data() + paddedWidth * 8, strip.data() + paddedWidth * 16};
-    int previousDc[3] = {0, 0, 0};
-    alignas(32) int16_t zigZag[64];
-    const uint8_t* bottomRow = m_pixels.data() + rowBytes * (m_height - 1);
-    const auto step = -static_cast<std::ptrdiff_t>(rowBytes);
-    for (int top = 0; top < paddedHeight; top += 8) {
-        jpeg::convertStrip(bottomRow + top * step, step, m_width, std::min(8, m_height - top),
-            paddedWidth, planes[0], planes[1], planes[2]);
-        for (int left = 0; left < paddedWidth; left += 8) {
-            for (int c = 0; c < 3; ++c) {
-                const int table = c == 0 ? 0 : 1;
-                jpeg::transformBlock(
-                    planes[c] + left, paddedWidth, jpeg::quantTables[table].data(), zigZag);
-                if (!encodeBlock(zigZag, previousDc[c], m_huffman[table], m_huffman[0x10 + table]))
-                    return 0;
-            }
-        }
-    }
+    if (!encodeScan(rowBytes, paddedWidth, paddedHeight))
+        return 0;
     fillLastByte();
     reserveOutput(2);
     m_output[m_outputSize++] = 0xFF;
@@ -131,6 +105,42 @@ void CJpegEncoder::writeHeaders()
     appendWord(m_output, static_cast<int>(jpeg::dhtPayload.size()) + 2);
     m_dhtPayloadOffset = m_output.size();
     m_output.insert(m_output.end(), jpeg::dhtPayload.begin(), jpeg::dhtPayload.end());
+    // The image's own size, not the padded one.
+    appendBytes(m_output, {0xFF, 0xC0, 0x00, 0x11, 0x08});
+    appendWord(m_output, m_height);
+    appendWord(m_output, m_width);
+    appendBytes(m_output, {0x03, 1, 0x11, 0, 2, 0x11, 1, 3, 0x11, 1});
+    appendBytes(
+        m_output, {0xFF, 0xDA, 0x00, 0x0C, 0x03, 1, 0x00, 2, 0x11, 3, 0x11, 0x00, 0x3F, 0x00});
+    m_headerSize = m_output.size();
+}
+
+// One strip of eight rows at a time is converted, so the work area stays in the cache instead
+// of a whole-image YCbCr copy and three whole-image planes. The result is the same: blocks in
+// raster order, Y, Cb, Cr at each position, DC predicted per component.
+bool CJpegEncoder::encodeScan(std::size_t rowBytes, int paddedWidth, int paddedHeight)
+{
+    std::vector<float> strip(static_cast<std::size_t>(paddedWidth) * 8 * 3);
+    float* planes[3]
+        = {strip.data(), strip.data() + paddedWidth * 8, strip.data() + paddedWidth * 16};
+    int previousDc[3] = {0, 0, 0};
+    alignas(32) int16_t zigZag[64];
+    const uint8_t* bottomRow = m_pixels.data() + rowBytes * (m_height - 1);
+    const auto step = -static_cast<std::ptrdiff_t>(rowBytes);
+    for (int top = 0; top < paddedHeight; top += 8) {
+        jpeg::convertStrip(bottomRow + top * step, step, m_width, std::min(8, m_height - top),
+            paddedWidth, planes[0], planes[1], planes[2]);
+        for (int left = 0; left < paddedWidth; left += 8) {
+            for (int c = 0; c < 3; ++c) {
+                const int table = c == 0 ? 0 : 1;
+                jpeg::transformBlock(
+                    planes[c] + left, paddedWidth, jpeg::quantTables[table].data(), zigZag);
+                if (!encodeBlock(zigZag, previousDc[c], m_huffman[table], m_huffman[0x10 + table]))
+                    return false;
+            }
+        }
+    }
+    return true;
 }
 
 void CJpegEncoder::reserveOutput(std::size_t bytes)

@@ -53,6 +53,7 @@ private:
 
     int encode();
     void writeHeaders();
+    bool encodeScan(std::size_t rowBytes, int paddedWidth, int paddedHeight);
     bool buildHuffmanTables(const uint8_t* dht, const uint8_t* end);
     bool encodeBlock(
         const int16_t* zigZag, int& previousDc, const HuffmanTable& dc, const HuffmanTable& ac);
