@@ -1,8 +1,11 @@
 #include "platform/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMetaObject>
+#include <QThread>
 
 #include <atomic>
 
@@ -48,7 +51,16 @@ int messageBox(const QString& text, const QString& caption, Buttons buttons, QWi
 {
     if (MessageBoxService* service = g_messageBoxes.load())
         return service->show(parent, text, caption, buttons);
-    return showRealMessageBox(parent, text, caption, buttons);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || app->thread() == QThread::currentThread())
+        return showRealMessageBox(parent, text, caption, buttons);
+    // A worker thread may report to the user too, but widgets live on the GUI thread only: the
+    // box is shown there and the worker waits for the answer, as it would for its own box.
+    int answer = IDCANCEL;
+    QMetaObject::invokeMethod(
+        app, [&] { answer = showRealMessageBox(parent, text, caption, buttons); },
+        Qt::BlockingQueuedConnection);
+    return answer;
 }
 
 std::optional<QString> browseForFolder(const QString& title, const QString& startFolder,
@@ -75,6 +87,7 @@ void setFolderBrowserService(FolderBrowserService* service)
 
 int RecordingMessageBox::show(QWidget*, const QString& text, const QString& caption, Buttons)
 {
+    std::lock_guard lock(m_mutex);
     texts.append(text);
     captions.append(caption);
     if (answers.empty())

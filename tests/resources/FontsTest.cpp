@@ -51,8 +51,8 @@ TEST(FontsTest, FallsBackToDejaVuSansWithoutTahoma)
     EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Tahoma"))).family(), QStringLiteral("DejaVu Sans"));
 
     if (QFile::exists(kWineTahoma)) {
-        EXPECT_EQ(fonts::registerFontsFrom({kWineTahoma, kWineTahomaBold}),
-            QStringLiteral("Tahoma"));
+        EXPECT_EQ(
+            fonts::registerFontsFrom({kWineTahoma, kWineTahomaBold}), QStringLiteral("Tahoma"));
     }
 }
 

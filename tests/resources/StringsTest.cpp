@@ -11,8 +11,8 @@ using namespace strings;
 namespace {
 
 // Every id some window, popup or message box draws or shows.
-const QList<int> kUsedIds = {110, 114, 115, 121, 122, 123, 124, 125, 126, 127, 128, 129, 130,
-    131, 132, 133, 135, 138, 139, 145, 146, 147, 148, 149, 150, 151, 152, 153, 154, 155};
+const QList<int> kUsedIds = {110, 114, 115, 121, 122, 123, 124, 125, 126, 127, 128, 129, 130, 131,
+    132, 133, 135, 138, 139, 145, 146, 147, 148, 149, 150, 151, 152, 153, 154, 155};
 
 } // namespace
 
