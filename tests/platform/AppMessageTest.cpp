@@ -170,9 +170,9 @@ TEST(AppMessageTest, NotifyFromWorkerIsPostedAndArrivesOnceTheLoopRuns)
 TEST(AppMessageTest, SendToObjectOnWorkerThreadRunsThere)
 {
     QThread thread;
-    thread.start();
     auto* receiver = new Receiver;
     receiver->moveToThread(&thread);
+    thread.start();
 
     EXPECT_EQ(sendMessage(receiver, UM_ADD_FILES, 5, 1), 51);
     EXPECT_EQ(receiver->handledOn, &thread);
@@ -184,4 +184,28 @@ TEST(AppMessageTest, SendToObjectOnWorkerThreadRunsThere)
     receiver->deleteLater(); // on its own thread, at the latest when that thread ends
     thread.quit();
     thread.wait();
+}
+
+TEST(AppMessageTest, WaitingSendWhoseMessageIsDroppedReturnsZero)
+{
+    // The receiver's thread never runs, so only the removal of its pending events (what a
+    // receiver's destruction does) can end the wait.
+    QThread idle;
+    Receiver receiver;
+    receiver.moveToThread(&idle);
+    std::atomic<bool> done{false};
+    LResult result = -1;
+    std::thread sender([&] {
+        result = sendMessage(&receiver, UM_ADD_FILES, 1, 1);
+        done = true;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    while (!done && timer.elapsed() < 5000) {
+        QCoreApplication::removePostedEvents(&receiver);
+        QThread::msleep(1);
+    }
+    sender.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(receiver.calls, 0);
 }
