@@ -1,11 +1,80 @@
 #include "platform/AppMessage.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QObject>
 #include <QThread>
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#if defined(__SANITIZE_THREAD__)
+#define ZYN_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define ZYN_TSAN 1
+#endif
+#endif
+#ifdef ZYN_TSAN
+#include <sanitizer/tsan_interface.h>
+#endif
+
 namespace platform {
+
+namespace {
+
+// Qt hands a posted event to the receiver's thread under its own futex-based locks, which
+// ThreadSanitizer cannot see in a Qt built without it; these mark the hand-over Qt provides.
+void handOver([[maybe_unused]] const void* event)
+{
+#ifdef ZYN_TSAN
+    __tsan_release(const_cast<void*>(event));
+#endif
+}
+
+void takeOver([[maybe_unused]] const void* event)
+{
+#ifdef ZYN_TSAN
+    __tsan_acquire(const_cast<void*>(event));
+#endif
+}
+
+// Where a waiting sender learns that its message has been handled.
+struct Reply
+{
+    std::mutex mutex;
+    std::condition_variable handled;
+    bool done = false;
+    LResult result = 0;
+};
+
+// A message sent from another thread and waited for. Qt deletes a posted event on the
+// receiver's thread right after delivering it, or when the receiver goes away first: either
+// way the destructor wakes the sender, so it can never wait for a receiver that is gone.
+class WaitedMessage : public AppMessage
+{
+public:
+    WaitedMessage(unsigned message, WParam wParam, LParam lParam, std::shared_ptr<Reply> reply)
+        : AppMessage(message, wParam, lParam)
+        , m_reply(std::move(reply))
+    {
+    }
+    ~WaitedMessage() override
+    {
+        takeOver(this);
+        {
+            std::lock_guard lock(m_reply->mutex);
+            m_reply->result = result();
+            m_reply->done = true;
+        }
+        m_reply->handled.notify_all();
+    }
+
+private:
+    std::shared_ptr<Reply> m_reply;
+};
+
+} // namespace
 
 AppMessage::AppMessage(unsigned message, WParam wParam, LParam lParam)
     : QEvent(eventType())
@@ -13,6 +82,11 @@ AppMessage::AppMessage(unsigned message, WParam wParam, LParam lParam)
     , m_wParam(wParam)
     , m_lParam(lParam)
 {
+}
+
+AppMessage::~AppMessage()
+{
+    takeOver(this);
 }
 
 QEvent::Type AppMessage::eventType()
@@ -25,15 +99,18 @@ LResult sendMessage(QObject* receiver, unsigned message, WParam wParam, LParam l
 {
     if (!receiver)
         return 0;
-    AppMessage event(message, wParam, lParam);
     if (receiver->thread() == QThread::currentThread()) {
+        AppMessage event(message, wParam, lParam);
         QCoreApplication::sendEvent(receiver, &event);
-    } else {
-        QMetaObject::invokeMethod(
-            receiver, [receiver, &event] { QCoreApplication::sendEvent(receiver, &event); },
-            Qt::BlockingQueuedConnection);
+        return event.result();
     }
-    return event.result();
+    auto reply = std::make_shared<Reply>();
+    auto* event = new WaitedMessage(message, wParam, lParam, reply);
+    handOver(event);
+    QCoreApplication::postEvent(receiver, event);
+    std::unique_lock lock(reply->mutex);
+    reply->handled.wait(lock, [&] { return reply->done; });
+    return reply->result;
 }
 
 void notifyMessage(QObject* receiver, unsigned message, WParam wParam, LParam lParam)
@@ -44,7 +121,9 @@ void notifyMessage(QObject* receiver, unsigned message, WParam wParam, LParam lP
         AppMessage event(message, wParam, lParam);
         QCoreApplication::sendEvent(receiver, &event);
     } else {
-        QCoreApplication::postEvent(receiver, new AppMessage(message, wParam, lParam));
+        auto* event = new AppMessage(message, wParam, lParam);
+        handOver(event);
+        QCoreApplication::postEvent(receiver, event);
     }
 }
 
@@ -60,6 +139,7 @@ void MessageMap::bind(unsigned message, Handler handler)
 
 bool MessageMap::dispatch(QEvent* event) const
 {
+    takeOver(event);
     if (event->type() != AppMessage::eventType())
         return false;
     auto* message = static_cast<AppMessage*>(event);

@@ -41,6 +41,7 @@ class AppMessage : public QEvent
 {
 public:
     AppMessage(unsigned message, WParam wParam, LParam lParam);
+    ~AppMessage() override;
 
     static QEvent::Type eventType();
 
@@ -59,7 +60,7 @@ private:
 
 // Sent and waited for: runs the receiver's handler on the receiver's thread and returns its
 // result. From another thread the caller blocks until the handler has run, so the receiver's
-// thread must not be waiting on the caller.
+// thread must not be waiting on the caller; a receiver destroyed before that answers 0.
 LResult sendMessage(QObject* receiver, unsigned message, WParam wParam = 0, LParam lParam = 0);
 
 // Sent without waiting: handled at once on the receiver's own thread, queued from any other.

@@ -1,10 +1,15 @@
 #include "platform/Dialogs.h"
 
+#include "platform/AppMessage.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QThread>
 
 #include <atomic>
+#include <functional>
 
 namespace platform {
 
@@ -42,13 +47,47 @@ int showRealMessageBox(QWidget* parent, const QString& text, const QString& capt
     }
 }
 
+// Runs a job on the GUI thread for a worker that waits for its result.
+class GuiCall : public QObject
+{
+public:
+    explicit GuiCall(std::function<LResult()> job)
+    {
+        m_messages.bind(kRun, [job = std::move(job)](WParam, LParam) { return job(); });
+    }
+
+    static LResult run(std::function<LResult()> job)
+    {
+        auto* call = new GuiCall(std::move(job));
+        call->moveToThread(QCoreApplication::instance()->thread());
+        const LResult result = sendMessage(call, kRun);
+        call->deleteLater();
+        return result;
+    }
+
+    bool event(QEvent* event) override
+    {
+        return m_messages.dispatch(event) || QObject::event(event);
+    }
+
+private:
+    static constexpr unsigned kRun = 1;
+    MessageMap m_messages;
+};
+
 } // namespace
 
 int messageBox(const QString& text, const QString& caption, Buttons buttons, QWidget* parent)
 {
     if (MessageBoxService* service = g_messageBoxes.load())
         return service->show(parent, text, caption, buttons);
-    return showRealMessageBox(parent, text, caption, buttons);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || app->thread() == QThread::currentThread())
+        return showRealMessageBox(parent, text, caption, buttons);
+    // A worker thread may report to the user too, but widgets live on the GUI thread only: the
+    // box is shown there and the worker waits for the answer, as it would for its own box.
+    return static_cast<int>(
+        GuiCall::run([&] { return showRealMessageBox(parent, text, caption, buttons); }));
 }
 
 std::optional<QString> browseForFolder(const QString& title, const QString& startFolder,
@@ -75,6 +114,7 @@ void setFolderBrowserService(FolderBrowserService* service)
 
 int RecordingMessageBox::show(QWidget*, const QString& text, const QString& caption, Buttons)
 {
+    std::lock_guard lock(m_mutex);
     texts.append(text);
     captions.append(caption);
     if (answers.empty())

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <mutex>
 #include <optional>
 
 class QWidget;
@@ -33,7 +34,8 @@ public:
         = 0;
 };
 
-// Modal message box; blocks the calling (GUI) thread until answered.
+// Modal message box; blocks the calling thread until answered. From a worker thread the box is
+// shown on the GUI thread, which must not be waiting for that worker meanwhile.
 int messageBox(const QString& text, const QString& caption = {}, Buttons buttons = Buttons::Ok,
     QWidget* parent = nullptr);
 
@@ -46,6 +48,7 @@ void setMessageBoxService(MessageBoxService* service);
 void setFolderBrowserService(FolderBrowserService* service);
 
 // Test double: records every message box and answers from a script (OK when it runs dry).
+// Boxes may come from any thread; read the members once those threads are done.
 class RecordingMessageBox : public MessageBoxService
 {
 public:
@@ -58,6 +61,9 @@ public:
     QStringList texts;
     QStringList captions;
     std::deque<int> answers;
+
+private:
+    std::mutex m_mutex;
 };
 
 // Test double: answers each browse with the next scripted folder (nullopt cancels).

@@ -1,9 +1,8 @@
 #include "platform/Exit.h"
 
-#include <QCoreApplication>
-
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <mutex>
 
 namespace platform {
@@ -22,8 +21,11 @@ void exitProgram(int code)
     }
     if (hook)
         hook(code); // a test hook does not return: it throws back to the test
-    std::fflush(stdout);
-    std::exit(code);
+    // The caller may be any thread while the GUI thread is still painting: running the static
+    // destructors (std::exit) would pull Qt's globals from under it, so end without them.
+    std::cout.flush();
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
 
 void setExitHook(std::function<void(int)> hook)

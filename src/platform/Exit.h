@@ -4,7 +4,8 @@
 
 namespace platform {
 
-// Ends the program at once with the given code. Tests install a hook that records the request
+// Ends the program at once with the given code: standard output is flushed, nothing else (no
+// static destructors, no window teardown) runs. Tests install a hook that records the request
 // instead, so a path that must end the program can be tested without ending the test run.
 [[noreturn]] void exitProgram(int code);
 void setExitHook(std::function<void(int)> hook);

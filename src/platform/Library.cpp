@@ -13,7 +13,8 @@ bool Library::load(const QString& fileName)
 {
     unload();
     m_library = std::make_unique<QLibrary>();
-    // QLibrary would otherwise try its own prefixes and suffixes; the names here are exact.
+    // A path is tried exactly as given first; for a bare name QLibrary may try its own "lib"
+    // prefix and ".so" suffix before the name itself.
     m_library->setFileName(fileName);
     if (m_library->load())
         return true;

@@ -9,26 +9,43 @@ namespace platform {
 
 namespace {
 
-// A key or value name may not climb out of the product folder, whatever text it holds.
-QString safeComponent(QString part)
+// A key or value name becomes one file name, whatever text it holds: it can neither climb out
+// of the product folder ("..", "/") nor meet another name's file ("a/b" and "a%2Fb" differ).
+// Ordinary names are kept as they are.
+QString fileName(const QString& name)
 {
-    part.replace(QLatin1Char('/'), QLatin1Char('_'));
-    if (part == QLatin1String(".") || part == QLatin1String(".."))
-        part.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return part;
+    if (name.isEmpty())
+        return QStringLiteral("%"); // the key's unnamed value; no other name encodes to "%"
+    if (name == QLatin1String("."))
+        return QStringLiteral("%2E");
+    if (name == QLatin1String(".."))
+        return QStringLiteral("%2E%2E");
+    QString encoded;
+    encoded.reserve(name.size());
+    for (const QChar c : name) {
+        if (c == QLatin1Char('%'))
+            encoded += QLatin1String("%25");
+        else if (c == QLatin1Char('/'))
+            encoded += QLatin1String("%2F");
+        else if (c == QChar(0))
+            encoded += QLatin1String("%00");
+        else
+            encoded += c;
+    }
+    return encoded;
 }
 
 QString keyFolder(const QString& key)
 {
     QString folder = Registry::fileRoot();
     for (const QString& level : key.split(QLatin1Char('\\'), Qt::SkipEmptyParts))
-        folder += QLatin1Char('/') + safeComponent(level);
+        folder += QLatin1Char('/') + fileName(level);
     return folder;
 }
 
 QString valuePath(const QString& key, const QString& valueName)
 {
-    return keyFolder(key) + QLatin1Char('/') + safeComponent(valueName);
+    return keyFolder(key) + QLatin1Char('/') + fileName(valueName);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace platform {
 
 namespace {
@@ -14,9 +16,23 @@ std::wstring fullKey(const QString& key)
     return path.toStdWString();
 }
 
-// The machine-wide hive is the first choice; an ordinary user may not write there, so writes
-// fall back to the user's own hive and reads look there when the machine has nothing.
-constexpr HKEY kHives[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+// The machine-wide hive is the first choice for writing; an ordinary user may not write there,
+// so a write falls back to the user's own hive. A value in the user's hive is therefore the
+// newer one, and reads look there first: otherwise a value once written machine-wide would
+// hide every later save of a user without those rights.
+// Not constexpr: the hive handles are integers cast to pointers.
+const HKEY kWriteOrder[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+const HKEY kReadOrder[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+
+bool deleteValue(HKEY hive, const std::wstring& path, const std::wstring& name)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
+        return true;
+    const LONG rc = RegDeleteValueW(handle, name.c_str());
+    RegCloseKey(handle);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
 
 } // namespace
 
@@ -29,7 +45,7 @@ std::optional<QByteArray> Registry::read(const QString& key, const QString& valu
 {
     const std::wstring path = fullKey(key);
     const std::wstring name = valueName.toStdWString();
-    for (HKEY hive : kHives) {
+    for (HKEY hive : kReadOrder) {
         HKEY handle = nullptr;
         if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
             continue;
@@ -53,7 +69,7 @@ bool Registry::write(const QString& key, const QString& valueName, const QByteAr
 {
     const std::wstring path = fullKey(key);
     const std::wstring name = valueName.toStdWString();
-    for (HKEY hive : kHives) {
+    for (HKEY hive : kWriteOrder) {
         HKEY handle = nullptr;
         if (RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
                 nullptr)
@@ -63,8 +79,11 @@ bool Registry::write(const QString& key, const QString& valueName, const QByteAr
         const LONG rc = RegSetValueExW(handle, name.c_str(), 0, REG_BINARY,
             reinterpret_cast<const BYTE*>(bytes.constData()), static_cast<DWORD>(bytes.size()));
         RegCloseKey(handle);
-        if (rc == ERROR_SUCCESS)
-            return true;
+        if (rc != ERROR_SUCCESS)
+            continue;
+        if (hive == HKEY_LOCAL_MACHINE)
+            deleteValue(HKEY_CURRENT_USER, path, name); // would hide the value just written
+        return true;
     }
     return false;
 }
@@ -74,14 +93,8 @@ bool Registry::remove(const QString& key, const QString& valueName)
     const std::wstring path = fullKey(key);
     const std::wstring name = valueName.toStdWString();
     bool gone = true;
-    for (HKEY hive : kHives) {
-        HKEY handle = nullptr;
-        if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
-            continue;
-        const LONG rc = RegDeleteValueW(handle, name.c_str());
-        RegCloseKey(handle);
-        gone = gone && (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND);
-    }
+    for (HKEY hive : kWriteOrder)
+        gone = deleteValue(hive, path, name) && gone;
     return gone;
 }
 

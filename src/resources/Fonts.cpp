@@ -11,28 +11,45 @@ namespace {
 
 QString g_family;
 
-constexpr const char* kTahomaFiles[] = {
-    "/usr/share/wine/fonts/tahoma.ttf",
-    "/usr/share/fonts/truetype/wine/tahoma.ttf",
-};
+const QLatin1String kTahoma("Tahoma");
+const QLatin1String kFallback("DejaVu Sans");
+
+QStringList systemTahomaFiles()
+{
+    return {
+        QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"),
+        QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf"),
+        QStringLiteral("/usr/share/fonts/truetype/wine/tahoma.ttf"),
+        QStringLiteral("/usr/share/fonts/truetype/wine/tahomabd.ttf"),
+    };
+}
 
 } // namespace
 
 QString registerFonts()
 {
-    if (!g_family.isEmpty())
-        return g_family;
-    for (const char* path : kTahomaFiles) {
-        if (!QFile::exists(QString::fromLatin1(path)))
+    if (g_family.isEmpty())
+        registerFontsFrom(systemTahomaFiles());
+    return g_family;
+}
+
+QString registerFontsFrom(const QStringList& tahomaFiles)
+{
+    bool haveTahoma = QFontDatabase::hasFamily(kTahoma);
+    for (const QString& path : tahomaFiles) {
+        if (!QFile::exists(path))
             continue;
-        const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(path));
-        const QStringList families = QFontDatabase::applicationFontFamilies(id);
-        if (!families.isEmpty()) {
-            g_family = families.first();
-            return g_family;
-        }
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (QFontDatabase::applicationFontFamilies(id).contains(kTahoma))
+            haveTahoma = true;
     }
-    g_family = QStringLiteral("DejaVu Sans");
+    // Code that asks for "Tahoma" by name gets the fallback too, rather than whatever face
+    // the font matcher would pick, which may lack Cyrillic.
+    if (haveTahoma)
+        QFont::removeSubstitutions(kTahoma);
+    else
+        QFont::insertSubstitution(kTahoma, kFallback);
+    g_family = haveTahoma ? QString(kTahoma) : QString(kFallback);
     return g_family;
 }
 

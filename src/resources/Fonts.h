@@ -2,12 +2,16 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 namespace fonts {
 
 // Registers the "Tahoma" face with the application (Wine's Tahoma, which covers Cyrillic);
 // without it the texts fall back to DejaVu Sans. Returns the family that texts will use.
 QString registerFonts();
+
+// The same from the given font files (tests use it to see the fallback).
+QString registerFontsFrom(const QStringList& tahomaFiles);
 
 // The family registerFonts() settled on ("Tahoma" when the face could be loaded).
 QString family();

@@ -13,11 +13,43 @@ struct Entry
     const char* text; // UTF-8
 };
 
-// Sorted by id.
+// Sorted by id; the texts are the product's own wording, spelling included, so they match
+// what users of the recorder already know.
 constexpr Entry kTable[] = {
-    {121, "Нет подключения к Интернету."},
+    {110, "Recorded file in 1channel. Change the channel before you play."},
+    {114, "Unable to play an encrypted file in 'General View Mode'.\nPlease restart the viewer.\n"},
+    {115, "Unable to play general file in 'Encryption View Mode'\nPlease restart the viewer\n"},
+    {121, "Интернет не доступен"},
+    {122, "Широта"},
+    {123, "Долгота"},
+    {124, "Положение"},
+    {125, "Дата и время"},
+    {126, "Скорость"},
+    {127, "км/ч"},
+    {128, "мили/ч"},
+    {129, "узлы"},
+    {130, "Пароль"},
+    {131, "Тип"},
+    {132, "Дата"},
+    {133, "Имя файла"},
+    {135, "За исключением"},
+    {138, "Сохраненная директория"},
+    {139, "Парольная защита"},
     {145, "Не могу открыть GoogleMap."},
+    {146, "30 кадров"},
+    {147, "Закончено захватывающ изображения."},
+    {148, "Законченные сбережениа видео."},
+    {149, "Подтверженный пароль нет этого же как новый пароль."},
+    {150, "Преобразовывающ к изображениям,  пожалуйста ждите."},
+    {151, "Захват"},
+    {152, "Сохранение файла"},
+    {153, "Настройки просмотра"},
+    {154, "Блок"},
+    {155, "Установка пароля"},
 };
+
+static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
+    [](const Entry& a, const Entry& b) { return a.id <= b.id; }));
 
 } // namespace
 
@@ -37,5 +69,40 @@ QList<int> ids()
         all.append(entry.id);
     return all;
 }
+
+const Text kAppTitle{"ZYN Viewer"};
+
+const Text kFileSelectorTitle{"Выбор архива"};
+const Text kChooseFolderButton{"Выбор папки"};
+const Text kAddToList{"Добавьте к списку"};
+const Text kCancel{"Отмена"};
+const Text kTabContinuous{"Нормальный режим"};
+const Text kTabEvent{"По сенсору движения"};
+const Text kTabManual{"Ручной режим"};
+const Text kChooseFolder{"Выберите папку"};
+const Text kFolderChoiceCancelled{"Выбор файла отменен"};
+const Text kNoRecordingsInFolder{"В папке нет файла"};
+const Text kPleaseSelectRecordings{"Пожалуйста выберите архивы"};
+const Text kSelectAll{"Выберите все"};
+
+const Text kInformation{"Информация"};
+const Text kBrandLine{"Velqorin ZYN Viewer"};
+
+const Text kPasswordPanelTitle{"Пароль"};
+const Text kNewPassword{"Новый пароль"};
+const Text kConfirmPassword{"Подтверженный пароль"};
+
+const Text kSelectDirectory{"Please select the directory"};
+
+const Text kUsbToolTitle{"USB Management Tool"};
+const Text kDataTransmission{"Data Transmission"};
+const Text kUsbCancel{"Cancel"};
+const Text kUsbTabRecorder{"Recorder"};
+const Text kUsbTabRecSet{"RecSet"};
+const Text kUsbTabViewer{"Viewer"};
+const Text kUsbTabDisplay{"Display"};
+const Text kUsbTabSetting{"Setting"};
+const Text kUsbTabEtc{"Etc"};
+const Text kDeviceNotFound{"Device not found.\n"};
 
 } // namespace strings

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
+// Every text the user sees. The numbered texts are the string table; the named ones are texts
+// that have no number (captions set in code, dialog titles, the USB tool's English texts).
+// All of them are UTF-8 and sit together in Strings.cpp.
 namespace strings {
 
 // The text of a string-table id, or an empty text for an id the table does not have.
@@ -10,5 +14,56 @@ QString text(int id);
 
 // Every id of the table, ascending.
 QList<int> ids();
+
+// A fixed text without a number. Converts to QString where one is expected.
+struct Text
+{
+    const char* utf8;
+
+    QString toString() const { return QString::fromUtf8(utf8); }
+    operator QString() const { return toString(); }
+    QByteArray bytes() const { return QByteArray(utf8); }
+};
+
+// Main window.
+extern const Text kAppTitle; // window title
+
+// File selector.
+extern const Text kFileSelectorTitle;
+extern const Text kChooseFolderButton; // button 1245
+extern const Text kAddToList; // button 1247
+extern const Text kCancel; // button 2
+extern const Text kTabContinuous;
+extern const Text kTabEvent;
+extern const Text kTabManual;
+extern const Text kChooseFolder; // folder browser title, and the message for a non-folder choice
+extern const Text kFolderChoiceCancelled;
+extern const Text kNoRecordingsInFolder;
+extern const Text kPleaseSelectRecordings;
+extern const Text kSelectAll; // "Select All" box of the recording list pages
+
+// Information popup.
+extern const Text kInformation;
+extern const Text kBrandLine;
+
+// Password panel.
+extern const Text kPasswordPanelTitle;
+extern const Text kNewPassword;
+extern const Text kConfirmPassword;
+
+// Settings popup and save popup: the folder browser's title.
+extern const Text kSelectDirectory;
+
+// USB tool (English by design).
+extern const Text kUsbToolTitle;
+extern const Text kDataTransmission;
+extern const Text kUsbCancel;
+extern const Text kUsbTabRecorder;
+extern const Text kUsbTabRecSet;
+extern const Text kUsbTabViewer;
+extern const Text kUsbTabDisplay;
+extern const Text kUsbTabSetting;
+extern const Text kUsbTabEtc;
+extern const Text kDeviceNotFound;
 
 } // namespace strings
