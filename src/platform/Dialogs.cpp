@@ -131,9 +131,10 @@ std::optional<QString> ScriptedFolderBrowser::browse(QWidget*, const QString& ti
     startFolders.append(startFolder);
     if (answers.empty())
         return std::nullopt;
-    auto answer = answers.front();
+    const bool chosen = answers.front().has_value();
+    const QString folder = answers.front().value_or(QString());
     answers.pop_front();
-    return answer;
+    return chosen ? std::optional<QString>(folder) : std::nullopt;
 }
 
 } // namespace platform
