@@ -70,20 +70,51 @@ void loadEventRecords(std::span<const uint8_t> data, EventIndex& state)
     state.loaded = true;
 }
 
+std::optional<qint64> findEventBox(QIODevice& device, qint64 chunkBytes)
+{
+    const qint64 size = device.size();
+    // Each chunk is read with the 4 bytes after it, so a type field that straddles two chunks
+    // is seen with the chunk its box starts in.
+    std::vector<char> chunk(size_t(chunkBytes) + 4);
+    const std::string_view type("EVTI");
+    for (qint64 base = 0; base + 8 <= size; base += chunkBytes) {
+        const qint64 wanted = std::min<qint64>(chunkBytes + 4, size - base);
+        if (!device.seek(base) || device.read(chunk.data(), wanted) != wanted)
+            return std::nullopt;
+        const std::string_view window(chunk.data(), size_t(wanted));
+        for (size_t at = window.find(type, 4); at != std::string_view::npos;
+             at = window.find(type, at + 1)) {
+            const size_t start = at - 4;
+            if (start >= size_t(chunkBytes))
+                break;
+            if (start % 4 == 0)
+                return base + qint64(start);
+        }
+    }
+    return std::nullopt;
+}
+
 bool loadEventRecords(const QString& path, EventIndex& state)
 {
     state.loaded = false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const qint64 size = file.size();
-    if (size <= 0)
-        return size == 0;
-    const uchar* mapped = file.map(0, size);
-    if (!mapped)
+    const std::optional<qint64> start = findEventBox(file);
+    if (!start)
+        return true;
+    uint8_t header[8];
+    if (!file.seek(*start) || file.read(reinterpret_cast<char*>(header), 8) != 8)
         return false;
-    loadEventRecords(std::span(mapped, size_t(size)), state);
-    file.unmap(const_cast<uchar*>(mapped));
+    // Read only the box, as far as the file holds it; the records' rules are those of the
+    // in-memory load.
+    const uint64_t boxBytes = std::max<uint32_t>(readBigEndian32(header), 8);
+    const qint64 length = qint64(std::min<uint64_t>(boxBytes, uint64_t(file.size() - *start)));
+    QByteArray box(length, Qt::Uninitialized);
+    if (!file.seek(*start) || file.read(box.data(), length) != length)
+        return false;
+    loadEventRecords(std::span(reinterpret_cast<const uint8_t*>(box.constData()), size_t(length)),
+        state);
     return true;
 }
 

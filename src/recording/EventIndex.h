@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+class QIODevice;
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -37,13 +39,17 @@ constexpr int kScaleWidth = 342;
 // whose type field lies inside the data.
 std::optional<size_t> findEventBox(std::span<const uint8_t> data);
 
+// The same search over a device, read in chunks of `chunkBytes` (a multiple of 4), so that a
+// long recording is scanned without holding it in memory.
+std::optional<qint64> findEventBox(QIODevice& device, qint64 chunkBytes = 1 << 20);
+
 // Loads the index from file content. `state.loaded` is cleared first; a missing box or a box
 // size below 8 leaves it cleared. Records that the file ends before are not loaded; a record
 // the file cuts short is filled with zeros.
 void loadEventRecords(std::span<const uint8_t> data, EventIndex& state);
 
-// The same from a recording file, read through a memory map (one view of the file at most).
-// Returns false when the file cannot be opened or mapped.
+// The same from a recording file: the box is searched chunk by chunk and only the box itself is
+// then read. Returns false when the file cannot be opened or read.
 bool loadEventRecords(const QString& path, EventIndex& state);
 
 // The moment a record's text names, when it holds a valid "YYYY/MM/DD HH:MM:SS".

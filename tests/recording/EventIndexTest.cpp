@@ -3,6 +3,7 @@
 #include "recording/RecordingName.h"
 #include "support/RecordingBuilder.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -126,4 +127,24 @@ TEST(EventIndexTest, MarkersFromARecordingPath)
     const auto start = recordingStart(QStringLiteral("/media/card_1/evt_20240501_123450.mp4"));
     EXPECT_EQ(eventMarkerPositions(withEvents({"2024/05/01 12:35:10"}), start, 60),
         std::vector<int>{158});
+}
+
+TEST(EventIndexTest, ChunkedSearchFindsWhatTheWholeScanFinds)
+{
+    for (int filler = 0; filler < 70; ++filler) {
+        // A decoy type off the 4-byte grid, then the real box at `filler`.
+        QByteArray bytes = QByteArray(filler, 'x') + evtiBox({"2024/05/01 12:00:01"});
+        if (filler > 12)
+            bytes.replace(filler - 11, 4, "EVTI");
+        QBuffer buffer(&bytes);
+        ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+        for (qint64 chunk : {4, 8, 16, 20, 1 << 20}) {
+            const std::optional<size_t> whole = findEventBox(spanOf(bytes));
+            const std::optional<qint64> chunked = findEventBox(buffer, chunk);
+            ASSERT_EQ(whole.has_value(), chunked.has_value()) << filler << " " << chunk;
+            if (whole) {
+                EXPECT_EQ(qint64(*whole), *chunked) << filler << " " << chunk;
+            }
+        }
+    }
 }
