@@ -84,8 +84,13 @@ QList<QByteArray> baseRecordings()
     return {
         RecordingBuilder().ftyp().mdat(3000).udat(Telemetry::drive(5)).evti(events).bytes(),
         RecordingBuilder().ftyp().udat(Telemetry::drive(3)).mdat(100).bytes(),
-        RecordingBuilder().ftyp().mdat(64).mdat(70000).raw(box("free", QByteArray(12, 0))).udat(
-            Telemetry::drive(2)).bytes(),
+        RecordingBuilder()
+            .ftyp()
+            .mdat(64)
+            .mdat(70000)
+            .raw(box("free", QByteArray(12, 0)))
+            .udat(Telemetry::drive(2))
+            .bytes(),
         RecordingBuilder()
             .raw(box("sc01", QByteArray(20, 's')))
             .mdat(500)
@@ -138,8 +143,8 @@ TEST(TelemetryCorpusTest, FileAndDeviceReadersAgreeOnDisk)
     QTemporaryDir dir;
     int index = 0;
     for (const QByteArray& base : baseRecordings()) {
-        for (qsizetype length : {qsizetype(0), qsizetype(5), qsizetype(40), base.size() - 3,
-                 base.size()}) {
+        for (qsizetype length :
+            {qsizetype(0), qsizetype(5), qsizetype(40), base.size() - 3, base.size()}) {
             const QString path = dir.filePath(QStringLiteral("drf_%1.mp4").arg(index++));
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -175,8 +180,8 @@ TEST(TelemetryCorpusTest, FuzzRegressionInputs)
             udat.timeRecord(i);
         }
         EventIndex events;
-        loadEventRecords(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                             size_t(bytes.size())),
+        loadEventRecords(
+            std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
             events);
         eventMarkerPositions(events, QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC), 60);
         const TelemetryRecord record
