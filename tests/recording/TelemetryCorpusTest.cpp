@@ -160,7 +160,8 @@ TEST(TelemetryCorpusTest, FileAndDeviceReadersAgreeOnDisk)
     }
 }
 
-// Inputs that once broke a parser, kept from fuzzing: every parser must take each in stride.
+// Inputs kept from fuzzing (the minimised corpus, and any input that ever broke a parser):
+// every parser must take each in stride.
 TEST(TelemetryCorpusTest, FuzzRegressionInputs)
 {
     const QDir dir(QStringLiteral(ZYN_REGRESSION_DIR));
