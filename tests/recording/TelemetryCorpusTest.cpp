@@ -165,7 +165,9 @@ TEST(TelemetryCorpusTest, FileAndDeviceReadersAgreeOnDisk)
 TEST(TelemetryCorpusTest, FuzzRegressionInputs)
 {
     const QDir dir(QStringLiteral(ZYN_REGRESSION_DIR));
-    for (const QString& name : dir.entryList(QDir::Files)) {
+    const QStringList names = dir.entryList(QDir::Files);
+    EXPECT_FALSE(names.isEmpty());
+    for (const QString& name : names) {
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
