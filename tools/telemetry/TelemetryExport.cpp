@@ -166,9 +166,15 @@ int writeCsv(const QStringList& recordings, QTextStream& out, QTextStream& error
             if (const std::optional<TelemetryRecord> r = positionAt(recording.udat, i)) {
                 const std::optional<QDateTime> utc = sentenceUtc(*r);
                 row << (utc ? utc->toString(Qt::ISODate) : QString())
-                    << csvField(QString::fromLatin1(r->statusText)) << number(r->latitude, 7)
-                    << number(r->longitude, 7) << number(r->speed, 2)
-                    << number(convertSpeed(r->speed, KilometresPerHour), 2) << number(r->course, 2);
+                    << csvField(QString::fromLatin1(r->statusText));
+                // Without a fix the receiver's numbers mean nothing; a 0,0 position would put
+                // the car off the coast of Africa in any tool that reads the file.
+                if (isValidFix(*r))
+                    row << number(r->latitude, 7) << number(r->longitude, 7) << number(r->speed, 2)
+                        << number(convertSpeed(r->speed, KilometresPerHour), 2)
+                        << number(r->course, 2);
+                else
+                    row << QString() << QString() << QString() << QString() << QString();
             } else {
                 row << QString() << QString() << QString() << QString() << QString() << QString()
                     << QString();
