@@ -12,7 +12,8 @@ QString readFolderTokens(ConfigTokenReader& reader, SettingFolders& folders)
         reader.next();
         folders.folderFlags[i] = {1, 0};
     }
-    return QString::fromLocal8Bit(reader.next().left(kMaxDirectoryToken));
+    // Cut after decoding: a byte cut could split a multi-byte character of the path.
+    return QString::fromLocal8Bit(reader.next()).left(kMaxDirectoryToken);
 }
 
 QByteArray folderListText(const SettingFolders& folders, const QString& saveDirectory)

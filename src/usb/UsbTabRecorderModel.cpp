@@ -8,10 +8,11 @@ using page_coding::storedIndex;
 
 namespace {
 
-// Resolution and audio skip the value 2: their third button stores 3.
+// Resolution and audio skip the value 2: their third button stores 3. A 2 from the recorder
+// still reads as the third button, as every other stored value reads as its own index.
 int indexOfSkipping2(int stored)
 {
-    return stored == 3 ? 2 : choiceIndex(stored, 2);
+    return stored == 3 ? 2 : choiceIndex(stored, 3);
 }
 
 int storedSkipping2(int index)

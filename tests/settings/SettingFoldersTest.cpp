@@ -32,6 +32,12 @@ TEST(SettingFoldersTest, DirectoryTokenIsUsedUpTo63Characters)
     ConfigTokenReader reader("a?1?0?b?1?0?" + QByteArray(100, 'd') + "?");
     SettingFolders folders;
     EXPECT_EQ(setting_folders::readFolderTokens(reader, folders), QString(63, 'd'));
+
+    // Characters, not bytes: a 40-character mount point written in two-byte characters
+    // comes back whole.
+    const QString card = "/media/" + QString(32, QChar(0x0416)) + "/";
+    ConfigTokenReader wide("a?1?0?b?1?0?" + card.toLocal8Bit() + "?");
+    EXPECT_EQ(setting_folders::readFolderTokens(wide, folders), card);
 }
 
 TEST(SettingFoldersTest, ListTextWritesFlagsAsZeroOrOneAndRoundTrips)

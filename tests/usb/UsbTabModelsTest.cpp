@@ -166,8 +166,17 @@ TEST(UsbTabModelsTest, RecorderChannelQualityAndSkippedCodes)
     EXPECT_EQ(again.quality, 2);
     EXPECT_EQ(again.quality2, 2);
 
-    // A stored 2 has no button; no button checked stores 0.
+    // Only 3 is read differently: a stored 2 selects the third button like any index, and
+    // saving it stores 3; a value without a button checks none, and none checked stores 0.
     config.resolution = 2;
+    config.audio = 2;
+    again.initFrom(config);
+    EXPECT_EQ(again.resolution, 2);
+    EXPECT_EQ(again.audio, 2);
+    again.saveTo(config);
+    EXPECT_EQ(config.resolution, 3);
+    EXPECT_EQ(config.audio, 3);
+    config.resolution = 4;
     again.initFrom(config);
     EXPECT_EQ(again.resolution, -1);
     again.saveTo(config);
