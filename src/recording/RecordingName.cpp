@@ -66,9 +66,11 @@ std::optional<QDateTime> recordingStart(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
     for (QLatin1String prefix : {kManualEvent, kContinuous, kEvent}) {
-        if (!name.startsWith(prefix))
+        // The prefix need not open the name: the viewer's own copies are "copy_evt_...".
+        const qsizetype at = name.indexOf(prefix);
+        if (at < 0)
             continue;
-        const QStringView rest = QStringView(name).mid(prefix.size());
+        const QStringView rest = QStringView(name).mid(at + prefix.size());
         if (rest.size() < 15 || rest[8] != u'_' || !allDigits(rest.first(8))
             || !allDigits(rest.mid(9, 6)))
             return std::nullopt;

@@ -36,9 +36,9 @@ int checkViewMode(const uint8_t* firstHeader, uint64_t available, int scrambledV
     return kViewModeMismatch;
 }
 
-// One step of the top-level box walk. A box smaller than its own header cannot be stepped
-// over (size 0 would loop for ever, sizes 1 to 7 would read garbage headers inside it), so
-// the walk ends there as it does when it leaves the data.
+// One step of the top-level box walk. A box of size 0 does not advance the walk and would hold
+// it for ever, so the walk ends there as it does when it leaves the data. Other sizes below a
+// header's 8 bytes still advance it; every header read lies wholly within the data.
 enum class Step { Found, Next, Stop };
 Step walkStep(
     const uint8_t* header, bool first, int scrambledView, uint32_t scrambleKey, uint64_t& position)
@@ -48,7 +48,7 @@ Step walkStep(
         size ^= scrambleKey;
     if (hasType(header + 4, "udat"))
         return Step::Found;
-    if (size < 8)
+    if (size == 0)
         return Step::Stop;
     position += size;
     return Step::Next;
