@@ -92,7 +92,7 @@ TEST(EventIndexTest, LoadsFromAFileAndReplacesEarlierRecords)
 
 TEST(EventIndexTest, MarkersAtTheRealSecondsFromTheStart)
 {
-    // The specified example: start 12:34:50, 60 s, event 12:35:10 → x 158.
+    // Start 12:34:50, 60 s long, event at 12:35:10: the marker lands at x 158.
     EXPECT_EQ(eventMarkerPositions(withEvents({"2024/05/01 12:35:10"}), at(12, 34, 50), 60),
         std::vector<int>{158});
     // Same minute, and across an hour and midnight, where HHMMSS differences go wrong.
