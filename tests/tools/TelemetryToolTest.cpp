@@ -1,0 +1,246 @@
+#include "support/RecordingBuilder.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace testsupport;
+
+namespace {
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QList<QByteArray> errorLines;
+};
+
+ToolRun telemetry(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(ZYN_TELEMETRY), args);
+    ToolRun run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    for (const QByteArray& line : process.readAllStandardError().split('\n')) {
+        if (!line.isEmpty())
+            run.errorLines << line;
+    }
+    return run;
+}
+
+struct TrackPoint
+{
+    double lat;
+    double lon;
+    QString time;
+    double speed;
+};
+
+// Reads a GPX document as the GPX 1.1 schema shapes it: gpx (version, creator) > trk >
+// trkseg > trkpt (lat, lon; time before extensions). Fails the test on any other shape.
+QList<QList<TrackPoint>> readGpx(const QByteArray& document)
+{
+    const QString ns = QStringLiteral("http://www.topografix.com/GPX/1/1");
+    QList<QList<TrackPoint>> segments;
+    QXmlStreamReader xml(document);
+    EXPECT_TRUE(xml.readNextStartElement());
+    EXPECT_EQ(xml.name(), QLatin1String("gpx"));
+    EXPECT_EQ(xml.namespaceUri(), ns);
+    EXPECT_EQ(xml.attributes().value(QLatin1String("version")), QLatin1String("1.1"));
+    EXPECT_FALSE(xml.attributes().value(QLatin1String("creator")).isEmpty());
+    while (xml.readNextStartElement()) {
+        EXPECT_EQ(xml.name(), QLatin1String("trk"));
+        while (xml.readNextStartElement()) {
+            if (xml.name() == QLatin1String("name")) {
+                xml.skipCurrentElement();
+                continue;
+            }
+            EXPECT_EQ(xml.name(), QLatin1String("trkseg"));
+            segments.append(QList<TrackPoint>());
+            while (xml.readNextStartElement()) {
+                EXPECT_EQ(xml.name(), QLatin1String("trkpt"));
+                TrackPoint point{xml.attributes().value(QLatin1String("lat")).toDouble(),
+                    xml.attributes().value(QLatin1String("lon")).toDouble(), {}, -1};
+                bool seenExtensions = false;
+                while (xml.readNextStartElement()) {
+                    if (xml.name() == QLatin1String("time")) {
+                        EXPECT_FALSE(seenExtensions) << "time must precede extensions";
+                        point.time = xml.readElementText();
+                    } else {
+                        EXPECT_EQ(xml.name(), QLatin1String("extensions"));
+                        seenExtensions = true;
+                        xml.readNextStartElement(); // TrackPointExtension
+                        while (xml.readNextStartElement()) {
+                            if (xml.name() == QLatin1String("speed"))
+                                point.speed = xml.readElementText().toDouble();
+                            else
+                                xml.skipCurrentElement();
+                        }
+                        xml.skipCurrentElement();
+                    }
+                }
+                segments.last().append(point);
+            }
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return segments;
+}
+
+double metres(const TrackPoint& a, const TrackPoint& b)
+{
+    const double north = (b.lat - a.lat) * 111320;
+    const double east = (b.lon - a.lon) * 111320 * std::cos(a.lat * M_PI / 180);
+    return std::hypot(north, east);
+}
+
+} // namespace
+
+TEST(TelemetryToolTest, HelpAndUsage)
+{
+    const ToolRun help = telemetry({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--gpx") && help.out.contains("--csv")
+        && help.out.contains("--events"));
+    EXPECT_EQ(telemetry({}).exitCode, 1);
+    EXPECT_EQ(telemetry({QStringLiteral("--kml"), QStringLiteral("x")}).exitCode, 1);
+}
+
+TEST(TelemetryToolTest, DamagedFilesAreReportedAndTheOthersStillWritten)
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath("drf_20240501_120000.mp4");
+    const QString empty = dir.filePath("drf_20240501_120100.mp4");
+    const QString noBlock = dir.filePath("drf_20240501_120200.mp4");
+    const QString order = dir.filePath("drf_20240501_120300.mp4");
+    const QString scrambled = dir.filePath("drf_20240501_120400.mp4");
+    ASSERT_TRUE(RecordingBuilder().ftyp().mdat(500).udat(Telemetry::drive(3)).writeTo(good));
+    ASSERT_TRUE(RecordingBuilder().writeTo(empty));
+    ASSERT_TRUE(RecordingBuilder().ftyp().mdat(500).writeTo(noBlock));
+    ASSERT_TRUE(RecordingBuilder().ftyp().raw(udatBox(Telemetry::drive(2), "SENS", "GPSI")).writeTo(
+        order));
+    ASSERT_TRUE(RecordingBuilder().raw(box("sc01", {})).udat(Telemetry::drive(2)).writeTo(
+        scrambled));
+    const QStringList bad{empty, noBlock, order, scrambled, dir.filePath("missing.mp4")};
+
+    const ToolRun gpx = telemetry(QStringList{QStringLiteral("--gpx"), empty, good} + bad);
+    EXPECT_EQ(gpx.exitCode, 1);
+    ASSERT_EQ(gpx.errorLines.size(), 6) << gpx.errorLines.join('\n').toStdString();
+    for (int i = 0; i < gpx.errorLines.size(); ++i) {
+        const QString path = i == 0 ? empty : bad[i - 1];
+        EXPECT_TRUE(gpx.errorLines[i].contains(path.toLocal8Bit()))
+            << gpx.errorLines[i].toStdString();
+    }
+    EXPECT_TRUE(gpx.errorLines[0].contains("empty"));
+    EXPECT_TRUE(gpx.errorLines[2].contains("udat"));
+    const QList<QList<TrackPoint>> segments = readGpx(gpx.out);
+    ASSERT_EQ(segments.size(), 1);
+    ASSERT_EQ(segments[0].size(), 3);
+    EXPECT_NEAR(segments[0][0].lat, 48.1173, 1e-7);
+    EXPECT_EQ(segments[0][0].time, QStringLiteral("2094-03-23T12:35:19Z"));
+    EXPECT_NEAR(segments[0][0].speed, 22.4 * 1852 / 3600, 1e-3);
+
+    const ToolRun csv = telemetry({QStringLiteral("--csv"), good, noBlock});
+    EXPECT_EQ(csv.exitCode, 1);
+    EXPECT_EQ(csv.errorLines.size(), 1);
+    const QList<QByteArray> rows = csv.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[1].split(',').size(), 12);
+    EXPECT_TRUE(rows[1].contains(",0,2094-03-23T12:35:19Z,A,48.1173000,11.5166667,22.40,41.48,"))
+        << rows[1].toStdString();
+    EXPECT_TRUE(rows[3].endsWith(",0.020,-0.500,1.000")) << rows[3].toStdString();
+}
+
+TEST(TelemetryToolTest, InvalidPositionsAreLeftOutOfTheTrackButKeptInTheTable)
+{
+    QTemporaryDir dir;
+    Telemetry t = Telemetry::drive(3);
+    t.sentences[1] = "$GPRMC,123520,V,,,,,,,230394,,*00";
+    t.sentences[2] = "$GNRMC,123521,A,4807.038,N,01131.000,E,1.0,0.0,230394,,*00";
+    const QString path = dir.filePath("drf_20240501_120000.mp4");
+    ASSERT_TRUE(RecordingBuilder().ftyp().udat(t).writeTo(path));
+    const ToolRun gpx = telemetry({path});
+    EXPECT_EQ(gpx.exitCode, 0);
+    EXPECT_EQ(readGpx(gpx.out).value(0).size(), 1);
+    const ToolRun csv = telemetry({QStringLiteral("--csv"), path});
+    const QList<QByteArray> rows = csv.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_TRUE(rows[2].contains(",V,")) << rows[2].toStdString();
+    EXPECT_TRUE(rows[3].contains(",2,,,,,,,,")) << rows[3].toStdString();
+}
+
+TEST(TelemetryToolTest, EventList)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("evt_20240501_123450.mp4");
+    ASSERT_TRUE(RecordingBuilder()
+                    .ftyp()
+                    .mdat(64)
+                    .udat(Telemetry::drive(1))
+                    .evti({"2024/05/01 12:35:10", "G, hard 2024/05/01 12:36:00"})
+                    .writeTo(path));
+    const ToolRun events = telemetry({QStringLiteral("--events"), path});
+    EXPECT_EQ(events.exitCode, 0);
+    const QList<QByteArray> rows = events.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[1].endsWith(",0,2024-05-01T12:35:10,20,2024/05/01 12:35:10"));
+    EXPECT_TRUE(rows[2].endsWith(",1,2024-05-01T12:36:00,70,\"G, hard 2024/05/01 12:36:00\""));
+}
+
+#ifdef ZYN_CARDGEN
+// The demo card's drive comes out as one continuous track, a segment per recording.
+TEST(TelemetryToolTest, DemoCardTrackFollowsTheDrive)
+{
+    QTemporaryDir dir;
+    QProcess cardgen;
+    cardgen.start(QStringLiteral(ZYN_CARDGEN),
+        {QStringLiteral("--length"), QStringLiteral("4"), QStringLiteral("--drf"),
+            QStringLiteral("2"), QStringLiteral("--evt"), QStringLiteral("1"),
+            QStringLiteral("--muevt"), QStringLiteral("0"), dir.path()});
+    ASSERT_TRUE(cardgen.waitForFinished(120000));
+    ASSERT_EQ(cardgen.exitCode(), 0) << cardgen.readAllStandardError().toStdString();
+    QStringList files;
+    for (const QString& name : QDir(dir.path()).entryList({QStringLiteral("*.mp4")}, QDir::Files))
+        files << dir.filePath(name);
+    // Recordings follow each other in time; their names sort after their type prefix.
+    std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
+        return a.section(QLatin1Char('_'), -2) < b.section(QLatin1Char('_'), -2);
+    });
+    ASSERT_EQ(files.size(), 3);
+
+    const ToolRun gpx = telemetry(files);
+    ASSERT_EQ(gpx.exitCode, 0) << gpx.errorLines.join('\n').toStdString();
+    const QList<QList<TrackPoint>> segments = readGpx(gpx.out);
+    ASSERT_EQ(segments.size(), 3);
+    const TrackPoint* previous = nullptr;
+    int points = 0;
+    for (const QList<TrackPoint>& segment : segments) {
+        for (const TrackPoint& point : segment) {
+            EXPECT_FALSE(point.time.isEmpty());
+            EXPECT_GE(point.speed, 0);
+            EXPECT_LT(point.speed, 70);
+            if (previous) {
+                EXPECT_GT(point.time, previous->time);
+                EXPECT_LT(metres(*previous, point), 80) << point.time.toStdString();
+            }
+            previous = &point;
+            ++points;
+        }
+    }
+    EXPECT_GE(points, 8);
+    EXPECT_GT(metres(segments.first().first(), segments.last().last()), 20) << "the car moved";
+
+    const ToolRun events = telemetry(QStringList{QStringLiteral("--events")} + files);
+    EXPECT_EQ(events.exitCode, 0);
+    EXPECT_GE(events.out.trimmed().split('\n').size(), 2);
+}
+#endif

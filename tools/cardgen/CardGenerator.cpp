@@ -1,0 +1,160 @@
+#include "CardGenerator.h"
+
+#include "DriveSimulator.h"
+#include "FfmpegEncoder.h"
+#include "UdatWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryFile>
+#include <QTextStream>
+#include <QTimeZone>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int moscowOffsetSeconds = 3 * 3600;
+
+QString kindLabel(const QString& prefix)
+{
+    if (prefix == QLatin1String("evt_"))
+        return QStringLiteral("ZYN  EVENT");
+    if (prefix == QLatin1String("muevt_"))
+        return QStringLiteral("ZYN  MANUAL");
+    return QStringLiteral("ZYN");
+}
+
+// Sensor events come early and late in a recording, as the recorder keeps some seconds before
+// and after a jolt; a manual recording marks the moment the button was pressed, mid-file.
+QList<int> eventSeconds(const QString& prefix, int seconds, std::uint32_t seed, int index)
+{
+    if (prefix == QLatin1String("drf_") || seconds < 2)
+        return {};
+    const int jitter = int((seed + 7u * std::uint32_t(index)) % 5) - 2;
+    auto clampSecond = [seconds](int s) { return std::clamp(s, 1, seconds - 1); };
+    if (prefix == QLatin1String("muevt_"))
+        return {clampSecond(seconds / 2 + jitter)};
+    QList<int> result = {clampSecond(seconds * 35 / 100 + jitter)};
+    if (seconds >= 20)
+        result.append(clampSecond(seconds * 75 / 100 - jitter));
+    return result;
+}
+
+} // namespace
+
+QDateTime CardGenerator::defaultStart()
+{
+    return QDateTime(QDate(2025, 6, 14), QTime(14, 23, 37), QTimeZone(moscowOffsetSeconds));
+}
+
+QList<CardGenerator::Recording> CardGenerator::plan(const Options& options)
+{
+    QList<QString> order;
+    int counts[3] = {options.continuous, options.sensorEvents, options.manualEvents};
+    const QString prefixes[3] = {"drf_", "evt_", "muevt_"};
+    for (bool more = true; more;) {
+        more = false;
+        for (int kind = 0; kind < 3; ++kind) {
+            if (counts[kind]-- > 0) {
+                order.append(prefixes[kind]);
+                more = true;
+            }
+        }
+    }
+    QList<Recording> recordings;
+    for (int i = 0; i < order.size() + options.withoutTelemetry; ++i) {
+        Recording r;
+        r.prefix = i < order.size() ? order[i] : QStringLiteral("drf_");
+        r.telemetry = i < order.size();
+        r.firstSecond = i * options.seconds;
+        r.start = options.start.addSecs(r.firstSecond);
+        r.fileName = r.prefix + r.start.toString(QStringLiteral("yyyyMMdd_HHmmss")) + ".mp4";
+        if (r.telemetry)
+            r.eventSeconds = eventSeconds(r.prefix, options.seconds, options.seed, i);
+        recordings.append(r);
+    }
+    return recordings;
+}
+
+CardGenerator::CardGenerator(const Options& options)
+    : m_options(options)
+{ }
+
+int CardGenerator::run(const QString& ffmpeg, QTextStream& progress, QString* error)
+{
+    const QList<Recording> recordings = plan(m_options);
+    QDir dir(m_options.outDir);
+    if (!QDir().mkpath(m_options.outDir) || !QTemporaryFile(dir.filePath(".probe-XXXXXX")).open()) {
+        *error = QStringLiteral("cannot write to %1").arg(m_options.outDir);
+        return 3;
+    }
+    for (const Recording& r : recordings) {
+        if (!m_options.overwrite && QFileInfo::exists(dir.filePath(r.fileName))) {
+            *error = QStringLiteral("%1 exists already (use --force to replace it)")
+                         .arg(dir.filePath(r.fileName));
+            return 4;
+        }
+    }
+
+    DriveSimulator::Plan drivePlan;
+    drivePlan.startUtc = m_options.start.toUTC();
+    drivePlan.seed = m_options.seed;
+    for (const Recording& r : recordings) {
+        if (!r.telemetry)
+            continue;
+        drivePlan.seconds = r.firstSecond + m_options.seconds;
+        for (int s : r.eventSeconds)
+            drivePlan.hardBrakes.insert(r.firstSecond + s);
+    }
+    // One stretch without a fix, as under a bridge, about a third of the way into the drive.
+    drivePlan.noFixFrom = drivePlan.seconds * 3 / 10;
+    drivePlan.noFixLength = std::clamp(drivePlan.seconds / 12, 1, 8);
+    const QList<DriveSecond> drive = DriveSimulator::simulate(drivePlan);
+
+    const FfmpegEncoder encoder(ffmpeg);
+    for (int i = 0; i < recordings.size(); ++i) {
+        const Recording& r = recordings[i];
+        const QString target = dir.filePath(r.fileName);
+        const QString partial = dir.filePath("." + r.fileName + ".part");
+        FfmpegEncoder::Job job;
+        job.output = partial;
+        job.seconds = m_options.seconds;
+        job.codec = m_options.codec;
+        job.start = r.start;
+        job.label = kindLabel(r.prefix);
+        job.variant = int(m_options.seed % 97) + i;
+        if (!encoder.encode(job, error)) {
+            QFile::remove(partial);
+            return 5;
+        }
+        if (r.telemetry) {
+            UdatWriter udat;
+            for (int s = 0; s < m_options.seconds; ++s) {
+                const DriveSecond& d = drive[r.firstSecond + s];
+                udat.addRecord(std::uint32_t(d.fix.utc.toSecsSinceEpoch()),
+                    nmea::rmcSentence(d.fix), d.x, d.y, d.z);
+            }
+            QList<QDateTime> moments;
+            for (int s : r.eventSeconds)
+                moments.append(r.start.addSecs(s));
+            const QByteArray events
+                = moments.isEmpty() ? QByteArray() : UdatWriter::eventBox(moments);
+            if (UdatWriter::appendToFile(partial, udat.udatBox(), events) != 0) {
+                *error = QStringLiteral("cannot append telemetry to %1").arg(partial);
+                QFile::remove(partial);
+                return 6;
+            }
+        }
+        if ((m_options.overwrite && QFileInfo::exists(target) && !QFile::remove(target))
+            || !QFile::rename(partial, target)) {
+            *error = QStringLiteral("cannot rename %1 to %2").arg(partial, target);
+            QFile::remove(partial);
+            return 6;
+        }
+        progress << target << Qt::endl;
+    }
+    return 0;
+}

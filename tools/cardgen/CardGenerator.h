@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+class QTextStream;
+
+// Writes a memory card's worth of recordings that continue one drive: continuous ("drf_"),
+// sensor event ("evt_") and manual event ("muevt_") files in turn, each starting where the
+// previous one ended, optionally followed by continuous files without telemetry.
+class CardGenerator
+{
+public:
+    struct Options
+    {
+        QString outDir;
+        int seconds = 60;
+        QString codec = QStringLiteral("h264");
+        int continuous = 2;
+        int sensorEvents = 2;
+        int manualEvents = 1;
+        int withoutTelemetry = 0;
+        QDateTime start; // the recorder's wall clock, with its zone's offset
+        std::uint32_t seed = 1;
+        bool overwrite = false;
+    };
+
+    struct Recording
+    {
+        QString fileName;
+        QString prefix; // "drf_", "evt_" or "muevt_"
+        QDateTime start;
+        int firstSecond = 0; // of the drive
+        bool telemetry = true;
+        QList<int> eventSeconds; // within the recording
+    };
+
+    static QDateTime defaultStart();
+    static QList<Recording> plan(const Options& options);
+
+    explicit CardGenerator(const Options& options);
+
+    // Returns 0 on success; otherwise `error` holds a one-line reason and nothing half-written
+    // is left under a recording's name.
+    int run(const QString& ffmpeg, QTextStream& progress, QString* error);
+
+private:
+    Options m_options;
+};
