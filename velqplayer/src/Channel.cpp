@@ -51,6 +51,10 @@ bool Channel::open(bool withAudio)
         {"hr-seek", "yes"},
         {"audio-file-auto", "no"},
         {"sub-auto", "no"},
+        // The exact converters (zimg, or swscale at full accuracy) cost more than decoding
+        // itself at 4x; the fast path is visually the same for a dashboard picture.
+        {"sws-allow-zimg", "no"},
+        {"sws-fast", "yes"},
         {"ao", nullAudio ? "null" : "auto"},
         {"audio", withAudio ? "auto" : "no"},
     };
