@@ -23,15 +23,9 @@ class PlayerChainTest : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_folder = new QTemporaryDir;
         s_telemetry = testsupport::Telemetry::drive(8);
-        s_path = makeRecording(s_folder->path(), "evt_20240102_030405.mp4", 8);
-        QFile file(s_path);
-        if (!s_path.isEmpty() && file.open(QIODevice::Append))
-            file.write(testsupport::udatBox(s_telemetry));
+        s_path = makeRecording("evt_20240102_040506.mp4", 8, testsupport::udatBox(s_telemetry));
     }
-
-    static void TearDownTestSuite() { delete s_folder; }
 
     void SetUp() override
     {
@@ -84,7 +78,6 @@ protected:
         return (after - before) / std::chrono::duration<double>(end - start).count();
     }
 
-    static inline QTemporaryDir* s_folder = nullptr;
     static inline QString s_path;
     static inline testsupport::Telemetry s_telemetry;
     std::unique_ptr<MessageProbe> owner;

@@ -1,7 +1,9 @@
 #include "PlayerHarness.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
@@ -37,28 +39,41 @@ namespace {
 
 } // namespace
 
-QString makeRecording(const QString& folder, const QString& name, int seconds, int timeRecords)
+QByteArray emptyTelemetry(int records)
 {
+    const QByteArray time = box("TIME", QByteArray(4 * records, '\1'));
+    const QByteArray gps = box("GPSI", QByteArray(128 * records, '\0'));
+    const QByteArray sensor = box("SENS", QByteArray(12 * records, '\0'));
+    return box("udat", time + gps + sensor);
+}
+
+QString makeRecording(const QString& name, int seconds, const QByteArray& tail)
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/zyn-player-tests");
+    QDir().mkpath(folder);
     const QString path = folder + QLatin1Char('/') + name;
+    if (QFileInfo(path).size() > 0)
+        return path;
+    // Written aside and renamed, so that test programs running side by side never read a
+    // half-written recording.
+    const QString partial
+        = path + QStringLiteral(".%1.part.mp4").arg(QCoreApplication::applicationPid());
     const QString duration = QString::number(seconds);
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
         {"-v", "error", "-y", "-f", "lavfi", "-i",
             "testsrc2=size=640x480:rate=25:duration=" + duration, "-f", "lavfi", "-i",
             "sine=frequency=440:duration=" + duration, "-c:v", "libx264", "-preset", "ultrafast",
-            "-pix_fmt", "yuv420p", "-g", "25", "-c:a", "aac", "-shortest", path});
+            "-pix_fmt", "yuv420p", "-g", "25", "-c:a", "aac", "-shortest", partial});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         return {};
-    if (timeRecords > 0) {
-        QFile file(path);
-        if (!file.open(QIODevice::Append))
-            return {};
-        const QByteArray time = box("TIME", QByteArray(4 * timeRecords, '\1'));
-        const QByteArray gps = box("GPSI", QByteArray(128 * timeRecords, '\0'));
-        const QByteArray sensor = box("SENS", QByteArray(12 * timeRecords, '\0'));
-        file.write(box("udat", time + gps + sensor));
-    }
-    return path;
+    QFile file(partial);
+    if (!tail.isEmpty() && (!file.open(QIODevice::Append) || file.write(tail) != tail.size()))
+        return {};
+    file.close();
+    if (!QFile::rename(partial, path))
+        QFile::remove(partial); // another program finished the same recording first
+    return QFileInfo(path).size() > 0 ? path : QString();
 }
 
 void CallbackLog::add(const Report& report)

@@ -17,9 +17,12 @@ namespace playertest {
 bool waitUntil(const std::function<bool()>& condition,
     std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
 
-// Makes a short H.264/AAC recording with the ffmpeg command; empty on failure. With
-// timeRecords above 0 a "udat" block with that many time records is appended after the video.
-QString makeRecording(const QString& folder, const QString& name, int seconds, int timeRecords = 0);
+// A short H.264/AAC recording made with the ffmpeg command, followed by `tail` (a telemetry
+// block, say); empty on failure. Recordings are kept in a folder of the system's temporary
+// folder and made once for every test program that asks for the same one.
+QString makeRecording(const QString& name, int seconds, const QByteArray& tail = {});
+// A "udat" block of n time records with empty position and acceleration records.
+QByteArray emptyTelemetry(int records);
 
 // What the library told its caller, in order; every field is copied under the lock as it
 // arrives, whichever thread calls back.

@@ -94,8 +94,8 @@ protected:
     static void SetUpTestSuite()
     {
         s_folder = new QTemporaryDir;
-        s_plain = makeRecording(s_folder->path(), "drf_20240102_030405.mp4", 8);
-        s_withTelemetry = makeRecording(s_folder->path(), "evt_20240102_030405.mp4", 2, 5);
+        s_plain = makeRecording("drf_20240102_030405.mp4", 8);
+        s_withTelemetry = makeRecording("evt_20240102_030405.mp4", 2, emptyTelemetry(5));
         s_library = new platform::Library;
         ASSERT_TRUE(s_library->load(platform::Library::playerLibraryFile()))
             << s_library->errorString().toStdString();
