@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace velq {
@@ -30,6 +31,14 @@ namespace {
         const auto result
             = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
         return std::string(text, result.ptr);
+    }
+
+    // Every call this library hands to the GUI thread goes through here, so that the hand-over
+    // (made under Qt's own lock, which the thread sanitizer cannot see) has one name.
+    void postToGui(std::function<void()> call)
+    {
+        if (QCoreApplication::instance())
+            QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
     }
 
     constexpr auto kStepReportGrace = std::chrono::milliseconds(150);
@@ -255,21 +264,18 @@ QWidget* Player::createWindow(int number)
     Channel* channel = &m_channels[number - 1];
     // Widgets belong to the GUI thread; this thread must not block on it, since the GUI thread
     // may itself be waiting for the player to end.
-    QMetaObject::invokeMethod(
-        qApp,
-        [this, request, owner, place, channel, number] {
-            std::lock_guard lock(request->mutex);
-            if (request->cancelled)
-                return;
-            auto* window = new VideoWindow(owner, *this, number);
-            window->setGeometry(place);
-            window->show();
-            channel->window = window;
-            request->window = window;
-            request->finished = true;
-            request->done.notify_all();
-        },
-        Qt::QueuedConnection);
+    postToGui([this, request, owner, place, channel, number] {
+        std::lock_guard lock(request->mutex);
+        if (request->cancelled)
+            return;
+        auto* window = new VideoWindow(owner, *this, number);
+        window->setGeometry(place);
+        window->show();
+        channel->window = window;
+        request->window = window;
+        request->finished = true;
+        request->done.notify_all();
+    });
     std::unique_lock lock(request->mutex);
     while (!request->finished) {
         lock.unlock();
@@ -289,13 +295,10 @@ void Player::destroyWindows()
     if (!QCoreApplication::instance())
         return;
     // Queued behind any creation still pending, so it is the windows of this run that go.
-    QMetaObject::invokeMethod(
-        qApp,
-        [this] {
-            for (Channel& channel : m_channels)
-                delete channel.window.data();
-        },
-        Qt::QueuedConnection);
+    postToGui([this] {
+        for (Channel& channel : m_channels)
+            delete channel.window.data();
+    });
     m_windows = {};
 }
 
@@ -303,13 +306,10 @@ void Player::repaintLater(int index)
 {
     if (!QCoreApplication::instance())
         return;
-    QMetaObject::invokeMethod(
-        qApp,
-        [this, index] {
-            if (m_channels[index].window)
-                m_channels[index].window->update();
-        },
-        Qt::QueuedConnection);
+    postToGui([this, index] {
+        if (m_channels[index].window)
+            m_channels[index].window->update();
+    });
 }
 
 } // namespace velq
