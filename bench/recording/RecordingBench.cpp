@@ -59,8 +59,8 @@ public:
         QFile file(m_path);
         file.open(QIODevice::WriteOnly);
         const QByteArray ftyp = box("ftyp", QByteArray("isom\0\0\x02\0isomiso2avc1mp41", 24));
-        const QByteArray tail = udatBox()
-            + box("EVTI", QByteArray("2024/05/01 12:00:30").leftJustified(256, '\0'));
+        const QByteArray tail
+            = udatBox() + box("EVTI", QByteArray("2024/05/01 12:00:30").leftJustified(256, '\0'));
         const qint64 mdatBytes = kRecordingBytes - ftyp.size() - tail.size();
         file.write(ftyp);
         file.write(be32(uint32_t(mdatBytes)) + "mdat");
@@ -101,8 +101,7 @@ long statusKilobytes(const char* field)
 
 // Peak resident memory that one call adds: the kernel's high-water mark is reset to the
 // current resident size first (clear_refs 5), so earlier runs do not count.
-template<typename Call>
-long peakKilobytesOf(Call call)
+template <typename Call> long peakKilobytesOf(Call call)
 {
     malloc_trim(0); // memory freed by earlier runs would otherwise be reused unseen
     std::ofstream("/proc/self/clear_refs") << "5";
@@ -111,8 +110,7 @@ long peakKilobytesOf(Call call)
     return statusKilobytes("VmHWM:") - before;
 }
 
-template<auto Read>
-void loadTelemetryWith(benchmark::State& state)
+template <auto Read> void loadTelemetryWith(benchmark::State& state)
 {
     const QByteArray path = recording().path();
     std::vector<uint8_t> block;

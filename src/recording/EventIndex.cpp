@@ -113,8 +113,8 @@ bool loadEventRecords(const QString& path, EventIndex& state)
     QByteArray box(length, Qt::Uninitialized);
     if (!file.seek(*start) || file.read(box.data(), length) != length)
         return false;
-    loadEventRecords(std::span(reinterpret_cast<const uint8_t*>(box.constData()), size_t(length)),
-        state);
+    loadEventRecords(
+        std::span(reinterpret_cast<const uint8_t*>(box.constData()), size_t(length)), state);
     return true;
 }
 
@@ -129,17 +129,17 @@ std::optional<QDateTime> eventMoment(std::string_view text)
         || !isDigits(text, second + 4, 2) || !isDigits(text, second + 7, 2)
         || !isDigits(text, second + 10, 2))
         return std::nullopt;
-    const QDate date(number(text, first - 4, 4), number(text, first + 1, 2),
-        number(text, second + 1, 2));
-    const QTime time(number(text, second + 4, 2), number(text, second + 7, 2),
-        number(text, second + 10, 2));
+    const QDate date(
+        number(text, first - 4, 4), number(text, first + 1, 2), number(text, second + 1, 2));
+    const QTime time(
+        number(text, second + 4, 2), number(text, second + 7, 2), number(text, second + 10, 2));
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
     return QDateTime(date, time, Qt::UTC);
 }
 
-std::vector<int> eventMarkerPositions(const EventIndex& state,
-    const std::optional<QDateTime>& start, long long durationSeconds)
+std::vector<int> eventMarkerPositions(
+    const EventIndex& state, const std::optional<QDateTime>& start, long long durationSeconds)
 {
     std::vector<int> positions;
     if (!state.loaded || !start)

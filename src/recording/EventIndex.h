@@ -58,7 +58,7 @@ std::optional<QDateTime> eventMoment(std::string_view recordText);
 // The x of each marker to draw, in record order, for a recording that started at `start`
 // (see recordingStart()) and lasts `durationSeconds`. A record without a date is skipped; an
 // event at the start second draws nothing; an event before the start ends the list.
-std::vector<int> eventMarkerPositions(const EventIndex& state,
-    const std::optional<QDateTime>& start, long long durationSeconds);
+std::vector<int> eventMarkerPositions(
+    const EventIndex& state, const std::optional<QDateTime>& start, long long durationSeconds);
 
 } // namespace recording

@@ -22,8 +22,8 @@ void PVEXUDAT::clearFields()
     timeRecords = gpsRecords = sensorRecords = nullptr;
 }
 
-bool PVEXUDAT::readHeader(uint64_t offset, uint32_t& size, std::array<char, 4>& type,
-    const uint8_t*& records) const
+bool PVEXUDAT::readHeader(
+    uint64_t offset, uint32_t& size, std::array<char, 4>& type, const uint8_t*& records) const
 {
     if (offset > blockLength || blockLength - offset < 8)
         return false;
@@ -64,8 +64,8 @@ int PVEXUDAT::check()
     return failed;
 }
 
-const uint8_t* PVEXUDAT::recordAt(const uint8_t* records, uint32_t recordSize, uint32_t i,
-    uint64_t limit) const
+const uint8_t* PVEXUDAT::recordAt(
+    const uint8_t* records, uint32_t recordSize, uint32_t i, uint64_t limit) const
 {
     if (!records || i >= recordCount)
         return nullptr;

@@ -69,8 +69,8 @@ public:
 private:
     void clearFields();
     // Reads a sub-box header at `offset`; false when the 8 bytes do not lie within the block.
-    bool readHeader(uint64_t offset, uint32_t& size, std::array<char, 4>& type,
-        const uint8_t*& records) const;
-    const uint8_t* recordAt(const uint8_t* records, uint32_t recordSize, uint32_t i,
-        uint64_t limit) const;
+    bool readHeader(
+        uint64_t offset, uint32_t& size, std::array<char, 4>& type, const uint8_t*& records) const;
+    const uint8_t* recordAt(
+        const uint8_t* records, uint32_t recordSize, uint32_t i, uint64_t limit) const;
 };

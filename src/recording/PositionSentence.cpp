@@ -19,16 +19,15 @@ class TokenReader
 public:
     explicit TokenReader(std::string_view text)
         : m_text(text)
-    {
-    }
+    { }
 
     std::string_view next()
     {
         size_t end = m_position;
         while (end < m_text.size() && m_text[end] != ',' && m_text[end] != '*')
             ++end;
-        const std::string_view token = m_text.substr(std::min(m_position, m_text.size()),
-            end - std::min(m_position, m_text.size()));
+        const std::string_view token = m_text.substr(
+            std::min(m_position, m_text.size()), end - std::min(m_position, m_text.size()));
         m_position = end + 1;
         return token;
     }
@@ -38,8 +37,7 @@ private:
     size_t m_position = 0;
 };
 
-template<size_t N>
-void copyText(char (&target)[N], std::string_view token)
+template <size_t N> void copyText(char (&target)[N], std::string_view token)
 {
     const size_t length = std::min(token.size(), N - 1);
     std::memcpy(target, token.data(), length);
@@ -64,8 +62,8 @@ double readNumber(std::string_view token)
         ++start;
     }
     double value = 0;
-    const auto [end, error] = std::from_chars(token.data() + start, token.data() + token.size(),
-        value, std::chars_format::general);
+    const auto [end, error] = std::from_chars(
+        token.data() + start, token.data() + token.size(), value, std::chars_format::general);
     if (error != std::errc() || !std::isfinite(value))
         return 0;
     return negative ? -value : value;
@@ -144,8 +142,8 @@ QString formatCoordinate(double value)
         degrees = -degrees;
         minutes = -minutes;
     }
-    return QString::asprintf("%03d\u00b0 %02d' %s%.2f\"", degrees, minutes, value < 0 ? "-" : "",
-        seconds);
+    return QString::asprintf(
+        "%03d\u00b0 %02d' %s%.2f\"", degrees, minutes, value < 0 ? "-" : "", seconds);
 }
 
 QString latitudeLine(double latitude)
@@ -225,8 +223,7 @@ std::optional<QDateTime> sentenceUtc(const TelemetryRecord& record)
 {
     const char* date = record.dateText;
     const char* time = record.timeText;
-    if (std::strlen(date) < 6 || std::strlen(time) < 6 || !isDigits(date, 6)
-        || !isDigits(time, 6))
+    if (std::strlen(date) < 6 || std::strlen(time) < 6 || !isDigits(date, 6) || !isDigits(time, 6))
         return std::nullopt;
     const QDate day(2000 + pair(date + 4), pair(date + 2), pair(date));
     const int hour = pair(time);

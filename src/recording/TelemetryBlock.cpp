@@ -40,8 +40,8 @@ int checkViewMode(const uint8_t* firstHeader, uint64_t available, int scrambledV
 // over (size 0 would loop for ever, sizes 1 to 7 would read garbage headers inside it), so
 // the walk ends there as it does when it leaves the data.
 enum class Step { Found, Next, Stop };
-Step walkStep(const uint8_t* header, bool first, int scrambledView, uint32_t scrambleKey,
-    uint64_t& position)
+Step walkStep(
+    const uint8_t* header, bool first, int scrambledView, uint32_t scrambleKey, uint64_t& position)
 {
     uint32_t size = readBigEndian32(header);
     if (first && scrambledView != 0)
@@ -77,8 +77,7 @@ public:
         : m_device(device)
         , m_size(size)
         , m_buffer(kWindow)
-    {
-    }
+    { }
 
     // The 8 bytes at `position`, or nullptr when the read failed.
     const uint8_t* header(uint64_t position)
@@ -176,8 +175,8 @@ int readTelemetryBlockFromMemory(std::span<const uint8_t> data, int scrambledVie
     for (bool first = true;; first = false) {
         if (position > data.size() || data.size() - position < 8)
             return kNoTelemetryBox;
-        const Step step = walkStep(data.data() + position, first, scrambledView, scrambleKey,
-            position);
+        const Step step
+            = walkStep(data.data() + position, first, scrambledView, scrambleKey, position);
         if (step == Step::Stop)
             return kNoTelemetryBox;
         if (step == Step::Found)
@@ -269,16 +268,16 @@ int readTelemetryBlockWholeFile(const QByteArray& fileName1, int scrambledView,
         return kReadFailed;
     if (got == 0)
         return kEmptyFile;
-    return readTelemetryBlockFromMemory(std::span(buffer.data(), size_t(got)), scrambledView,
-        scrambleKey, blockCopy, onMismatch);
+    return readTelemetryBlockFromMemory(
+        std::span(buffer.data(), size_t(got)), scrambledView, scrambleKey, blockCopy, onMismatch);
 }
 
 int loadTelemetry(const QByteArray& fileName1, int scrambledView, uint32_t scrambleKey,
     std::vector<uint8_t>& blockCopy, PVEXUDAT& udat, std::atomic<int>& noTelemetry,
     const ViewModeMismatchHandler& onMismatch)
 {
-    const int code = readTelemetryBlock(fileName1, scrambledView, scrambleKey, blockCopy,
-        onMismatch);
+    const int code
+        = readTelemetryBlock(fileName1, scrambledView, scrambleKey, blockCopy, onMismatch);
     if (code != kBlockFound) {
         // A failed read may have released the copy the reader pointed into.
         udat.setData(nullptr, 0);

@@ -27,9 +27,10 @@ class QIODevice;
 //     //          m_udat.failed = 1; } else loadTelemetry();
 //     // code 23: m_udat.setRecordCount(count); code 6: m_udat.gpsRecord(index) ...
 //
-// blockLength is blockCopy.size(). The block is replaced only by a read that finds a new
-// "udat" box; loadTelemetry() detaches the reader on every failure, so the reader never keeps
-// an address into a copy that is gone.
+// blockLength is blockCopy.size(). The copy is released or replaced only by a read that finds
+// a new "udat" box; loadTelemetry() detaches the reader on every failure, so the reader never
+// keeps an address into a copy that is gone. Replacing the copy while another thread looks
+// records up is the adapter's to prevent (its loading state makes no lookups).
 //
 // The view-mode check on file bytes 4 to 7 calls `onMismatch` with the view mode. The default
 // shows message 114 (general view mode) or 115 (encryption view mode) through
@@ -72,8 +73,8 @@ int readTelemetryBlock(const QByteArray& fileName1, int scrambledView, uint32_t 
     std::vector<uint8_t>& blockCopy,
     const ViewModeMismatchHandler& onMismatch = endProgramOnViewModeMismatch);
 
-// The same on an open device (a file, or a buffer in tests and fuzzing); `size` is the
-// device's size and the read starts at position 0. Codes 1, 2 and 4 belong to the caller.
+// The same on an open, seekable device (a file, or a buffer in tests and fuzzing), from its
+// position 0 to its size. Codes 1 and 2 belong to the caller.
 int readTelemetryBlock(QIODevice& device, int scrambledView, uint32_t scrambleKey,
     std::vector<uint8_t>& blockCopy,
     const ViewModeMismatchHandler& onMismatch = endProgramOnViewModeMismatch);

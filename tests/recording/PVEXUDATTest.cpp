@@ -30,8 +30,8 @@ TEST(PVEXUDATTest, ParseFindsSubBoxesAndLookupsAnswerInsideTheBlock)
     EXPECT_EQ(udat.gpsRecord(0), nullptr);
     udat.setRecordCount(3);
     ASSERT_NE(udat.gpsRecord(2), nullptr);
-    EXPECT_EQ(std::strncmp(reinterpret_cast<const char*>(udat.gpsRecord(2)), "$GPRMC,123521", 13),
-        0);
+    EXPECT_EQ(
+        std::strncmp(reinterpret_cast<const char*>(udat.gpsRecord(2)), "$GPRMC,123521", 13), 0);
     EXPECT_EQ(udat.timeRecord(1)[3], 1);
     float y = 0;
     std::memcpy(&y, udat.sensorRecord(1) + 4, 4);

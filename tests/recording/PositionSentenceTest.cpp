@@ -89,8 +89,8 @@ TEST(PositionSentenceTest, CoordinateSecondsCarryInsteadOfShowingSixty)
     EXPECT_EQ(formatCoordinate(48.0 + 59.99999 / 60), QString::fromUtf8("049° 00' 0.00\""));
     EXPECT_EQ(formatCoordinate(-(12.0 + 59.0 / 60 + 59.999 / 3600)),
         QString::fromUtf8("-13° 00' -0.00\""));
-    EXPECT_EQ(formatCoordinate(12.0 + 34.0 / 60 + 59.994 / 3600),
-        QString::fromUtf8("012° 34' 59.99\""));
+    EXPECT_EQ(
+        formatCoordinate(12.0 + 34.0 / 60 + 59.994 / 3600), QString::fromUtf8("012° 34' 59.99\""));
     EXPECT_EQ(formatCoordinate(std::nan("")), QString::fromUtf8("000° 00' 0.00\""));
     EXPECT_EQ(formatCoordinate(1e300), QString::fromUtf8("999999° 00' 0.00\""));
 }
@@ -119,8 +119,8 @@ TEST(PositionSentenceTest, SpeedsBeyondThreeDigitsAndDamagedFields)
     EXPECT_DOUBLE_EQ(longField.latitude, 0);
     EXPECT_NEAR(longField.longitude, 11.0 + 31.0 / 60, 1e-9);
     EXPECT_DOUBLE_EQ(longField.speed, 0) << "non-finite reads as 0";
-    const TelemetryRecord texts = parsePositionSentence(
-        "$GPRMC,123456789012345,ABCDEFGHIJ,,,,,,,1234567890123456789");
+    const TelemetryRecord texts
+        = parsePositionSentence("$GPRMC,123456789012345,ABCDEFGHIJ,,,,,,,1234567890123456789");
     EXPECT_STREQ(texts.timeText, "12345678901");
     EXPECT_STREQ(texts.statusText, "ABCDEFG");
     EXPECT_STREQ(texts.dateText, "12345678901");
@@ -135,8 +135,8 @@ TEST(PositionSentenceTest, SpeedText)
     const TelemetryRecord r = parsePositionSentence(kExample);
     EXPECT_EQ(speedText(r, KilometresPerHour),
         strings::text(126) + QStringLiteral(": 41.5 ") + strings::text(127));
-    EXPECT_EQ(speedText(r, Knots),
-        strings::text(126) + QStringLiteral(": 22.4d ") + strings::text(129));
+    EXPECT_EQ(
+        speedText(r, Knots), strings::text(126) + QStringLiteral(": 22.4d ") + strings::text(129));
 }
 
 TEST(PositionSentenceTest, DateTimeTextIsTheSentencesMomentInLocalTime)

@@ -31,11 +31,12 @@ TEST(RecordingNameTest, NamePartAndDate)
 
 TEST(RecordingNameTest, StartComesFromTheFileNameNotTheFolders)
 {
-    const auto start = recordingStart(QStringLiteral("/media/my_card/trip_1/evt_20240501_123450.mp4"));
+    const auto start
+        = recordingStart(QStringLiteral("/media/my_card/trip_1/evt_20240501_123450.mp4"));
     ASSERT_TRUE(start);
     EXPECT_EQ(*start, QDateTime(QDate(2024, 5, 1), QTime(12, 34, 50), Qt::UTC));
-    EXPECT_EQ(recordingStart(QStringLiteral("/c/muevt_20231231_235959.mp4"))->time(),
-        QTime(23, 59, 59));
+    EXPECT_EQ(
+        recordingStart(QStringLiteral("/c/muevt_20231231_235959.mp4"))->time(), QTime(23, 59, 59));
     for (const char* bad : {"/c/evt_2024050_123450.mp4", "/c/evt_20240501-123450.mp4",
              "/c/evt_20241301_123450.mp4", "/c/evt_20240501_126000.mp4", "/c/evt_x", "/c/a.mp4"})
         EXPECT_FALSE(recordingStart(QString::fromLatin1(bad))) << bad;

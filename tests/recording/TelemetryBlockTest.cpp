@@ -83,8 +83,11 @@ TEST_F(TelemetryBlockTest, FailureCodesAndNoTelemetry)
     EXPECT_EQ(read(write(QByteArray("abc"))), kNoTelemetryBox) << "shorter than a header";
     // A box of size 0 or smaller than its header cannot be stepped over.
     for (uint32_t size : {0u, 1u, 7u}) {
-        const QByteArray bytes = RecordingBuilder().ftyp().raw(box("free", {}, size)).udat(
-            Telemetry::drive(1)).bytes();
+        const QByteArray bytes = RecordingBuilder()
+                                     .ftyp()
+                                     .raw(box("free", {}, size))
+                                     .udat(Telemetry::drive(1))
+                                     .bytes();
         EXPECT_EQ(read(write(bytes)), kNoTelemetryBox) << size;
     }
     // A size running past the end of the data.
@@ -104,8 +107,8 @@ TEST_F(TelemetryBlockTest, FailureCodesAndNoTelemetry)
     ASSERT_EQ(loadTelemetry(write(RecordingBuilder().ftyp().udat(Telemetry::drive(2)).bytes()), 0,
                   0, block, udat, noTelemetry),
         0);
-    EXPECT_EQ(loadTelemetry(write({}, "drf_empty.mp4"), 0, 0, block, udat, noTelemetry),
-        kEmptyFile);
+    EXPECT_EQ(
+        loadTelemetry(write({}, "drf_empty.mp4"), 0, 0, block, udat, noTelemetry), kEmptyFile);
     EXPECT_EQ(noTelemetry, 1);
     EXPECT_EQ(udat.failed, 1);
     EXPECT_EQ(udat.data, nullptr);
@@ -153,9 +156,8 @@ TEST_F(TelemetryBlockTest, ScrambledFirstSizeOnly)
 TEST_F(TelemetryBlockTest, ViewModeMismatchShowsTheMessageAndEndsTheProgram)
 {
     const QByteArray plain = write(RecordingBuilder().ftyp().udat(Telemetry::drive(1)).bytes());
-    const QByteArray scrambled
-        = write(RecordingBuilder().raw(box("sc01", {})).udat(Telemetry::drive(1)).bytes(),
-            "drf_2.mp4");
+    const QByteArray scrambled = write(
+        RecordingBuilder().raw(box("sc01", {})).udat(Telemetry::drive(1)).bytes(), "drf_2.mp4");
     struct Case
     {
         QByteArray path;

@@ -14,7 +14,8 @@ QByteArray bigEndian32(uint32_t value)
 
 QByteArray box(const char* type, const QByteArray& contents, int64_t sizeOverride)
 {
-    const uint32_t size = sizeOverride >= 0 ? uint32_t(sizeOverride) : uint32_t(contents.size() + 8);
+    const uint32_t size
+        = sizeOverride >= 0 ? uint32_t(sizeOverride) : uint32_t(contents.size() + 8);
     return bigEndian32(size) + QByteArray(type, 4) + contents;
 }
 
@@ -24,14 +25,14 @@ Telemetry Telemetry::drive(int records)
     for (int i = 0; i < records; ++i) {
         t.times.push_back(uint32_t(i));
         const int second = 19 + i;
-        const QByteArray sentence = QStringLiteral(
-            "$GPRMC,12%1%2,A,48%3,N,011%4,E,%5,084.4,230394,003.1,W*6A")
-                                        .arg(35 + second / 60, 2, 10, QLatin1Char('0'))
-                                        .arg(second % 60, 2, 10, QLatin1Char('0'))
-                                        .arg(7.038 + i * 0.01, 6, 'f', 3, QLatin1Char('0'))
-                                        .arg(31.0 + i * 0.01, 6, 'f', 3, QLatin1Char('0'))
-                                        .arg(22.4 + i, 5, 'f', 1, QLatin1Char('0'))
-                                        .toLatin1();
+        const QByteArray sentence
+            = QStringLiteral("$GPRMC,12%1%2,A,48%3,N,011%4,E,%5,084.4,230394,003.1,W*6A")
+                  .arg(35 + second / 60, 2, 10, QLatin1Char('0'))
+                  .arg(second % 60, 2, 10, QLatin1Char('0'))
+                  .arg(7.038 + i * 0.01, 6, 'f', 3, QLatin1Char('0'))
+                  .arg(31.0 + i * 0.01, 6, 'f', 3, QLatin1Char('0'))
+                  .arg(22.4 + i, 5, 'f', 1, QLatin1Char('0'))
+                  .toLatin1();
         t.sentences.append(sentence);
         t.samples.push_back({0.01f * float(i), -0.5f, 1.0f});
     }
@@ -55,7 +56,8 @@ QByteArray udatBox(const Telemetry& telemetry, const char* gpsType, const char* 
             samples += QByteArray(le, 4);
         }
     }
-    return box("udat", box(telemetry.timeType.constData(), times) + box(gpsType, sentences)
+    return box("udat",
+        box(telemetry.timeType.constData(), times) + box(gpsType, sentences)
             + box(sensorType, samples));
 }
 

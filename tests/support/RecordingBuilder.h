@@ -28,8 +28,8 @@ struct Telemetry
 };
 
 // The "udat" box of a telemetry set (sub-box types can be overridden to damage it).
-QByteArray udatBox(const Telemetry& telemetry, const char* gpsType = "GPSI",
-    const char* sensorType = "SENS");
+QByteArray udatBox(
+    const Telemetry& telemetry, const char* gpsType = "GPSI", const char* sensorType = "SENS");
 QByteArray evtiBox(const QList<QByteArray>& records, int64_t sizeOverride = -1);
 
 class RecordingBuilder

@@ -109,8 +109,8 @@ TEST(TelemetryToolTest, HelpAndUsage)
 {
     const ToolRun help = telemetry({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("--gpx") && help.out.contains("--csv")
-        && help.out.contains("--events"));
+    EXPECT_TRUE(
+        help.out.contains("--gpx") && help.out.contains("--csv") && help.out.contains("--events"));
     EXPECT_EQ(telemetry({}).exitCode, 1);
     EXPECT_EQ(telemetry({QStringLiteral("--kml"), QStringLiteral("x")}).exitCode, 1);
 }
@@ -126,10 +126,10 @@ TEST(TelemetryToolTest, DamagedFilesAreReportedAndTheOthersStillWritten)
     ASSERT_TRUE(RecordingBuilder().ftyp().mdat(500).udat(Telemetry::drive(3)).writeTo(good));
     ASSERT_TRUE(RecordingBuilder().writeTo(empty));
     ASSERT_TRUE(RecordingBuilder().ftyp().mdat(500).writeTo(noBlock));
-    ASSERT_TRUE(RecordingBuilder().ftyp().raw(udatBox(Telemetry::drive(2), "SENS", "GPSI")).writeTo(
-        order));
-    ASSERT_TRUE(RecordingBuilder().raw(box("sc01", {})).udat(Telemetry::drive(2)).writeTo(
-        scrambled));
+    ASSERT_TRUE(
+        RecordingBuilder().ftyp().raw(udatBox(Telemetry::drive(2), "SENS", "GPSI")).writeTo(order));
+    ASSERT_TRUE(
+        RecordingBuilder().raw(box("sc01", {})).udat(Telemetry::drive(2)).writeTo(scrambled));
     const QStringList bad{empty, noBlock, order, scrambled, dir.filePath("missing.mp4")};
 
     const ToolRun gpx = telemetry(QStringList{QStringLiteral("--gpx"), empty, good} + bad);

@@ -104,8 +104,8 @@ void writeTrackPoint(QXmlStreamWriter& xml, const TelemetryRecord& r)
         xml.writeStartElement(QStringLiteral("extensions"));
         xml.writeStartElement(QStringLiteral("gpxtpx:TrackPointExtension"));
         if (hasSpeed)
-            xml.writeTextElement(QStringLiteral("gpxtpx:speed"),
-                number(r.speed * kMetresPerSecondPerKnot, 3));
+            xml.writeTextElement(
+                QStringLiteral("gpxtpx:speed"), number(r.speed * kMetresPerSecondPerKnot, 3));
         if (hasCourse)
             xml.writeTextElement(QStringLiteral("gpxtpx:course"), number(r.course, 1));
         xml.writeEndElement();
@@ -168,8 +168,7 @@ int writeCsv(const QStringList& recordings, QTextStream& out, QTextStream& error
                 row << (utc ? utc->toString(Qt::ISODate) : QString())
                     << csvField(QString::fromLatin1(r->statusText)) << number(r->latitude, 7)
                     << number(r->longitude, 7) << number(r->speed, 2)
-                    << number(convertSpeed(r->speed, KilometresPerHour), 2)
-                    << number(r->course, 2);
+                    << number(convertSpeed(r->speed, KilometresPerHour), 2) << number(r->course, 2);
             } else {
                 row << QString() << QString() << QString() << QString() << QString() << QString()
                     << QString();
