@@ -1,6 +1,7 @@
 // Plays a recording through the player adapter without a window on screen and prints the
 // position and telemetry once a second, changing speed and seeking on the way, until the
-// recording ends. Usage: zyn-playercheck RECORDING
+// recording ends. Usage: zyn-playercheck RECORDING [SCREENSHOT.png]; with a second argument
+// the stand-in main window is shown and pictured at the third second.
 #include "platform/AppMessage.h"
 #include "platform/Library.h"
 #include "player/PVEXAdap.h"
@@ -9,6 +10,7 @@
 #include "player/PVEXstat9.h"
 
 #include <QApplication>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
@@ -64,6 +66,9 @@ int main(int argc, char** argv)
     }
     Owner owner;
     owner.resize(1020, 780);
+    const QString screenshot = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (!screenshot.isEmpty())
+        owner.show();
     PVEXAdap adapter(&owner);
     adapter.current()->placeVideo(0, 24, 52, 640, 480);
     const QByteArray library = platform::Library::playerLibraryFile().toLocal8Bit();
@@ -79,6 +84,8 @@ int main(int argc, char** argv)
     QObject::connect(&timer, &QTimer::timeout, [&] {
         ++tick;
         printLine(tick, adapter);
+        if (tick == 3 && !screenshot.isEmpty())
+            std::printf("-- picture %s\n", owner.grab().save(screenshot) ? "saved" : "NOT saved");
         if (tick == 2) {
             std::printf("-- speed 2x\n");
             adapter.current()->changeSpeed(2.f, 0);
