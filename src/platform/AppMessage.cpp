@@ -91,8 +91,9 @@ AppMessage::~AppMessage()
 
 QEvent::Type AppMessage::eventType()
 {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
+    // A fixed number, not a registered one: the player library compiles this file in as well,
+    // and both copies must agree on the type. Registered types count down from MaxUser.
+    return static_cast<QEvent::Type>(QEvent::User + 0x0A00);
 }
 
 LResult sendMessage(QObject* receiver, unsigned message, WParam wParam, LParam lParam)

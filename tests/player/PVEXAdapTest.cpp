@@ -1,0 +1,405 @@
+// The adapter's side of the callback: every code, the progress report with its telemetry
+// copies, the worker's unload job, and destruction while the player runs.
+#include "AdapterFixture.h"
+
+#include "player/PVEXstat0.h"
+#include "player/PVEXstat1.h"
+#include "player/PVEXstat2.h"
+#include "player/PVEXstat3.h"
+#include "player/PVEXstat4.h"
+#include "player/PVEXstat9.h"
+#include "support/RecordingBuilder.h"
+
+#include <cstring>
+#include <thread>
+
+using namespace playertest;
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+velq::ProgressRecord progress(float position, const void* frame1, const void* frame2)
+{
+    velq::ProgressRecord record{};
+    record.position = position;
+    record.frameBytes = velq::kFrameBytes;
+    record.frame1 = reinterpret_cast<std::uintptr_t>(frame1);
+    record.frame2 = reinterpret_cast<std::uintptr_t>(frame2);
+    return record;
+}
+
+} // namespace
+
+class PVEXAdapTest : public AdapterTest
+{
+protected:
+    void fireCount(std::int32_t count)
+    {
+        velq::RecordCountLink link;
+        velq::RecordCountValue value;
+        velq::writeRecordCount(link, value, count);
+        fake().fire(velq::CB_RECORD_COUNT, &link);
+    }
+
+    // A recording with n seconds of telemetry (no real video: the test library plays nothing).
+    std::string telemetryRecording(const testsupport::Telemetry& telemetry)
+    {
+        const std::string path = recordingPath("evt_20240102_030405.mp4");
+        testsupport::RecordingBuilder builder;
+        builder.ftyp().mdat(1000).udat(telemetry);
+        EXPECT_TRUE(builder.writeTo(QString::fromStdString(path)));
+        return path;
+    }
+};
+
+TEST_F(PVEXAdapTest, ConstructionAndReset)
+{
+    EXPECT_EQ(state(), adapter->stateUnloaded.get());
+    EXPECT_EQ(adapter->previousState.load(), nullptr);
+    EXPECT_EQ(adapter->volume, 100);
+    EXPECT_EQ(adapter->channelCount, 2);
+    EXPECT_EQ(adapter->recordTotal, -1);
+    EXPECT_EQ(adapter->currentSecond(), 1);
+    EXPECT_GT(adapter->desktopWidth, 0) << "the offscreen display is measured";
+    EXPECT_GT(adapter->desktopHeight, 0);
+    std::array<char, 128> gps;
+    std::array<std::uint8_t, 12> sensor;
+    EXPECT_FALSE(adapter->telemetryCopies(gps, sensor)) << "no copies before a report";
+    EXPECT_EQ(adapter->notifyMoved(), 1) << "no video window yet";
+}
+
+TEST_F(PVEXAdapTest, SwitchingRecordsWhereItCameFrom)
+{
+    adapter->switchState(adapter->stateReady.get());
+    adapter->switchState(adapter->stateLoading.get());
+    EXPECT_EQ(adapter->previousState.load(), adapter->stateReady.get());
+    EXPECT_EQ(adapter->stateLoading->previousState.load(), adapter->stateReady.get());
+    // A switch to the current state changes nothing: loading keeps the state it came from.
+    adapter->switchState(adapter->stateLoading.get());
+    EXPECT_EQ(adapter->stateLoading->previousState.load(), adapter->stateReady.get());
+    EXPECT_EQ(adapter->previousState.load(), adapter->stateReady.get());
+}
+
+TEST_F(PVEXAdapTest, CodesThatMoveTheState)
+{
+    loadReady();
+    const std::pair<int, PVEXState*> moves[] = {
+        {velq::CB_PLAYING, adapter->statePlaying.get()},
+        {velq::CB_END_OF_FILE, adapter->stateIdle.get()},
+        {velq::CB_QUITTING, adapter->stateQuitting.get()},
+        {velq::CB_END_OF_FILE, adapter->stateQuitting.get()},
+        {velq::CB_ENDED, adapter->stateUnloaded.get()},
+        {velq::CB_READY, adapter->stateReady.get()},
+        {velq::CB_END_OF_FILE, adapter->stateReady.get()},
+    };
+    for (const auto& [code, expected] : moves) {
+        EXPECT_EQ(fake().fire(code), code);
+        EXPECT_EQ(state(), expected) << "after code " << code;
+    }
+    // Codes without an action return themselves and change nothing.
+    for (int code : {1, 2, 5, 7, 8, 9, 11, 12, 13, 15, 19, 38, 1000, -1}) {
+        EXPECT_EQ(fake().fire(code), code);
+        EXPECT_EQ(state(), adapter->stateReady.get());
+    }
+}
+
+TEST_F(PVEXAdapTest, EndOfFileAtTheLastRecordAsksForTheNextFile)
+{
+    struct Case
+    {
+        std::uint32_t index;
+        std::int32_t total;
+        bool next;
+    };
+    for (const Case& c : {Case{0, 1, true}, Case{0, -1, false}, Case{4, 5, true}, Case{3, 5, false},
+             Case{7, 5, true}, Case{0, 0, false}}) {
+        adapter->switchState(adapter->statePlaying.get());
+        adapter->recordIndex = c.index;
+        adapter->recordTotal = c.total;
+        owner->clear();
+        adapter->dispatch(0, velq::CB_END_OF_FILE);
+        EXPECT_EQ(state(), adapter->stateIdle.get());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(owner->count(platform::UM_LAST_RECORD), c.next ? 1 : 0)
+            << c.index << " of " << c.total;
+        if (c.next) {
+            EXPECT_EQ(owner->messages().front().wParam, 0u);
+            EXPECT_EQ(owner->messages().front().lParam, 1);
+        }
+    }
+}
+
+TEST_F(PVEXAdapTest, QueriesAreAnswered)
+{
+    loadReady();
+    void* address = nullptr;
+    fake().fire(velq::CB_OWNER_WINDOW, &address);
+    EXPECT_EQ(address, owner.get());
+    fake().fire(velq::CB_PLACEMENT_A, &address);
+    EXPECT_EQ(address, adapter->placementA.data());
+    fake().fire(velq::CB_PLACEMENT_B, &address);
+    EXPECT_EQ(address, adapter->placementB.data());
+
+    adapter->volume = 64;
+    adapter->channelCount = 1;
+    adapter->placeFlag1 = 5;
+    adapter->placeFlag2 = 6;
+    adapter->scrambledView = 1;
+    adapter->scrambleKey = 0xA5A5A5A5u;
+    const std::pair<int, std::int32_t> answers[] = {
+        {velq::CB_RESERVED_1, 0},
+        {velq::CB_DESKTOP_WIDTH, adapter->desktopWidth},
+        {velq::CB_DESKTOP_HEIGHT, adapter->desktopHeight},
+        {velq::CB_RESERVED_2, 0},
+        {velq::CB_VOLUME, 64},
+        {velq::CB_PLACE_FLAG_1, 5},
+        {velq::CB_PLACE_FLAG_2, 6},
+        {velq::CB_CHANNEL_COUNT, 1},
+        {velq::CB_SCRAMBLED_VIEW, 1},
+        {velq::CB_SCRAMBLE_KEY, std::int32_t(0xA5A5A5A5u)},
+    };
+    for (const auto& [code, expected] : answers) {
+        std::int32_t value = -12345;
+        fake().fire(code, &value);
+        EXPECT_EQ(value, expected) << "code " << code;
+    }
+    // Code 33 takes the reader's flag: after a failed read it answers 1.
+    adapter->telemetry.failed = 1;
+    adapter->noTelemetry = 0;
+    std::int32_t flag = 0;
+    fake().fire(velq::CB_NO_TELEMETRY, &flag);
+    EXPECT_EQ(flag, 1);
+    EXPECT_EQ(adapter->noTelemetry, 1);
+
+    float seconds = 12.7f;
+    fake().fire(velq::CB_LENGTH, &seconds);
+    EXPECT_FLOAT_EQ(adapter->length, 12.7f);
+    EXPECT_EQ(adapter->lengthSeconds, 12);
+    fake().fire(velq::CB_RECORD_INDEX, std::intptr_t(17));
+    EXPECT_EQ(adapter->recordIndex, 17u);
+    fake().fire(velq::CB_QUIT_FLAG, fake().quitFlag());
+    EXPECT_EQ(adapter->libraryQuitFlag.load(), fake().quitFlag());
+    fake().fire(velq::CB_VIDEO_WINDOW_1, window1.get());
+    fake().fire(velq::CB_VIDEO_WINDOW_2, window2.get());
+    EXPECT_EQ(adapter->videoWindow1.load(), window1.get());
+    EXPECT_EQ(adapter->videoWindow2.load(), window2.get());
+}
+
+TEST_F(PVEXAdapTest, RecordCountLayout)
+{
+    fireCount(0); // not loaded: the library's callback is not ours yet
+    loadReady();
+    fireCount(321);
+    EXPECT_EQ(adapter->recordTotal, 321);
+    EXPECT_EQ(adapter->telemetry.recordCount, 321u);
+    // The count stands at byte 80 of the record whose address is at byte 20.
+    std::uint8_t inner[84] = {};
+    const std::int32_t count = 77;
+    std::memcpy(inner + 80, &count, 4);
+    std::uint8_t outer[28] = {};
+    const std::uint64_t address = reinterpret_cast<std::uintptr_t>(inner);
+    std::memcpy(outer + 20, &address, 8);
+    fake().fire(velq::CB_RECORD_COUNT, outer);
+    EXPECT_EQ(adapter->recordTotal, 77);
+    // A null record, or a null address in it, is ignored.
+    fake().fire(velq::CB_RECORD_COUNT, std::intptr_t(0));
+    std::uint8_t empty[28] = {};
+    fake().fire(velq::CB_RECORD_COUNT, empty);
+    EXPECT_EQ(adapter->recordTotal, 77);
+}
+
+TEST_F(PVEXAdapTest, PlayingAnnouncesItselfToTheVideoWindow)
+{
+    startPlaying();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window1->count(platform::UM_GET_TIME_LENGTH), 1);
+    const auto message = window1->messages().front();
+    EXPECT_STREQ(reinterpret_cast<const char*>(message.wParam), "get_time_length");
+}
+
+TEST_F(PVEXAdapTest, StateNumberQueryPausesAndReleasesOnceWhilePlaying)
+{
+    startPlaying();
+    fake().fire(velq::CB_STATE_NUMBER);
+    EXPECT_EQ(adapter->stateNumber, 1);
+    EXPECT_EQ(fake().commands(), (Strings{"pause", "pause"}));
+    fake().clear();
+    fake().fire(velq::CB_END_OF_FILE);
+    fake().fire(velq::CB_STATE_NUMBER);
+    EXPECT_EQ(adapter->stateNumber, 3);
+    EXPECT_TRUE(fake().commands().empty());
+}
+
+TEST_F(PVEXAdapTest, ProgressReportCopiesTheCurrentRecords)
+{
+    const auto telemetry = testsupport::Telemetry::drive(5);
+    startPlaying(telemetryRecording(telemetry));
+    EXPECT_EQ(adapter->noTelemetry, 0);
+    fireCount(5);
+    std::vector<std::uint8_t> frame1(16, 1);
+    std::vector<std::uint8_t> frame2(16, 2);
+    for (std::uint32_t index : {2u, 4u, 0u}) {
+        owner->clear();
+        fake().fire(velq::CB_RECORD_INDEX, std::intptr_t(index));
+        auto record = progress(index + 0.75f, frame1.data(), frame2.data());
+        fake().fire(velq::CB_PROGRESS, &record);
+        EXPECT_FLOAT_EQ(adapter->position, index + 0.75f);
+        EXPECT_EQ(adapter->positionSeconds, std::int32_t(index));
+        EXPECT_EQ(adapter->currentSecond(), std::int32_t(index) + 1);
+        EXPECT_EQ(adapter->frame1.load(), frame1.data());
+        EXPECT_EQ(adapter->frame2.load(), frame2.data());
+        EXPECT_EQ(adapter->frameBytes, velq::kFrameBytes);
+        std::array<char, 128> gps;
+        std::array<std::uint8_t, 12> sensor;
+        ASSERT_TRUE(adapter->telemetryCopies(gps, sensor));
+        EXPECT_EQ(QByteArray(gps.data()), telemetry.sentences[index]);
+        std::array<std::uint8_t, 12> expected;
+        std::memcpy(expected.data(), telemetry.samples[index].data(), 12);
+        EXPECT_EQ(sensor, expected);
+        EXPECT_NE(adapter->currentTime.load(), nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(owner->codes(), std::vector<unsigned>{platform::UM_TIME_UPDATE});
+    }
+    // Past the last record the lookups give nothing and the copies are zero-filled.
+    fake().fire(velq::CB_RECORD_INDEX, std::intptr_t(5));
+    auto record = progress(5.f, frame1.data(), nullptr);
+    adapter->channelCount = 1;
+    fake().fire(velq::CB_PROGRESS, &record);
+    EXPECT_EQ(adapter->currentGps.load(), nullptr);
+    EXPECT_EQ(adapter->frame2.load(), frame2.data()) << "one channel: frame 2 is left alone";
+    std::array<char, 128> gps;
+    std::array<std::uint8_t, 12> sensor;
+    ASSERT_TRUE(adapter->telemetryCopies(gps, sensor));
+    EXPECT_EQ(gps, (std::array<char, 128>{}));
+    EXPECT_EQ(sensor, (std::array<std::uint8_t, 12>{}));
+}
+
+TEST_F(PVEXAdapTest, ProgressWhileLoadingReportsNothingButStillNotifies)
+{
+    const auto telemetry = testsupport::Telemetry::drive(5);
+    startPlaying(telemetryRecording(telemetry));
+    fireCount(5);
+    adapter->switchState(adapter->stateLoading.get());
+    fake().fire(velq::CB_RECORD_INDEX, std::intptr_t(3));
+    owner->clear();
+    auto record = progress(3.5f, nullptr, nullptr);
+    fake().fire(velq::CB_PROGRESS, &record);
+    EXPECT_EQ(adapter->position, 0.f);
+    EXPECT_EQ(adapter->positionSeconds, 0);
+    EXPECT_EQ(adapter->currentGps.load(), nullptr);
+    EXPECT_EQ(adapter->currentSensor.load(), nullptr);
+    EXPECT_EQ(adapter->currentTime.load(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(owner->count(platform::UM_TIME_UPDATE), 1);
+}
+
+TEST_F(PVEXAdapTest, ExemptAndBrokenRecordingsHaveNoTelemetry)
+{
+    loadReady();
+    const std::string exempt = recordingPath("drf_1.mjpg.mp4");
+    testsupport::RecordingBuilder builder;
+    builder.ftyp().udat(testsupport::Telemetry::drive(2));
+    ASSERT_TRUE(builder.writeTo(QString::fromStdString(exempt)));
+    adapter->switchState(adapter->stateLoading.get());
+    state()->openFile(exempt.c_str(), "");
+    EXPECT_EQ(adapter->noTelemetry, 1);
+    EXPECT_EQ(adapter->telemetry.failed, 1);
+
+    fake().fire(velq::CB_PLAYING);
+    const std::string plain = recordingPath("drf_2.mp4");
+    ASSERT_TRUE(
+        testsupport::RecordingBuilder().ftyp().mdat(64).writeTo(QString::fromStdString(plain)));
+    state()->openFile(plain.c_str(), "");
+    EXPECT_EQ(adapter->noTelemetry, 1) << "no udat box";
+    owner->clear();
+    auto record = progress(1.f, nullptr, nullptr);
+    fake().fire(velq::CB_PROGRESS, &record);
+    std::array<char, 128> gps;
+    std::array<std::uint8_t, 12> sensor;
+    EXPECT_FALSE(adapter->telemetryCopies(gps, sensor));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(owner->count(platform::UM_TIME_UPDATE), 1) << "notified all the same";
+}
+
+TEST_F(PVEXAdapTest, QuitJobWaitsForTheSwitchFromPlayingToQuitting)
+{
+    startPlaying();
+    fake().setQuitCodes(false); // the test sends the codes itself
+    EXPECT_EQ(state()->shutdown(), 1);
+    // Asked to end through its flag alone: no command is sent.
+    ASSERT_TRUE(waitUntil([this] { return !fake().entryRunning(); }));
+    EXPECT_TRUE(fake().commands().empty());
+    // Another switch wakes the worker, but the job is not for it.
+    fake().fire(velq::CB_END_OF_FILE);
+    waitUntil([] { return false; }, 50ms);
+    EXPECT_EQ(adapter->queue.readIndex(), 0);
+    EXPECT_TRUE(adapter->libraryLoaded());
+    adapter->switchState(adapter->statePlaying.get());
+    fake().fire(velq::CB_QUITTING);
+    EXPECT_TRUE(waitUntil([this] { return !adapter->libraryLoaded(); }));
+    EXPECT_TRUE(waitUntil([this] { return state() == adapter->stateUnloaded.get(); }));
+    EXPECT_EQ(adapter->queue.readIndex(), 1);
+}
+
+TEST_F(PVEXAdapTest, QuitFromPlayingEndsTheLibraryThroughItsCodes)
+{
+    startPlaying();
+    EXPECT_EQ(state()->shutdown(), 1);
+    EXPECT_TRUE(waitUntil([this] { return !adapter->libraryLoaded(); }));
+    EXPECT_TRUE(waitUntil([this] { return state() == adapter->stateUnloaded.get(); }));
+    EXPECT_FALSE(adapter->playerThreadRunning());
+
+    // Without a quit flag nothing is asked of the library.
+    adapter = std::make_unique<PVEXAdap>(owner.get());
+    adapter->switchState(adapter->statePlaying.get());
+    EXPECT_EQ(state()->shutdown(), 1);
+    EXPECT_EQ(adapter->queue.writeIndex(), 0);
+}
+
+TEST_F(PVEXAdapTest, DestructionEndsThePlayerAndStopsTheCallbacks)
+{
+    startPlaying();
+    ASSERT_TRUE(fake().entryRunning());
+    const auto start = std::chrono::steady_clock::now();
+    adapter.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_FALSE(fake().entryRunning());
+    EXPECT_FALSE(fake().callbackSet());
+    EXPECT_EQ(fake().fire(velq::CB_PROGRESS), -1) << "nothing reaches the freed adapter";
+}
+
+TEST_F(PVEXAdapTest, CallbacksFromManyThreadsWhileTheWindowReads)
+{
+    const auto telemetry = testsupport::Telemetry::drive(5);
+    startPlaying(telemetryRecording(telemetry));
+    fireCount(5);
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([this, t, &stop] {
+            std::vector<std::uint8_t> frame(16, std::uint8_t(t));
+            for (int i = 0; !stop && i < 2000; ++i) {
+                fake().fire(velq::CB_RECORD_INDEX, std::intptr_t((i + t) % 5));
+                auto record = progress(float(i % 5), frame.data(), nullptr);
+                fake().fire(velq::CB_PROGRESS, &record);
+                if (i % 100 == 0)
+                    fake().fire(t == 0 ? velq::CB_PLAYING : velq::CB_END_OF_FILE);
+            }
+        });
+    // Whatever the interleaving, a copy is always one whole record.
+    for (int i = 0; i < 2000; ++i) {
+        std::array<char, 128> gps;
+        std::array<std::uint8_t, 12> sensor;
+        if (adapter->telemetryCopies(gps, sensor)) {
+            const QByteArray sentence(gps.data());
+            EXPECT_TRUE(telemetry.sentences.contains(sentence)) << sentence.constData();
+        }
+        (void)adapter->position.load();
+        (void)adapter->current()->stateNumberOf();
+    }
+    stop = true;
+    for (std::thread& thread : threads)
+        thread.join();
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,86 @@
+#include "player/PVEXQ.h"
+#include "player/PlayerCommand.h"
+
+#include <QByteArray>
+
+#include <clocale>
+#include <gtest/gtest.h>
+
+namespace {
+
+PVEXState* fakeState(int n)
+{
+    return reinterpret_cast<PVEXState*>(static_cast<std::uintptr_t>(0x1000 * n));
+}
+
+} // namespace
+
+TEST(PVEXQTest, ServesJobsOldestFirstAndWrapsAround)
+{
+    PVEXQ queue;
+    PVEXQ::Entry entry;
+    EXPECT_EQ(queue.peek(nullptr), 2);
+    EXPECT_EQ(queue.peek(&entry), 1);
+    EXPECT_EQ(queue.pop(&entry), 1);
+    // Round after round, the indices wrap from 4 to 0 and the order holds.
+    for (int round = 0; round < 3; ++round) {
+        for (int job = 1; job <= 3; ++job)
+            EXPECT_EQ(queue.push(fakeState(job), fakeState(job + 1), job, fakeState(9)), 0);
+        for (int job = 1; job <= 3; ++job) {
+            ASSERT_EQ(queue.peek(&entry), 0);
+            EXPECT_EQ(entry.jobCode, std::uint32_t(job));
+            EXPECT_EQ(entry.fromState, fakeState(job));
+            EXPECT_EQ(entry.toState, fakeState(job + 1));
+            EXPECT_EQ(entry.requester, fakeState(9));
+            PVEXQ::Entry popped;
+            ASSERT_EQ(queue.pop(&popped), 0);
+            EXPECT_EQ(popped.jobCode, entry.jobCode);
+        }
+        EXPECT_EQ(queue.peek(&entry), 1);
+    }
+    EXPECT_EQ(queue.writeIndex(), 9 % PVEXQ::kSize);
+    EXPECT_EQ(queue.readIndex(), queue.writeIndex());
+}
+
+TEST(PVEXQTest, FivePushesLookEmptyAndABarePopAlwaysAdvances)
+{
+    PVEXQ queue;
+    for (int job = 0; job < 4; ++job)
+        queue.push(nullptr, nullptr, 16, nullptr);
+    PVEXQ::Entry entry;
+    EXPECT_EQ(queue.peek(&entry), 0);
+    queue.push(nullptr, nullptr, 16, nullptr);
+    EXPECT_EQ(queue.peek(&entry), 1) << "no full check: the fifth job hides the other four";
+
+    PVEXQ empty;
+    EXPECT_EQ(empty.pop(nullptr), 0);
+    EXPECT_EQ(empty.readIndex(), 1);
+    EXPECT_EQ(empty.peek(&entry), 0) << "the read index ran past the write index";
+}
+
+TEST(PVEXQTest, TerminatorCountsEvenOnceServed)
+{
+    PVEXQ queue;
+    EXPECT_EQ(queue.hasTerminator(), 0);
+    queue.push(nullptr, nullptr, PVEXQ::kTerminator, nullptr);
+    EXPECT_EQ(queue.hasTerminator(), 1);
+    queue.pop(nullptr);
+    EXPECT_EQ(queue.hasTerminator(), 1);
+}
+
+TEST(PlayerCommandTest, FormatsWithTwoDecimalsInAnyLocale)
+{
+    // A locale with a decimal comma must not leak into the commands.
+    const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    EXPECT_EQ(playercommand::speedSet(0.15f), "speed_set 0.15 2");
+    EXPECT_EQ(playercommand::speedIncrement(-0.5f), "speed_incr -0.50");
+    EXPECT_EQ(playercommand::speedMultiply(2.f), "speed_mult 2.00");
+    EXPECT_EQ(playercommand::seek(-1.f, true), "seek -1.00");
+    EXPECT_EQ(playercommand::seek(125.337f, false), "seek 125.34 2");
+    EXPECT_EQ(playercommand::volume(15), "volume 15 2");
+    EXPECT_EQ(playercommand::volume(-20), "volume -20 2");
+    std::setlocale(LC_NUMERIC, previous ? previous : "C");
+    EXPECT_EQ(playercommand::loadFile("E:\\DCIM\\drf_1.mp4", ""),
+        "pvex_loadfile \"E:/DCIM/drf_1.mp4\" \"\"");
+    EXPECT_EQ(playercommand::loadFile("a\\b", "c\\d"), "pvex_loadfile \"a/b\" \"c/d\"");
+}

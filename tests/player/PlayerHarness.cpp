@@ -1,0 +1,129 @@
+#include "PlayerHarness.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <algorithm>
+
+namespace playertest {
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+namespace {
+
+    QByteArray box(const char* type, const QByteArray& contents)
+    {
+        QByteArray bytes;
+        const quint32 size = 8 + contents.size();
+        bytes.append(char(size >> 24))
+            .append(char(size >> 16))
+            .append(char(size >> 8))
+            .append(char(size));
+        bytes.append(type, 4);
+        return bytes + contents;
+    }
+
+} // namespace
+
+QByteArray emptyTelemetry(int records)
+{
+    const QByteArray time = box("TIME", QByteArray(4 * records, '\1'));
+    const QByteArray gps = box("GPSI", QByteArray(128 * records, '\0'));
+    const QByteArray sensor = box("SENS", QByteArray(12 * records, '\0'));
+    return box("udat", time + gps + sensor);
+}
+
+QString makeRecording(const QString& name, int seconds, const QByteArray& tail)
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/zyn-player-tests");
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + name;
+    if (QFileInfo(path).size() > 0)
+        return path;
+    // Written aside and renamed, so that test programs running side by side never read a
+    // half-written recording.
+    const QString partial
+        = path + QStringLiteral(".%1.part.mp4").arg(QCoreApplication::applicationPid());
+    const QString duration = QString::number(seconds);
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+        {"-v", "error", "-y", "-f", "lavfi", "-i",
+            "testsrc2=size=640x480:rate=25:duration=" + duration, "-f", "lavfi", "-i",
+            "sine=frequency=440:duration=" + duration, "-c:v", "libx264", "-preset", "ultrafast",
+            "-pix_fmt", "yuv420p", "-g", "25", "-c:a", "aac", "-shortest", partial});
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return {};
+    QFile file(partial);
+    if (!tail.isEmpty() && (!file.open(QIODevice::Append) || file.write(tail) != tail.size()))
+        return {};
+    file.close();
+    if (!QFile::rename(partial, path))
+        QFile::remove(partial); // another program finished the same recording first
+    return QFileInfo(path).size() > 0 ? path : QString();
+}
+
+void CallbackLog::add(const Report& report)
+{
+    std::lock_guard lock(m_mutex);
+    m_reports.push_back(report);
+}
+
+std::vector<Report> CallbackLog::all() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_reports;
+}
+
+std::vector<int> CallbackLog::codes() const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<int> codes;
+    for (const Report& report : m_reports)
+        codes.push_back(report.code);
+    return codes;
+}
+
+bool CallbackLog::has(int code) const
+{
+    return count(code) > 0;
+}
+
+int CallbackLog::count(int code) const
+{
+    std::lock_guard lock(m_mutex);
+    return int(std::count_if(m_reports.begin(), m_reports.end(),
+        [code](const Report& report) { return report.code == code; }));
+}
+
+bool CallbackLog::last(int code, Report& report) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = std::find_if(
+        m_reports.rbegin(), m_reports.rend(), [code](const Report& r) { return r.code == code; });
+    if (it == m_reports.rend())
+        return false;
+    report = *it;
+    return true;
+}
+
+void CallbackLog::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_reports.clear();
+}
+
+} // namespace playertest

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "velqplayer/Protocol.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace playertest {
+
+// Runs the GUI thread's events until the condition holds or the time runs out.
+bool waitUntil(const std::function<bool()>& condition,
+    std::chrono::milliseconds limit = std::chrono::milliseconds(5000));
+
+// A short H.264/AAC recording made with the ffmpeg command, followed by `tail` (a telemetry
+// block, say); empty on failure. Recordings are kept in a folder of the system's temporary
+// folder and made once for every test program that asks for the same one.
+QString makeRecording(const QString& name, int seconds, const QByteArray& tail = {});
+// A "udat" block of n time records with empty position and acceleration records.
+QByteArray emptyTelemetry(int records);
+
+// What the library told its caller, in order; every field is copied under the lock as it
+// arrives, whichever thread calls back.
+struct Report
+{
+    int code = 0;
+    std::intptr_t argument = 0;
+    float position = 0;
+    std::uint64_t frame1 = 0;
+    std::uint64_t frame2 = 0;
+    std::int32_t count = 0;
+    float length = 0;
+    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now();
+};
+
+class CallbackLog
+{
+public:
+    void add(const Report& report);
+    std::vector<Report> all() const;
+    std::vector<int> codes() const;
+    bool has(int code) const;
+    int count(int code) const;
+    // The last report of the code, if any.
+    bool last(int code, Report& report) const;
+    void clear();
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Report> m_reports;
+};
+
+} // namespace playertest

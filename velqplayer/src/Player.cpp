@@ -1,0 +1,310 @@
+#include "Player.h"
+
+#include "Commands.h"
+#include "RecordCount.h"
+#include "VideoWindow.h"
+#include "platform/AppMessage.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QWidget>
+
+#include <mpv/client.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+namespace velq {
+
+namespace {
+
+    constexpr auto kWindowWait = std::chrono::milliseconds(50);
+
+    void diagnostic(const char* what, const std::string& detail)
+    {
+        std::printf("velqplayer: %s: %s\n", what, detail.c_str());
+        std::fflush(stdout);
+    }
+
+    std::string decimal(double value)
+    {
+        char text[64];
+        const auto result
+            = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
+        return std::string(text, result.ptr);
+    }
+
+} // namespace
+
+Player& Player::instance()
+{
+    static Player player;
+    return player;
+}
+
+void Player::setInstance(void* instance)
+{
+    m_instance = instance;
+}
+
+void Player::setCallback(Callback callback)
+{
+    m_callback = callback;
+    if (callback)
+        call(CB_READY, 0);
+}
+
+int Player::call(int code, std::intptr_t argument)
+{
+    const Callback callback = m_callback.load();
+    return callback ? callback(m_instance.load(), argument, code) : 0;
+}
+
+int Player::command(const char* text)
+{
+    if (!text) {
+        diagnostic("command refused", "null");
+        return -1;
+    }
+    const std::size_t length = strnlen(text, kCommandMax + 1);
+    if (length > kCommandMax) {
+        diagnostic("command refused, longer than 255 characters", std::string(text, 40) + "...");
+        return -1;
+    }
+    enqueue(std::string(text, length));
+    return 0;
+}
+
+void Player::enqueue(std::string line)
+{
+    std::lock_guard lock(m_commandMutex);
+    m_commands.push_back(std::move(line));
+    if (m_wakeHandle)
+        mpv_wakeup(m_wakeHandle);
+}
+
+bool Player::quitPending()
+{
+    if (std::atomic_ref<std::int32_t>(m_quitFlag).load() == 1)
+        return true;
+    std::lock_guard lock(m_commandMutex);
+    return std::any_of(m_commands.begin(), m_commands.end(), [](const std::string& line) {
+        const auto words = splitCommand(line);
+        return words && !words->empty() && words->front() == "quit";
+    });
+}
+
+int Player::run(int argc, char** argv)
+{
+    if (m_running.exchange(true)) {
+        diagnostic("entry refused", "a player already runs");
+        return 1;
+    }
+    std::atomic_ref<std::int32_t>(m_quitFlag).store(0);
+    m_twoChannels = false;
+    m_currentEntry = 0;
+    m_speed = 1.0;
+    m_length = 0;
+    m_windows = {};
+    const std::string name1 = argc > 5 && argv && argv[5] ? argv[5] : "";
+    const std::string name2 = argc > 6 && argv && argv[6] ? argv[6] : "";
+
+    m_owner = nullptr;
+    call(CB_OWNER_WINDOW, reinterpret_cast<std::intptr_t>(&m_owner));
+    std::int32_t volume = 100;
+    call(CB_VOLUME, reinterpret_cast<std::intptr_t>(&volume));
+    m_volume = std::clamp(volume, 0, 100);
+
+    if (!quitPending()) {
+        m_windows[0] = createWindow(1);
+        if (m_windows[0]) {
+            call(CB_VIDEO_WINDOW_1, reinterpret_cast<std::intptr_t>(m_windows[0]));
+            platform::notifyMessage(static_cast<QObject*>(m_owner), platform::UM_PLACE_VIDEO, 1);
+        }
+    }
+    if (!quitPending() && m_channels[0].open(true)) {
+        Channel& first = m_channels[0];
+        mpv_observe_property(first.handle(), 0, "time-pos", MPV_FORMAT_DOUBLE);
+        mpv_set_property_string(first.handle(), "volume", std::to_string(m_volume).c_str());
+        first.setFrameListener([this] { repaintLater(0); });
+        {
+            std::lock_guard lock(m_commandMutex);
+            m_wakeHandle = first.handle();
+            const bool loadQueued = std::any_of(m_commands.begin(), m_commands.end(),
+                [](const std::string& line) { return line.rfind("pvex_loadfile", 0) == 0; });
+            if (!loadQueued && (!name1.empty() || !name2.empty()))
+                m_commands.push_front("pvex_loadfile \"" + name1 + "\" \"" + name2 + "\"");
+        }
+        serve();
+    }
+
+    call(CB_QUITTING, 0);
+    {
+        std::lock_guard lock(m_commandMutex);
+        m_wakeHandle = nullptr;
+        m_commands.clear();
+    }
+    m_channels[1].close();
+    m_channels[0].close();
+    destroyWindows();
+    {
+        std::lock_guard lock(m_stepMutex);
+        m_reportsDone = m_reportsAsked;
+    }
+    m_stepReported.notify_all();
+    call(CB_ENDED, 0);
+    m_running = false;
+    return 0;
+}
+
+void Player::serve()
+{
+    for (;;) {
+        std::deque<std::string> lines;
+        {
+            std::lock_guard lock(m_commandMutex);
+            lines.swap(m_commands);
+        }
+        for (const std::string& line : lines)
+            if (!execute(line))
+                return;
+        reportIfAsked();
+        if (std::atomic_ref<std::int32_t>(m_quitFlag).load() == 1)
+            return;
+        const mpv_event* event = mpv_wait_event(m_channels[0].handle(), 0.05);
+        while (event->event_id != MPV_EVENT_NONE) {
+            if (!handleEvent(*event))
+                return;
+            event = mpv_wait_event(m_channels[0].handle(), 0);
+        }
+        // The second channel only follows; its events are drained so that they do not pile up.
+        if (m_channels[1].isOpen())
+            while (mpv_wait_event(m_channels[1].handle(), 0)->event_id != MPV_EVENT_NONE) { }
+    }
+}
+
+bool Player::handleEvent(const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_SHUTDOWN:
+        return false;
+    case MPV_EVENT_FILE_LOADED:
+        announceFile();
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART: {
+        double position = 0;
+        if (mpv_get_property(m_channels[0].handle(), "time-pos", MPV_FORMAT_DOUBLE, &position) >= 0)
+            report(position);
+        else
+            m_reportPending = true;
+        break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        if (std::strcmp(property->name, "time-pos") == 0 && property->format == MPV_FORMAT_DOUBLE) {
+            const double position = *static_cast<const double*>(property->data);
+            if (m_reportPending || static_cast<std::int64_t>(std::floor(position)) != m_lastSecond)
+                report(position);
+        }
+        break;
+    }
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        // A file replaced by the next load ends without telling the viewer.
+        if (m_currentEntry != 0 && end->playlist_entry_id != m_currentEntry)
+            break;
+        if (end->reason == MPV_END_FILE_REASON_ERROR)
+            diagnostic("cannot play", m_file1 + " (" + mpv_error_string(end->error) + ")");
+        m_currentEntry = -1;
+        call(CB_END_OF_FILE, 0);
+        break;
+    }
+    default:
+        break;
+    }
+    return true;
+}
+
+void Player::announceFile()
+{
+    double duration = 0;
+    mpv_get_property(m_channels[0].handle(), "duration", MPV_FORMAT_DOUBLE, &duration);
+    if (!std::isfinite(duration) || duration < 0)
+        duration = 0;
+    m_length = static_cast<float>(duration);
+    float length = m_length;
+    call(CB_LENGTH, reinterpret_cast<std::intptr_t>(&length));
+    call(CB_QUIT_FLAG, reinterpret_cast<std::intptr_t>(&m_quitFlag));
+
+    std::int32_t scrambled = 0;
+    std::int32_t key = 0;
+    call(CB_SCRAMBLED_VIEW, reinterpret_cast<std::intptr_t>(&scrambled));
+    call(CB_SCRAMBLE_KEY, reinterpret_cast<std::intptr_t>(&key));
+    const auto records = timeRecordCount(m_file1, scrambled == 1, static_cast<std::uint32_t>(key));
+    m_recordCount = records ? *records : static_cast<std::int32_t>(std::ceil(duration));
+    writeRecordCount(m_countLink, m_countValue, m_recordCount);
+    call(CB_RECORD_COUNT, reinterpret_cast<std::intptr_t>(&m_countLink));
+
+    m_lastSecond = -1;
+    m_reportPending = true;
+    call(CB_PLAYING, 0);
+    if (!m_twoChannels)
+        platform::notifyMessage(static_cast<QObject*>(m_owner), platform::UM_PANEL_TIMER_SLOW);
+}
+
+void Player::reportIfAsked()
+{
+    {
+        std::lock_guard lock(m_stepMutex);
+        if (m_reportsAsked == m_reportsDone)
+            return;
+        m_reportTicket = m_reportsAsked;
+    }
+    double position = 0;
+    mpv_get_property(m_channels[0].handle(), "time-pos", MPV_FORMAT_DOUBLE, &position);
+    report(position);
+}
+
+void Player::report(double position)
+{
+    if (!std::isfinite(position) || position < 0)
+        position = 0;
+    auto index = static_cast<std::uint32_t>(position);
+    if (m_recordCount > 0 && index > static_cast<std::uint32_t>(m_recordCount - 1))
+        index = static_cast<std::uint32_t>(m_recordCount - 1);
+    call(CB_RECORD_INDEX, static_cast<std::intptr_t>(index));
+
+    m_record.position = static_cast<float>(position);
+    m_record.frameBytes = kFrameBytes;
+    m_record.frame1 = reinterpret_cast<std::uintptr_t>(m_channels[0].frame());
+    m_record.frame2 = m_twoChannels ? reinterpret_cast<std::uintptr_t>(m_channels[1].frame()) : 0;
+    call(CB_PROGRESS, reinterpret_cast<std::intptr_t>(&m_record));
+
+    const auto second = static_cast<std::int64_t>(std::floor(position));
+    // Keep the second channel in step once a second; a drift below a third of a second is not
+    // worth a visible jump.
+    if (m_twoChannels && second != m_lastSecond) {
+        double other = 0;
+        if (mpv_get_property(m_channels[1].handle(), "time-pos", MPV_FORMAT_DOUBLE, &other) >= 0
+            && std::abs(other - position) > 0.3) {
+            const std::string target = decimal(position);
+            const char* args[] = {"seek", target.c_str(), "absolute+exact", nullptr};
+            mpv_command_async(m_channels[1].handle(), 0, args);
+        }
+    }
+    m_lastSecond = second;
+    m_reportPending = false;
+    {
+        std::lock_guard lock(m_stepMutex);
+        m_reportsDone = m_reportTicket;
+        ++m_reportsMade;
+    }
+    m_stepReported.notify_all();
+}
+
+} // namespace velq
