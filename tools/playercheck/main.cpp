@@ -10,6 +10,7 @@
 #include "player/PVEXstat9.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
@@ -60,8 +61,12 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: zyn-playercheck RECORDING\n");
+    if (argc < 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: zyn-playercheck RECORDING [SCREENSHOT.png]\n");
+        return 2;
+    }
+    if (!QFileInfo(QString::fromLocal8Bit(argv[1])).isFile()) {
+        std::fprintf(stderr, "zyn-playercheck: %s: no such recording\n", argv[1]);
         return 2;
     }
     Owner owner;
