@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace velq {
 
@@ -40,6 +41,19 @@ std::optional<double> parseNumber(std::string_view word)
         || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::string decimal(double value)
+{
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
+    return std::string(text, result.ptr);
+}
+
+void diagnostic(const char* what, const std::string& detail)
+{
+    std::printf("velqplayer: %s: %s\n", what, detail.c_str());
+    std::fflush(stdout);
 }
 
 } // namespace velq

@@ -15,4 +15,10 @@ std::optional<std::vector<std::string>> splitCommand(std::string_view line);
 // is not wholly a number.
 std::optional<double> parseNumber(std::string_view word);
 
+// Three decimals in the C locale, for diagnostics and commands handed to mpv.
+std::string decimal(double value);
+
+// One line "velqplayer: what: detail" on standard output, flushed at once.
+void diagnostic(const char* what, const std::string& detail);
+
 } // namespace velq

@@ -25,20 +25,6 @@ namespace {
 
     constexpr auto kWindowWait = std::chrono::milliseconds(50);
 
-    void diagnostic(const char* what, const std::string& detail)
-    {
-        std::printf("velqplayer: %s: %s\n", what, detail.c_str());
-        std::fflush(stdout);
-    }
-
-    std::string decimal(double value)
-    {
-        char text[64];
-        const auto result
-            = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
-        return std::string(text, result.ptr);
-    }
-
 } // namespace
 
 Player& Player::instance()

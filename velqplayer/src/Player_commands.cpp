@@ -19,20 +19,6 @@ namespace velq {
 
 namespace {
 
-    void diagnostic(const char* what, const std::string& detail)
-    {
-        std::printf("velqplayer: %s: %s\n", what, detail.c_str());
-        std::fflush(stdout);
-    }
-
-    std::string decimal(double value)
-    {
-        char text[64];
-        const auto result
-            = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 3);
-        return std::string(text, result.ptr);
-    }
-
     // Every call this library hands to the GUI thread goes through here, so that the hand-over
     // (made under Qt's own lock, which the thread sanitizer cannot see) has one name.
     void postToGui(std::function<void()> call)
