@@ -342,6 +342,34 @@ TEST_F(PVEXAdapTest, QuitJobWaitsForTheSwitchFromPlayingToQuitting)
     EXPECT_EQ(adapter->queue.readIndex(), 1);
 }
 
+TEST_F(PVEXAdapTest, QuitJobIsQueuedBeforeTheLibrarySeesItsFlag)
+{
+    // The library may answer its flag at once; the worker must already find the job then, or
+    // the library is never let go.
+    loadReady();
+    adapter->switchState(adapter->statePlaying.get());
+    alignas(4) std::int32_t flag = 0;
+    adapter->dispatch(reinterpret_cast<std::intptr_t>(&flag), velq::CB_QUIT_FLAG);
+    int missed = 0;
+    for (int i = 0; i < 200; ++i) {
+        std::atomic_ref<std::int32_t>(flag).store(0);
+        std::atomic<bool> watching{false};
+        int found = -1;
+        std::thread library([&] {
+            watching = true;
+            while (std::atomic_ref<std::int32_t>(flag).load() != 1) { }
+            PVEXQ::Entry job;
+            found = adapter->queue.peek(&job);
+        });
+        while (!watching) { }
+        EXPECT_EQ(state()->shutdown(), 1);
+        library.join();
+        missed += found != 0;
+        adapter->queue.pop(nullptr);
+    }
+    EXPECT_EQ(missed, 0) << "times the flag was up before the job was queued";
+}
+
 TEST_F(PVEXAdapTest, QuitFromPlayingEndsTheLibraryThroughItsCodes)
 {
     startPlaying();
