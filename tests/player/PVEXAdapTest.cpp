@@ -113,7 +113,8 @@ TEST_F(PVEXAdapTest, EndOfFileAtTheLastRecordAsksForTheNextFile)
         bool next;
     };
     for (const Case& c : {Case{0, 1, true}, Case{0, -1, false}, Case{4, 5, true}, Case{3, 5, false},
-             Case{7, 5, true}, Case{0, 0, false}}) {
+             Case{7, 5, true}, Case{0, 0, false}, Case{0x7FFFFFFF, INT32_MIN, true},
+             Case{0x7FFFFFFE, INT32_MIN, false}}) {
         adapter->switchState(adapter->statePlaying.get());
         adapter->recordIndex = c.index;
         adapter->recordTotal = c.total;
