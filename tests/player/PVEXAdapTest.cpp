@@ -2,6 +2,8 @@
 // copies, the worker's unload job, and destruction while the player runs.
 #include "AdapterFixture.h"
 
+#include "platform/Dialogs.h"
+#include "platform/Exit.h"
 #include "player/PVEXstat0.h"
 #include "player/PVEXstat1.h"
 #include "player/PVEXstat2.h"
@@ -321,6 +323,50 @@ TEST_F(PVEXAdapTest, ExemptAndBrokenRecordingsHaveNoTelemetry)
     EXPECT_FALSE(adapter->telemetryCopies(gps, sensor));
     QCoreApplication::processEvents();
     EXPECT_EQ(owner->count(platform::UM_TIME_UPDATE), 1) << "notified all the same";
+}
+
+TEST_F(PVEXAdapTest, ViewModeMessageLeavesTheCopiesReadable)
+{
+    // A recording of the other view mode shows a message box, whose event loop runs the main
+    // window's handlers, before the program ends; they must still get at the copies.
+    class ReadingBox : public platform::MessageBoxService
+    {
+    public:
+        explicit ReadingBox(PVEXAdap& adapter)
+            : m_adapter(adapter)
+        {
+            platform::setMessageBoxService(this);
+        }
+        ~ReadingBox() override { platform::setMessageBoxService(nullptr); }
+        int show(QWidget*, const QString&, const QString&, platform::Buttons) override
+        {
+            reader = std::thread([this] {
+                std::array<char, 128> gps;
+                std::array<std::uint8_t, 12> sensor;
+                m_adapter.telemetryCopies(gps, sensor);
+                readWhileShown = true;
+            });
+            waitUntil([this] { return readWhileShown.load(); }, 1000ms);
+            shownReadable = readWhileShown;
+            return 1;
+        }
+        std::thread reader;
+        std::atomic<bool> readWhileShown{false};
+        bool shownReadable = false;
+
+    private:
+        PVEXAdap& m_adapter;
+    };
+
+    startPlaying();
+    const std::string other = recordingPath("evt_20240102_050000.mp4");
+    ASSERT_TRUE(testsupport::RecordingBuilder().mdat(64).writeTo(QString::fromStdString(other)));
+    ReadingBox box(*adapter);
+    platform::ExitRecorder exits;
+    EXPECT_THROW(state()->openFile(other.c_str(), ""), platform::ExitRequested);
+    ASSERT_TRUE(box.reader.joinable()) << "the message box was shown";
+    box.reader.join();
+    EXPECT_TRUE(box.shownReadable);
 }
 
 TEST_F(PVEXAdapTest, QuitJobWaitsForTheSwitchFromPlayingToQuitting)
