@@ -29,6 +29,17 @@ bool onGuiThread()
         && QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
+// A recording of the other view mode ends the program after a message box, whose event loop
+// runs the main window's handlers: they read the copies, so the lock must not be held then.
+// The check comes before anything of the copy is touched.
+recording::ViewModeMismatchHandler endWithoutHolding(std::unique_lock<std::mutex>& lock)
+{
+    return [&lock](int scrambledView) {
+        lock.unlock();
+        recording::endProgramOnViewModeMismatch(scrambledView);
+    };
+}
+
 } // namespace
 
 PVEXAdap::PVEXAdap(QWidget* ownerWindow)
@@ -231,10 +242,10 @@ int PVEXAdap::readTelemetryBlock()
     std::string name1;
     std::string name2;
     lastFileNames(name1, name2);
-    std::lock_guard lock(m_telemetryMutex);
+    std::unique_lock lock(m_telemetryMutex);
     telemetry.setData(nullptr, 0);
-    return recording::readTelemetryBlock(
-        QByteArray::fromStdString(name1), scrambledView, scrambleKey, blockCopy);
+    return recording::readTelemetryBlock(QByteArray::fromStdString(name1), scrambledView,
+        scrambleKey, blockCopy, endWithoutHolding(lock));
 }
 
 int PVEXAdap::loadTelemetry()
@@ -242,11 +253,11 @@ int PVEXAdap::loadTelemetry()
     std::string name1;
     std::string name2;
     lastFileNames(name1, name2);
-    std::lock_guard lock(m_telemetryMutex);
+    std::unique_lock lock(m_telemetryMutex);
     // The reporting thread reads through the reader; it must never see a copy being replaced.
     telemetry.setData(nullptr, 0);
     return recording::loadTelemetry(QByteArray::fromStdString(name1), scrambledView, scrambleKey,
-        blockCopy, telemetry, noTelemetry);
+        blockCopy, telemetry, noTelemetry, endWithoutHolding(lock));
 }
 
 void PVEXAdap::openTelemetry()

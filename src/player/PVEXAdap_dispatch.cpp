@@ -75,7 +75,7 @@ int PVEXAdap::dispatch(std::intptr_t argument, int code)
         if (currentState.load() == statePlaying.get()) {
             switchState(stateIdle.get());
             // Compared unsigned: with no count reported (−1) no real index is the last one.
-            if (recordIndex.load() >= static_cast<std::uint32_t>(recordTotal.load() - 1))
+            if (recordIndex.load() >= static_cast<std::uint32_t>(recordTotal.load()) - 1u)
                 platform::notifyMessage(ownerWindow, platform::UM_LAST_RECORD, 0, 1);
         }
         break;

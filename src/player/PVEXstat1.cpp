@@ -14,10 +14,12 @@ int PVEXstat1::shutdown()
 {
     if (m_adapter.libraryLoaded()) {
         if (std::int32_t* flag = m_adapter.libraryQuitFlag.load()) {
-            std::atomic_ref<std::int32_t>(*flag).store(1);
             // The library's code 16 moves the adapter from here to quitting; only then may
-            // the worker let the library go.
+            // the worker let the library go. The job goes first: the library may answer the
+            // flag before this thread runs again, and a switch the worker has already looked
+            // at would never serve a job queued after it.
             m_adapter.queue.push(this, m_adapter.stateQuitting.get(), PVEXQ::kUnloadJob, this);
+            std::atomic_ref<std::int32_t>(*flag).store(1);
         }
     }
     return 1;

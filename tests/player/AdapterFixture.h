@@ -58,6 +58,10 @@ public:
 protected:
     bool event(QEvent* event) override
     {
+        // A message posted from another thread is taken over through the platform's dispatch,
+        // as every window does, before any of it is read; this map handles none itself.
+        static const platform::MessageMap takeOver;
+        takeOver.dispatch(event);
         if (event->type() != platform::AppMessage::eventType())
             return QWidget::event(event);
         auto* message = static_cast<platform::AppMessage*>(event);

@@ -2,6 +2,8 @@
 // copies, the worker's unload job, and destruction while the player runs.
 #include "AdapterFixture.h"
 
+#include "platform/Dialogs.h"
+#include "platform/Exit.h"
 #include "player/PVEXstat0.h"
 #include "player/PVEXstat1.h"
 #include "player/PVEXstat2.h"
@@ -113,7 +115,8 @@ TEST_F(PVEXAdapTest, EndOfFileAtTheLastRecordAsksForTheNextFile)
         bool next;
     };
     for (const Case& c : {Case{0, 1, true}, Case{0, -1, false}, Case{4, 5, true}, Case{3, 5, false},
-             Case{7, 5, true}, Case{0, 0, false}}) {
+             Case{7, 5, true}, Case{0, 0, false}, Case{0x7FFFFFFF, INT32_MIN, true},
+             Case{0x7FFFFFFE, INT32_MIN, false}}) {
         adapter->switchState(adapter->statePlaying.get());
         adapter->recordIndex = c.index;
         adapter->recordTotal = c.total;
@@ -322,6 +325,50 @@ TEST_F(PVEXAdapTest, ExemptAndBrokenRecordingsHaveNoTelemetry)
     EXPECT_EQ(owner->count(platform::UM_TIME_UPDATE), 1) << "notified all the same";
 }
 
+TEST_F(PVEXAdapTest, ViewModeMessageLeavesTheCopiesReadable)
+{
+    // A recording of the other view mode shows a message box, whose event loop runs the main
+    // window's handlers, before the program ends; they must still get at the copies.
+    class ReadingBox : public platform::MessageBoxService
+    {
+    public:
+        explicit ReadingBox(PVEXAdap& adapter)
+            : m_adapter(adapter)
+        {
+            platform::setMessageBoxService(this);
+        }
+        ~ReadingBox() override { platform::setMessageBoxService(nullptr); }
+        int show(QWidget*, const QString&, const QString&, platform::Buttons) override
+        {
+            reader = std::thread([this] {
+                std::array<char, 128> gps;
+                std::array<std::uint8_t, 12> sensor;
+                m_adapter.telemetryCopies(gps, sensor);
+                readWhileShown = true;
+            });
+            waitUntil([this] { return readWhileShown.load(); }, 1000ms);
+            shownReadable = readWhileShown;
+            return 1;
+        }
+        std::thread reader;
+        std::atomic<bool> readWhileShown{false};
+        bool shownReadable = false;
+
+    private:
+        PVEXAdap& m_adapter;
+    };
+
+    startPlaying();
+    const std::string other = recordingPath("evt_20240102_050000.mp4");
+    ASSERT_TRUE(testsupport::RecordingBuilder().mdat(64).writeTo(QString::fromStdString(other)));
+    ReadingBox box(*adapter);
+    platform::ExitRecorder exits;
+    EXPECT_THROW(state()->openFile(other.c_str(), ""), platform::ExitRequested);
+    ASSERT_TRUE(box.reader.joinable()) << "the message box was shown";
+    box.reader.join();
+    EXPECT_TRUE(box.shownReadable);
+}
+
 TEST_F(PVEXAdapTest, QuitJobWaitsForTheSwitchFromPlayingToQuitting)
 {
     startPlaying();
@@ -340,6 +387,34 @@ TEST_F(PVEXAdapTest, QuitJobWaitsForTheSwitchFromPlayingToQuitting)
     EXPECT_TRUE(waitUntil([this] { return !adapter->libraryLoaded(); }));
     EXPECT_TRUE(waitUntil([this] { return state() == adapter->stateUnloaded.get(); }));
     EXPECT_EQ(adapter->queue.readIndex(), 1);
+}
+
+TEST_F(PVEXAdapTest, QuitJobIsQueuedBeforeTheLibrarySeesItsFlag)
+{
+    // The library may answer its flag at once; the worker must already find the job then, or
+    // the library is never let go.
+    loadReady();
+    adapter->switchState(adapter->statePlaying.get());
+    alignas(4) std::int32_t flag = 0;
+    adapter->dispatch(reinterpret_cast<std::intptr_t>(&flag), velq::CB_QUIT_FLAG);
+    int missed = 0;
+    for (int i = 0; i < 200; ++i) {
+        std::atomic_ref<std::int32_t>(flag).store(0);
+        std::atomic<bool> watching{false};
+        int found = -1;
+        std::thread library([&] {
+            watching = true;
+            while (std::atomic_ref<std::int32_t>(flag).load() != 1) { }
+            PVEXQ::Entry job;
+            found = adapter->queue.peek(&job);
+        });
+        while (!watching) { }
+        EXPECT_EQ(state()->shutdown(), 1);
+        library.join();
+        missed += found != 0;
+        adapter->queue.pop(nullptr);
+    }
+    EXPECT_EQ(missed, 0) << "times the flag was up before the job was queued";
 }
 
 TEST_F(PVEXAdapTest, QuitFromPlayingEndsTheLibraryThroughItsCodes)
