@@ -161,7 +161,7 @@ TEST_F(PlayerChainTest, EverySpeedOfTheSpeedTable)
         state()->seek(0.f, 0);
         ASSERT_EQ(state()->changeSpeed(speed, 0), 0);
         const double rate = measuredRate();
-        EXPECT_GT(rate, speed * 0.6) << speed;
+        EXPECT_GT(rate, speed * kRateFloor) << speed;
         EXPECT_LT(rate, speed * 1.5) << speed;
     }
 }

@@ -306,12 +306,16 @@ TEST_F(VelqPlayerTest, PauseTogglesAndHolds)
 {
     start(s_plain);
     ASSERT_TRUE(playing());
+    // Past the first second the start-up reports (the first position, the playback restart)
+    // are all in, so any report after the pause would be the picture running on.
+    Report report;
+    ASSERT_TRUE(
+        waitUntil([&] { return log().last(velq::CB_PROGRESS, report) && report.position >= 1.f; }));
     command("pause");
     const int reports = settledProgressCount();
     waitUntil([] { return false; }, 1300ms);
     EXPECT_EQ(log().count(velq::CB_PROGRESS), reports);
     command("pause");
-    Report report;
     EXPECT_TRUE(nextProgress(report, 2500ms));
 }
 
@@ -324,7 +328,7 @@ TEST_F(VelqPlayerTest, MediaTimeFollowsTheSpeed)
         std::snprintf(text, sizeof text, "speed_set %.2f 2", speed);
         command(text);
         const double rate = measuredRate();
-        EXPECT_GT(rate, speed * 0.6) << speed;
+        EXPECT_GT(rate, speed * kRateFloor) << speed;
         EXPECT_LT(rate, speed * 1.5) << speed;
         command("seek 0.00 2");
     }
