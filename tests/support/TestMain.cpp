@@ -4,13 +4,15 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-// Every test program runs headless, never touches the user's configuration and never waits
+// Every test program runs headless and silent, never touches the user's configuration and never waits
 // on a dialog: the registry lives in a throw-away folder for the whole run.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("ZYN_AUDIO"))
+        qputenv("ZYN_AUDIO", "null");
     QTemporaryDir registryRoot;
     if (!qEnvironmentVariableIsSet("ZYN_REGISTRY_ROOT"))
         qputenv("ZYN_REGISTRY_ROOT", registryRoot.path().toLocal8Bit());
