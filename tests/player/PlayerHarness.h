@@ -13,20 +13,22 @@
 
 namespace playertest {
 
+#if defined(__SANITIZE_THREAD__)
+inline constexpr bool kThreadSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+inline constexpr bool kThreadSanitizer = true;
+#else
+inline constexpr bool kThreadSanitizer = false;
+#endif
+#else
+inline constexpr bool kThreadSanitizer = false;
+#endif
+
 // ThreadSanitizer slows decoding and every hand-over several times over, and a seek's own
 // latency then eats much of the media time measured at the slowest speeds: there the measured
 // rate is held only to a looser floor.
-#if defined(__SANITIZE_THREAD__)
-inline constexpr double kRateFloor = 0.3;
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-inline constexpr double kRateFloor = 0.3;
-#else
-inline constexpr double kRateFloor = 0.6;
-#endif
-#else
-inline constexpr double kRateFloor = 0.6;
-#endif
+inline constexpr double kRateFloor = kThreadSanitizer ? 0.3 : 0.6;
 
 // Runs the GUI thread's events until the condition holds or the time runs out.
 bool waitUntil(const std::function<bool()>& condition,

@@ -1,4 +1,4 @@
-#include "CardFile.h"
+#include "support/CardFile.h"
 
 #include <QDateTime>
 #include <QDir>

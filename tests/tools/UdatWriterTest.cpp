@@ -1,5 +1,5 @@
 #include "UdatWriter.h"
-#include "CardFile.h"
+#include "support/CardFile.h"
 #include "Nmea.h"
 
 #include <QFile>
