@@ -1,6 +1,7 @@
 #include "PlayerHarness.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -49,7 +50,13 @@ QByteArray emptyTelemetry(int records)
 
 QString makeRecording(const QString& name, int seconds, const QByteArray& tail)
 {
-    const QString folder = QDir::tempPath() + QStringLiteral("/zyn-player-tests");
+    // The folder names what the recording holds, so a cached file never outlives a change to
+    // the telemetry or the length that the tests expect of it.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArray::number(seconds));
+    hash.addData(tail);
+    const QString folder = QDir::tempPath() + QStringLiteral("/zyn-player-tests/")
+        + QString::fromLatin1(hash.result().toHex().left(16));
     QDir().mkpath(folder);
     const QString path = folder + QLatin1Char('/') + name;
     if (QFileInfo(path).size() > 0)
