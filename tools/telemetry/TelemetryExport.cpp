@@ -58,6 +58,22 @@ bool load(const QString& path, LoadedRecording& recording, QTextStream& errors)
     return true;
 }
 
+// Hands every recording that loads to the writer, reports each that does not, and returns how
+// many did not.
+template <typename Write>
+int forEachLoaded(const QStringList& recordings, QTextStream& errors, Write write)
+{
+    int failures = 0;
+    for (const QString& path : recordings) {
+        LoadedRecording recording;
+        if (load(path, recording, errors))
+            write(path, recording);
+        else
+            ++failures;
+    }
+    return failures;
+}
+
 std::optional<TelemetryRecord> positionAt(const PVEXUDAT& udat, uint32_t i)
 {
     const uint8_t* record = udat.gpsRecord(i);
@@ -129,21 +145,16 @@ int writeGpx(const QStringList& recordings, QIODevice& out, QTextStream& errors)
     xml.writeAttribute(QStringLiteral("creator"), QStringLiteral("zyn-telemetry"));
     xml.writeStartElement(QStringLiteral("trk"));
     xml.writeTextElement(QStringLiteral("name"), QStringLiteral("ZYN Viewer recordings"));
-    int failures = 0;
-    for (const QString& path : recordings) {
-        LoadedRecording recording;
-        if (!load(path, recording, errors)) {
-            ++failures;
-            continue;
-        }
-        xml.writeStartElement(QStringLiteral("trkseg"));
-        for (uint32_t i = 0; i < recording.count; ++i) {
-            const std::optional<TelemetryRecord> r = positionAt(recording.udat, i);
-            if (r && isValidFix(*r))
-                writeTrackPoint(xml, *r);
-        }
-        xml.writeEndElement();
-    }
+    const int failures
+        = forEachLoaded(recordings, errors, [&](const QString&, const LoadedRecording& recording) {
+              xml.writeStartElement(QStringLiteral("trkseg"));
+              for (uint32_t i = 0; i < recording.count; ++i) {
+                  const std::optional<TelemetryRecord> r = positionAt(recording.udat, i);
+                  if (r && isValidFix(*r))
+                      writeTrackPoint(xml, *r);
+              }
+              xml.writeEndElement();
+          });
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndDocument();
@@ -153,49 +164,44 @@ int writeGpx(const QStringList& recordings, QIODevice& out, QTextStream& errors)
 int writeCsv(const QStringList& recordings, QTextStream& out, QTextStream& errors)
 {
     out << "recording,index,utc,status,latitude,longitude,speed_knots,speed_kmh,course,x,y,z\n";
-    int failures = 0;
-    for (const QString& path : recordings) {
-        LoadedRecording recording;
-        if (!load(path, recording, errors)) {
-            ++failures;
-            continue;
-        }
-        const QString name = csvField(path);
-        for (uint32_t i = 0; i < recording.count; ++i) {
-            QStringList row{name, QString::number(i)};
-            if (const std::optional<TelemetryRecord> r = positionAt(recording.udat, i)) {
-                const std::optional<QDateTime> utc = sentenceUtc(*r);
-                row << (utc ? utc->toString(Qt::ISODate) : QString())
-                    << csvField(QString::fromLatin1(r->statusText));
-                // Without a fix the receiver's numbers mean nothing; a 0,0 position would put
-                // the car off the coast of Africa in any tool that reads the file.
-                if (isValidFix(*r))
-                    row << number(r->latitude, 7) << number(r->longitude, 7) << number(r->speed, 2)
-                        << number(convertSpeed(r->speed, KilometresPerHour), 2)
-                        << number(r->course, 2);
-                else
-                    row << QString() << QString() << QString() << QString() << QString();
-            } else {
-                row << QString() << QString() << QString() << QString() << QString() << QString()
-                    << QString();
-            }
-            if (const uint8_t* sample = recording.udat.sensorRecord(i)) {
-                for (int axis = 0; axis < 3; ++axis) {
-                    // Little-endian IEEE single, whatever the host's order.
-                    const uint8_t* b = sample + 4 * axis;
-                    const uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8
-                        | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-                    float value = 0;
-                    std::memcpy(&value, &bits, 4);
-                    row << number(value, 3);
+    return forEachLoaded(
+        recordings, errors, [&](const QString& path, const LoadedRecording& recording) {
+            const QString name = csvField(path);
+            for (uint32_t i = 0; i < recording.count; ++i) {
+                QStringList row{name, QString::number(i)};
+                if (const std::optional<TelemetryRecord> r = positionAt(recording.udat, i)) {
+                    const std::optional<QDateTime> utc = sentenceUtc(*r);
+                    row << (utc ? utc->toString(Qt::ISODate) : QString())
+                        << csvField(QString::fromLatin1(r->statusText));
+                    // Without a fix the receiver's numbers mean nothing; a 0,0 position would put
+                    // the car off the coast of Africa in any tool that reads the file.
+                    if (isValidFix(*r))
+                        row << number(r->latitude, 7) << number(r->longitude, 7)
+                            << number(r->speed, 2)
+                            << number(convertSpeed(r->speed, KilometresPerHour), 2)
+                            << number(r->course, 2);
+                    else
+                        row << QString() << QString() << QString() << QString() << QString();
+                } else {
+                    row << QString() << QString() << QString() << QString() << QString()
+                        << QString() << QString();
                 }
-            } else {
-                row << QString() << QString() << QString();
+                if (const uint8_t* sample = recording.udat.sensorRecord(i)) {
+                    for (int axis = 0; axis < 3; ++axis) {
+                        // Little-endian IEEE single, whatever the host's order.
+                        const uint8_t* b = sample + 4 * axis;
+                        const uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8
+                            | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+                        float value = 0;
+                        std::memcpy(&value, &bits, 4);
+                        row << number(value, 3);
+                    }
+                } else {
+                    row << QString() << QString() << QString();
+                }
+                out << row.join(QLatin1Char(',')) << '\n';
             }
-            out << row.join(QLatin1Char(',')) << '\n';
-        }
-    }
-    return failures;
+        });
 }
 
 int writeEvents(const QStringList& recordings, QTextStream& out, QTextStream& errors)
