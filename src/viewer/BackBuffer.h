@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+
+// The main window's two copies of the skin: the clean background, and the back buffer that
+// every drawing routine paints into. A routine restores the clean pixels under its rectangle,
+// draws, and marks the rectangle dirty; the window hands the gathered region to the screen
+// once (one update() per batch), so nothing is invalidated from inside a paint event.
+class BackBuffer
+{
+public:
+    BackBuffer() = default;
+    explicit BackBuffer(const QImage& background);
+
+    // Replaces the clean background (the password screen, then the full skin) and, with
+    // copyToBack, the back buffer with it.
+    void setBackground(const QImage& background, bool copyToBack = true);
+
+    QImage& image() { return m_back; }
+    const QImage& image() const { return m_back; }
+    const QImage& clean() const { return m_clean; }
+
+    // Copies the clean background over rect (clipped to the buffer) in the back buffer.
+    void restore(const QRect& rect);
+    // Adds rect to what the screen must take from the back buffer.
+    void invalidate(const QRect& rect);
+    void restoreAndInvalidate(const QRect& rect)
+    {
+        restore(rect);
+        invalidate(rect);
+    }
+
+    bool hasDirty() const { return !m_dirty.isEmpty(); }
+    // The gathered region, emptied.
+    QRegion takeDirty();
+
+private:
+    QImage m_clean;
+    QImage m_back;
+    QRegion m_dirty;
+};
