@@ -1,0 +1,126 @@
+#include "viewer/PlayList.h"
+
+#include <algorithm>
+
+int PlayList::visibleRows() const
+{
+    if (m_page < m_pageCount - 1)
+        return kRowsPerPage;
+    const int rest = count() % kRowsPerPage;
+    if (rest == 0)
+        return isEmpty() ? 0 : kRowsPerPage;
+    return rest;
+}
+
+QStringList PlayList::add(const QStringList& paths)
+{
+    QStringList added;
+    for (const QString& path : paths) {
+        if (path.isEmpty() || m_entries.contains(path))
+            continue;
+        m_entries.append(path);
+        added.append(path);
+    }
+    recountPages();
+    if (m_pageCount > 1)
+        m_scrollBar.placeAfterUpdate(m_page, m_pageCount);
+    return added;
+}
+
+void PlayList::recountPages()
+{
+    m_pageCount = std::max(1, (count() + kRowsPerPage - 1) / kRowsPerPage);
+    // The list only grows between clears, but a page past the end would show no rows at all.
+    m_page = std::min(m_page, m_pageCount - 1);
+}
+
+void PlayList::clear()
+{
+    m_entries.clear();
+    m_pageCount = 1;
+    m_page = 0;
+    m_selected = 0;
+    m_current = -1;
+    m_currentPath.clear();
+    m_scrollBar.place(0, 1);
+}
+
+bool PlayList::openSelected()
+{
+    if (m_selected < 0 || m_selected >= count())
+        return false;
+    m_current = m_selected;
+    m_currentPath = m_entries.at(m_current);
+    return true;
+}
+
+int PlayList::previousIndex() const
+{
+    if (isEmpty())
+        return -1;
+    return m_current > 0 ? m_current - 1 : count() - 1;
+}
+
+int PlayList::nextIndex() const
+{
+    if (isEmpty())
+        return -1;
+    return m_current < count() - 1 ? m_current + 1 : 0;
+}
+
+int PlayList::moveTo(int index)
+{
+    if (index < 0 || index >= count())
+        return -1;
+    m_selected = index;
+    m_current = index;
+    m_page = index / kRowsPerPage;
+    return index;
+}
+
+int PlayList::entryAt(QPoint point) const
+{
+    const int rowsBottom = kRowsTop + kRowHeight * visibleRows();
+    if (point.x() < kRowsLeft || point.x() >= kRowsRight || point.y() < kRowsTop
+        || point.y() >= rowsBottom)
+        return -1;
+    return (point.y() - kRowsTop) / kRowHeight + m_page * kRowsPerPage;
+}
+
+PlayList::Press PlayList::press(QPoint point)
+{
+    const int row = entryAt(point);
+    if (row >= 0) {
+        m_selected = row;
+        return Press::Row;
+    }
+    switch (m_scrollBar.hit(point, m_pageCount)) {
+    case ListScrollBar::Hit::PageUp:
+        if (m_page > 0)
+            --m_page;
+        placeThumb();
+        return Press::PageUp;
+    case ListScrollBar::Hit::PageDown:
+        if (m_page < m_pageCount - 1)
+            ++m_page;
+        placeThumb();
+        return Press::PageDown;
+    case ListScrollBar::Hit::Thumb:
+        m_scrollBar.grab(point);
+        return Press::ThumbGrabbed;
+    case ListScrollBar::Hit::None:
+        break;
+    }
+    return Press::None;
+}
+
+PlayList::Drag PlayList::dragThumb(QPoint point)
+{
+    const int page = m_scrollBar.drag(point, m_pageCount);
+    if (page < 0)
+        return Drag::Ignored;
+    if (page == m_page)
+        return Drag::Moved;
+    m_page = page;
+    return Drag::PageChanged;
+}

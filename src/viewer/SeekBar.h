@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class BackBuffer;
+
+// The seek bar under the video: a 342-pixel progress fill with a thumb, the elapsed and total
+// time beside it, and the thin seek strip inside the video area. It maps between seconds and
+// pixels; the window gives the player the seconds it answers.
+class SeekBar
+{
+public:
+    static constexpr int kLength = 342;
+    static constexpr QRect kBarRect{QPoint(33, 554), QPoint(444, 578)};
+    static constexpr QRect kTimeRect{QPoint(425, 548), QPoint(579, 573)};
+    static constexpr QRect kStripRect{QPoint(35, 486), QPoint(414, 492)};
+
+    int progress() const { return m_progress; }
+    // Kept within the bar, 0 to 342.
+    void setProgress(int progress);
+
+    // The bar's pixel for a second of a recording: 0 while the length is below 1 second
+    // (not known yet right after opening), never past the end.
+    static int progressAt(int second, int length);
+    // A progress report of the player: the bar follows the displayed position (current
+    // second + 1) while it is within the length and stays put past it.
+    void follow(int displayedPosition, int length);
+
+    // The second the bar's pixel stands for (a click on the seek strip seeks there).
+    int seekTarget(int length) const { return length * m_progress / kLength; }
+    // The same, but never beyond the recording's last second (release of the thumb).
+    int dragSeekTarget(int length) const;
+
+    // Pixel of a click on the seek strip, and of the dragged thumb, from the mouse's x.
+    static int stripProgress(int x);
+    static int dragProgress(int x);
+
+    bool thumbHit(QPoint point) const;
+    static bool stripHit(QPoint point) { return kStripRect.contains(point); }
+
+    // Redraws bar and time text over the clean background and marks both rectangles: the
+    // texts only while playing with a known length.
+    void draw(BackBuffer& buffer, int displayedPosition, int length, bool playing) const;
+
+    // "00:MM:SS" of the displayed position and " / 00:MM:SS" of the length.
+    static QString elapsedText(int seconds);
+    static QString totalText(int seconds);
+
+private:
+    int m_progress = 0;
+};
