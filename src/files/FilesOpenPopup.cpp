@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTabBar>
 
@@ -41,6 +42,20 @@ bool validTab(int tab)
     return tab >= 0 && tab < FilesOpenPopup::kTabCount;
 }
 
+// Narrower padding than the desktop style's, so that the three captions fit the popup's
+// width side by side rather than behind scroll arrows.
+class CompactTabStyle : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+        const QWidget* widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace)
+            return 12;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 QPushButton* makeButton(const QString& caption, int id, const QRect& at, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
@@ -58,7 +73,7 @@ FilesOpenPopup::FilesOpenPopup(QWidget* owner)
     setWindowTitle(strings::kFileSelectorTitle);
     setWindowIcon(skin::appIcon());
     setModal(false);
-    setFont(fonts::pointFont(90));
+    setFont(fonts::pointFont(80));
     setFixedSize(kWidth, kHeight);
     createControls();
     bindMessageMap();
@@ -77,6 +92,9 @@ void FilesOpenPopup::createControls()
     panel->setGeometry(0, kTabStrip - 2, kTabControl.width(), kTabControl.height() - kTabStrip + 2);
 
     m_tabs = new QTabBar(tabControl);
+    auto* tabStyle = new CompactTabStyle;
+    tabStyle->setParent(m_tabs);
+    m_tabs->setStyle(tabStyle);
     m_tabs->setObjectName(QStringLiteral("1246"));
     m_tabs->setDrawBase(false);
     m_tabs->setExpanding(false);

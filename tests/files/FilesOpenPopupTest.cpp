@@ -254,6 +254,10 @@ TEST_F(FilesOpenPopupTest, SixHundredCheckedLongPathsAreHandedOverWhole)
     tabs()->setCurrentIndex(2);
     chooseFolder(deep);
     ASSERT_EQ(list(2)->count(), 600);
+    // The folder's text gives way in the middle; the whole path stays with the label.
+    EXPECT_EQ(folderText()->path(), QDir::toNativeSeparators(deep));
+    EXPECT_TRUE(folderText()->text().contains(QChar(0x2026)));
+    EXPECT_TRUE(folderText()->text().endsWith(QString(20, QChar('c'))));
     QTest::mouseClick(popup->page(2)->selectAllBox(), Qt::LeftButton);
     EXPECT_EQ(popup->page(2)->counterText(), "[ 600 / 600 ]");
     addToList();
