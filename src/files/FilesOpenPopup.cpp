@@ -132,8 +132,7 @@ void FilesOpenPopup::bindMessageMap()
 
 QPoint FilesOpenPopup::placement(const QRect& ownerGeometry)
 {
-    // Integer division truncates toward zero, so an owner smaller than the popup still
-    // places it at its own corner.
+    // Over the owner wherever it has been dragged; the halves truncate toward zero.
     return ownerGeometry.topLeft()
         + QPoint((ownerGeometry.width() - kWidth) / 2, (ownerGeometry.height() - kHeight) / 2);
 }
