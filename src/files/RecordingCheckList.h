@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QListWidget>
+
+// A list of names with a check box in front of each, over an extended selection.
+//
+// The user changes checks two ways, and both act on the selection as a whole: a click on an
+// item's box toggles that item, and when the item is one of the selected ones every selected
+// item takes the same new state; Space does the same for the current item. After each such
+// change checkChanged() is emitted. Checks set by code (setChecked, setAllChecked) emit
+// nothing, so the owner can reset the list without hearing back from it.
+class RecordingCheckList : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    explicit RecordingCheckList(QWidget* parent = nullptr);
+
+    void appendNames(const QStringList& names);
+    QString name(int row) const;
+
+    bool isChecked(int row) const;
+    void setChecked(int row, bool checked);
+    void setAllChecked(bool checked);
+    int checkedCount() const;
+
+    // Where the box of a row is drawn, in viewport coordinates.
+    QRect checkBoxRect(int row) const;
+
+signals:
+    void checkChanged();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Toggles the row and, when it is selected (or always, for the current row of a key
+    // press), every selected row to the row's new state.
+    void toggleWithSelection(int row, bool includeSelection);
+};
