@@ -104,5 +104,14 @@ const Text kUsbTabDisplay{"Display"};
 const Text kUsbTabSetting{"Setting"};
 const Text kUsbTabEtc{"Etc"};
 const Text kDeviceNotFound{"Device not found.\n"};
+const Text kUsbTransmitting{"Transmitting..."};
+const Text kUsbConfigRefused{"The recorder refused the USB connection. Nothing was exchanged."};
+const Text kUsbInterfaceBusy{"The recorder is in use by another program. Nothing was exchanged."};
+const Text kUsbSendIncomplete{
+    "The settings were not sent to the recorder completely. Please send them again."};
+const Text kUsbReplyIncomplete{
+    "The recorder did not answer completely. Its settings could not be read back."};
+const Text kUsbConfirmSdFormat{"\"SD Format\" is set to Yes: the recorder will format its SD "
+                               "card and erase every recording on it.\n\nSend the settings now?"};
 
 } // namespace strings

@@ -65,5 +65,11 @@ extern const Text kUsbTabDisplay;
 extern const Text kUsbTabSetting;
 extern const Text kUsbTabEtc;
 extern const Text kDeviceNotFound;
+extern const Text kUsbTransmitting; // the transmission button while the exchange runs
+extern const Text kUsbConfigRefused; // the recorder refused configuration 1
+extern const Text kUsbInterfaceBusy; // interface 0 could not be claimed
+extern const Text kUsbSendIncomplete; // the request did not go out whole
+extern const Text kUsbReplyIncomplete; // no reply, or a short one
+extern const Text kUsbConfirmSdFormat; // before sending a record that formats the card
 
 } // namespace strings

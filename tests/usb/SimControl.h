@@ -20,8 +20,13 @@ struct SimControl
         log = reinterpret_cast<SimLogFn>(library.resolve("zynsim_log"));
         initCount = reinterpret_cast<SimCountFn>(library.resolve("zynsim_init_count"));
         received = reinterpret_cast<SimReceivedFn>(library.resolve("zynsim_received"));
+        hold = reinterpret_cast<SimHoldFn>(library.resolve("zynsim_hold"));
+        waiting = reinterpret_cast<SimWaitingFn>(library.resolve("zynsim_waiting"));
     }
-    bool ready() const { return reset && setReply && log && initCount && received; }
+    bool ready() const
+    {
+        return reset && setReply && log && initCount && received && hold && waiting;
+    }
 
     QLibrary library;
     SimResetFn reset = nullptr;
@@ -29,4 +34,6 @@ struct SimControl
     SimLogFn log = nullptr;
     SimCountFn initCount = nullptr;
     SimReceivedFn received = nullptr;
+    SimHoldFn hold = nullptr;
+    SimWaitingFn waiting = nullptr;
 };

@@ -5,9 +5,11 @@
 #include <usb.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,11 @@ struct Simulation
     std::vector<unsigned char> received;
     std::string log;
     int initCount = 0;
+    // The hold is the one part a test touches while the exchange runs on another thread.
+    std::mutex holdMutex;
+    std::condition_variable holdChanged;
+    bool held = false;
+    int waiting = 0;
 };
 
 Simulation& sim()
@@ -118,6 +125,21 @@ SIM_EXPORT void zynsim_set_reply(const unsigned char* reply, int length)
 SIM_EXPORT const char* zynsim_log(void)
 {
     return sim().log.c_str();
+}
+
+SIM_EXPORT void zynsim_hold(int hold)
+{
+    {
+        std::lock_guard lock(sim().holdMutex);
+        sim().held = hold != 0;
+    }
+    sim().holdChanged.notify_all();
+}
+
+SIM_EXPORT int zynsim_waiting(void)
+{
+    std::lock_guard lock(sim().holdMutex);
+    return sim().waiting;
 }
 
 SIM_EXPORT int zynsim_init_count(void)
@@ -209,6 +231,12 @@ SIM_EXPORT int usb_bulk_read(usb_dev_handle* dev, int ep, char* bytes, int size,
 {
     note("bulk_read ep " + std::to_string(ep) + " size " + std::to_string(size) + " timeout "
         + std::to_string(timeout));
+    {
+        std::unique_lock lock(sim().holdMutex);
+        ++sim().waiting;
+        sim().holdChanged.wait(lock, [] { return !sim().held; });
+        --sim().waiting;
+    }
     if (sim().scenario == SimSilent) {
         // A real time-out may leave partial junk in the buffer; so does this one.
         std::memset(bytes, 0xEE, static_cast<std::size_t>(size));

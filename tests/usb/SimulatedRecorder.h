@@ -22,4 +22,8 @@ typedef void (*SimSetReplyFn)(const unsigned char* reply, int length);
 typedef const char* (*SimLogFn)(void);
 typedef int (*SimCountFn)(void);
 typedef int (*SimReceivedFn)(unsigned char* out, int capacity);
+// Holding the reply: while held, usb_bulk_read waits (as a slow recorder would) until released.
+typedef void (*SimHoldFn)(int hold);
+// How many reads are waiting on the hold right now.
+typedef int (*SimWaitingFn)(void);
 }
