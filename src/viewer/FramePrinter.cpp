@@ -11,7 +11,6 @@
 #include <QPrinter>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -26,15 +25,6 @@ constexpr double kScreenDpi = 96;
 // A line of text is about 1.2 times its font's pixel size high; a font of at most 0.8 times
 // the gap keeps a line clear of the next whatever the page's proportions.
 constexpr double kLineShare = 0.8;
-
-float littleEndianFloat(const std::uint8_t* bytes)
-{
-    const std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8
-        | std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 } // namespace
 
@@ -80,8 +70,7 @@ FramePrinter FramePrinter::fromAdapter(const PVEXAdap& adapter, FrameGrabber& fr
     if (adapter.telemetryCopies(gps, sensor)) {
         const std::string_view sentence = recording::sentenceText(gps.data(), gps.size());
         text = QByteArray(sentence.data(), qsizetype(sentence.size()));
-        sample = GSensorGraph::Sample{littleEndianFloat(sensor.data()),
-            littleEndianFloat(sensor.data() + 4), littleEndianFloat(sensor.data() + 8)};
+        sample = GSensorGraph::Sample::fromRecord(sensor);
     }
     return FramePrinter(frames.grab(adapter), text, sample, unit);
 }

@@ -5,13 +5,30 @@
 
 #include <QPainter>
 
+#include <cstring>
+
 namespace {
 
 constexpr int kValueFont = 80; // tenths of a point: fits the 83-pixel spacing of the texts
 constexpr int kTextWidth = 83;
 constexpr const char* kValueFormat[3] = {"X : %.3f", "Y : %.3f", "Z : %.3f"};
 
+float littleEndianFloat(const std::uint8_t* bytes)
+{
+    const std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8
+        | std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 } // namespace
+
+GSensorGraph::Sample GSensorGraph::Sample::fromRecord(const std::array<std::uint8_t, 12>& bytes)
+{
+    return {littleEndianFloat(bytes.data()), littleEndianFloat(bytes.data() + 4),
+        littleEndianFloat(bytes.data() + 8)};
+}
 
 GSensorGraph::GSensorGraph()
 {

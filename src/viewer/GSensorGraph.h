@@ -5,6 +5,7 @@
 #include <QRect>
 
 #include <array>
+#include <cstdint>
 #include <optional>
 
 class BackBuffer;
@@ -40,6 +41,9 @@ public:
         double x = 0;
         double y = 0;
         double z = 0;
+
+        // The recording's acceleration record: three little-endian 32-bit floats X, Y, Z.
+        static Sample fromRecord(const std::array<std::uint8_t, 12>& bytes);
     };
 
     GSensorGraph();

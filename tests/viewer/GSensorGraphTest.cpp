@@ -55,6 +55,12 @@ TEST_F(GSensorGraphTest, RangeTestAcceptsTheLimitsAndRefusesTheRest)
     EXPECT_FALSE(GSensorGraph::inRange(0, 0, nan));
     EXPECT_FALSE(GSensorGraph::inRange(0, -inf, 0));
     EXPECT_FALSE(GSensorGraph::inRange(inf, 0, 0));
+    // The recording's record: little-endian floats 0.5, -1.25 and NaN.
+    const auto sample = GSensorGraph::Sample::fromRecord(
+        {0x00, 0x00, 0x00, 0x3F, 0x00, 0x00, 0xA0, 0xBF, 0x00, 0x00, 0xC0, 0x7F});
+    EXPECT_EQ(sample.x, 0.5);
+    EXPECT_EQ(sample.y, -1.25);
+    EXPECT_FALSE(GSensorGraph::inRange(sample));
     EXPECT_EQ(GSensorGraph::valueY(0), 709);
     EXPECT_EQ(GSensorGraph::valueY(1), 704);
     EXPECT_EQ(GSensorGraph::valueY(-8), 747);

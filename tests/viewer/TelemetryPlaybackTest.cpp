@@ -87,11 +87,8 @@ protected:
         panel.timeUpdate(
             buffer, copies ? recording::sentenceText(gps.data(), gps.size()) : std::string_view());
         std::optional<GSensorGraph::Sample> sample;
-        if (adapter->noTelemetry == 0 && copies) {
-            float xyz[3];
-            std::memcpy(xyz, sensor.data(), sizeof xyz);
-            sample = GSensorGraph::Sample{xyz[0], xyz[1], xyz[2]};
-        }
+        if (adapter->noTelemetry == 0 && copies)
+            sample = GSensorGraph::Sample::fromRecord(sensor);
         graph.timeUpdate(buffer, sample);
     }
 
