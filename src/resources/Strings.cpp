@@ -94,6 +94,16 @@ const Text kConfirmPassword{"Подтверженный пароль"};
 
 const Text kSelectDirectory{"Please select the directory"};
 
+const Text kCopyChooseFolderFirst{"Сначала выберите папку для сохранения видео."};
+const Text kCopyFailed{"Не удалось сохранить видео в файл «%1».\n%2"};
+const Text kCopyOntoItself{"Это и есть исходный файл: видео нельзя скопировать само в себя."};
+const Text kCopyCannotRead{"Не удалось прочитать исходный файл."};
+const Text kCopyCannotCreate{"Не удалось создать файл: папка не существует или недоступна для записи."};
+const Text kCopyWriteFailed{"Ошибка записи: возможно, на диске недостаточно места."};
+const Text kCopySizeMismatch{"Размер копии не совпал с размером исходного файла; копия удалена."};
+const Text kCopyCannotReplace{"Не удалось заменить существующий файл."};
+const Text kCopyCancelled{"Копирование прервано; неполная копия удалена."};
+
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};
 const Text kUsbCancel{"Cancel"};

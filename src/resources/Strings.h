@@ -54,6 +54,17 @@ extern const Text kConfirmPassword;
 // Settings popup and save popup: the folder browser's title.
 extern const Text kSelectDirectory;
 
+// Main window: copying the open recording. kCopyFailed takes the destination and the reason.
+extern const Text kCopyChooseFolderFirst;
+extern const Text kCopyFailed;
+extern const Text kCopyOntoItself;
+extern const Text kCopyCannotRead;
+extern const Text kCopyCannotCreate;
+extern const Text kCopyWriteFailed;
+extern const Text kCopySizeMismatch;
+extern const Text kCopyCannotReplace;
+extern const Text kCopyCancelled;
+
 // USB tool (English by design).
 extern const Text kUsbToolTitle;
 extern const Text kDataTransmission;
