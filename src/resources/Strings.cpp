@@ -94,6 +94,16 @@ const Text kConfirmPassword{"Подтверженный пароль"};
 
 const Text kSelectDirectory{"Please select the directory"};
 
+const Text kChooseFolderFirst{"Сначала выберите папку."};
+const Text kFolderNameRefused{"Имя папки не может содержать знаки \"?\" и \"*\":\n%1"};
+const Text kCaptureSaved{"Сохранено кадров: %1\nПапка: %2"};
+const Text kCaptureLost{"Не удалось сохранить кадров: %1"};
+const Text kFileNotWritten{"Не удалось записать файл %1:\n%2"};
+const Text kReasonNotCreated{"файл не создаётся (карта защищена от записи или не вставлена)."};
+const Text kReasonNotComplete{"данные записаны не полностью (на карте нет места?)."};
+const Text kReasonNotReplaced{"прежний файл не удалось заменить."};
+const Text kPasswordFourDigits{"Пароль должен состоять из четырёх цифр."};
+
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};
 const Text kUsbCancel{"Cancel"};
