@@ -79,7 +79,8 @@ void SettingPopup::renderCaptureMode(QPainter& painter)
     renderFolderPart(painter, 0);
     drawCheckBox(painter, m_thirtyFrames, 146);
     if (m_capture->isRunning()) {
-        popup::drawTextCentred(painter, kWidth, 202, strings::text(150), kText);
+        // The long line of string 150 takes a smaller size to stay within the popup.
+        popup::drawTextCentred(painter, kWidth, 202, strings::text(150), kText, 90);
         const QString progress = QStringLiteral("%1 / %2")
                                      .arg(m_capture->captureCount, 2, 10, QLatin1Char('0'))
                                      .arg(m_capture->captureTotal, 2, 10, QLatin1Char('0'));

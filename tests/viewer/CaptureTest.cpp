@@ -76,6 +76,11 @@ TEST_F(CaptureTest, ThirtyFramesOfAPlayingRecording)
     // The close box waits for the run.
     clickPopupButton(1045);
     EXPECT_TRUE(popup()->isVisible());
+    const QString pictureFolder = qEnvironmentVariable("ZYN_SCREENSHOT_DIR");
+    if (!pictureFolder.isEmpty()) {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return popup()->capture().captureCount >= 5; }, 10000));
+        popup()->grab().save(QDir(pictureFolder).filePath(QStringLiteral("settings-mode0-capturing.png")));
+    }
     ASSERT_TRUE(QTest::qWaitFor([this] { return !popup()->captureRunning(); }, 30000));
 
     const QString base = QFileInfo(recording).completeBaseName();
