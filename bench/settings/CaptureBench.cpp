@@ -60,8 +60,11 @@ struct HeldPlayer
         adapter->switchState(adapter->stateLoading.get());
         if (adapter->current()->openFile(g_recording.toLocal8Bit().constData(), "") != 0)
             return false;
-        if (!pumpUntil([this] { return adapter->current() == adapter->statePlaying.get()
-                                    && adapter->frame1 && adapter->position > 0.2f; },
+        if (!pumpUntil(
+                [this] {
+                    return adapter->current() == adapter->statePlaying.get() && adapter->frame1
+                        && adapter->position > 0.2f;
+                },
                 20000))
             return false;
         rewind();

@@ -20,7 +20,8 @@ QLineEdit* makeEntry(int id, QWidget* parent)
     entry->setObjectName(QString::number(id));
     entry->setEchoMode(QLineEdit::Password);
     entry->setFrame(false);
-    entry->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), entry));
+    entry->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), entry));
     QPalette palette = entry->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, Qt::black);

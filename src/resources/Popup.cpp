@@ -24,8 +24,8 @@ void drawText(QPainter& painter, const QPoint& topLeft, const QString& text, con
     painter.drawText(QRect(topLeft, QSize(4000, 200)), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
-void drawTextCentred(QPainter& painter, int width, int y, const QString& text,
-    const QColor& colour, int tenthsOfPoint)
+void drawTextCentred(QPainter& painter, int width, int y, const QString& text, const QColor& colour,
+    int tenthsOfPoint)
 {
     painter.setFont(fonts::pointFont(tenthsOfPoint));
     painter.setPen(colour);

@@ -53,7 +53,7 @@ void drawFace(QPainter& painter, const QSize& size, const QString& title, int ru
 void drawText(QPainter& painter, const QPoint& topLeft, const QString& text, const QColor& colour,
     int tenthsOfPoint = 120);
 // Centred between 0 and width, top at y.
-void drawTextCentred(QPainter& painter, int width, int y, const QString& text,
-    const QColor& colour, int tenthsOfPoint = 120);
+void drawTextCentred(QPainter& painter, int width, int y, const QString& text, const QColor& colour,
+    int tenthsOfPoint = 120);
 
 } // namespace popup

@@ -29,7 +29,8 @@ QString unusedPath(const QString& folder, const QString& name)
         return path;
     const QString stem = path.chopped(4); // ".jpg"
     for (int n = 2;; ++n) {
-        const QString candidate = stem + QLatin1Char('-') + QString::number(n) + QLatin1String(".jpg");
+        const QString candidate
+            = stem + QLatin1Char('-') + QString::number(n) + QLatin1String(".jpg");
         if (!QFileInfo::exists(candidate))
             return candidate;
     }

@@ -81,7 +81,7 @@ int FrameCapture::start(
     m_folder = folder;
     m_baseName = capture_frames::baseName(recordingPath);
     m_thirtyFrames = thirtyFrames;
-    m_summary = Summary {};
+    m_summary = Summary{};
     m_summary.folder = folder;
     m_taken = 0;
     m_taking = true;
@@ -99,8 +99,8 @@ int FrameCapture::framesLeft() const
 {
     if (!m_adapter)
         return 0;
-    const long long left
-        = static_cast<long long>(m_adapter->recordTotal) - static_cast<long long>(m_adapter->recordIndex);
+    const long long left = static_cast<long long>(m_adapter->recordTotal)
+        - static_cast<long long>(m_adapter->recordIndex);
     return static_cast<int>(std::clamp<long long>(left, 0, kMaxFrames));
 }
 

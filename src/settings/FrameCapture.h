@@ -42,8 +42,8 @@ public:
 
     // Starts a run into `folder` (which ends in a separator) for the recording at
     // `recordingPath`; both are copied now. 0 started, 1 a run is going on, 2 no worker thread.
-    int start(PVEXAdap* adapter, const QString& folder, const QString& recordingPath,
-        bool thirtyFrames);
+    int start(
+        PVEXAdap* adapter, const QString& folder, const QString& recordingPath, bool thirtyFrames);
     // Ends a run: no further frame is taken, the worker is asked to end and is joined within
     // `limit`. True when it ended in time (it is let go otherwise, holding only its own data).
     bool stop(std::chrono::milliseconds limit = kStopLimit);

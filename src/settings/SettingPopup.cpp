@@ -207,7 +207,8 @@ void SettingPopup::showCompletionMessage(int type)
         if (!summary.folder.isEmpty()) {
             text += QLatin1Char('\n')
                 + QString(strings::kCaptureSaved)
-                      .arg(QString::number(summary.saved), QDir::toNativeSeparators(summary.folder));
+                      .arg(
+                          QString::number(summary.saved), QDir::toNativeSeparators(summary.folder));
             if (summary.failed + summary.missing > 0)
                 text += QLatin1Char('\n')
                     + QString(strings::kCaptureLost).arg(summary.failed + summary.missing);
@@ -330,8 +331,9 @@ platform::LResult SettingPopup::onWriteDeviceFile()
     const int result = m_record.writeDeviceFile(directory);
     if (result != 0) {
         const QString file = QDir::toNativeSeparators(recorder_settings_file::path(directory));
-        platform::messageBox(QString(strings::kFileNotWritten).arg(file, writeFailureReason(result)),
-            {}, platform::Buttons::Ok, this);
+        platform::messageBox(
+            QString(strings::kFileNotWritten).arg(file, writeFailureReason(result)), {},
+            platform::Buttons::Ok, this);
     }
     render();
     update();

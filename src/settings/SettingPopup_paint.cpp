@@ -70,8 +70,8 @@ void SettingPopup::renderFolderPart(QPainter& painter, int folder)
     painter.setPen(popup::kBoxFrame);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(21, 79, 227 - 21, 106 - 79);
-    popup::drawText(painter, {30, 79},
-        directory_text::boxText(m_folders.folders[std::size_t(folder)]), kText);
+    popup::drawText(
+        painter, {30, 79}, directory_text::boxText(m_folders.folders[std::size_t(folder)]), kText);
 }
 
 void SettingPopup::renderCaptureMode(QPainter& painter)

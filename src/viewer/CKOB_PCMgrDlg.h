@@ -37,6 +37,9 @@ public:
     PVEXAdap* adapter() const { return m_adapter.get(); }
     SettingPopup* settingsPopup() const { return m_settings; }
     bool isUnlocked() const { return m_unlocked; }
+    // Where a popup takes its place from: the window's rectangle as it is now, so that a window
+    // dragged since it was unlocked still gets its popups in place.
+    QRect mainRectangle() const { return geometry(); }
     bool unlocking() const;
 
     // Ends the dialog; a capture still running is ended first, before anything it uses goes.

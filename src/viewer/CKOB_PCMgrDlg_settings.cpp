@@ -48,8 +48,8 @@ void CKOB_PCMgrDlg::saveConfiguration()
     }
     std::optional<viewer_config::PopupState> popup;
     if (m_settings)
-        popup = viewer_config::PopupState {
-            m_settings->getRecord(), m_settings->folders(), m_settings->savePopup()->saveDirectory()};
+        popup = viewer_config::PopupState{m_settings->getRecord(), m_settings->folders(),
+            m_settings->savePopup()->saveDirectory()};
     viewer_config::save(m_volumeSlider, popup);
 }
 
@@ -68,7 +68,7 @@ void CKOB_PCMgrDlg::onSettings()
     createAdapter();
     m_settings->reset();
     m_settings->setMode(SettingPopup::ViewSettings);
-    m_settings->setMainOrigin(geometry());
+    m_settings->setMainOrigin(mainRectangle());
     m_settings->layOut();
     m_settings->SetVisible(popup::kShown);
     m_settings->raise();

@@ -27,7 +27,10 @@ protected:
     }
 
     QLineEdit* entry(int id) { return panel.findChild<QLineEdit*>(QString::number(id)); }
-    QAbstractButton* button(int id) { return panel.findChild<QAbstractButton*>(QString::number(id)); }
+    QAbstractButton* button(int id)
+    {
+        return panel.findChild<QAbstractButton*>(QString::number(id));
+    }
 
     // Types both entries and presses OK; returns the result sent, or nothing.
     std::optional<std::pair<platform::WParam, platform::LParam>> confirm(
@@ -69,7 +72,8 @@ TEST_F(PasswordSettingTest, ResultTable)
     };
     for (const auto& row : rows) {
         panel.place(QRect(0, 0, 1020, 780));
-        const auto result = confirm(QString::fromLatin1(row.entered), QString::fromLatin1(row.again));
+        const auto result
+            = confirm(QString::fromLatin1(row.entered), QString::fromLatin1(row.again));
         ASSERT_TRUE(result) << row.entered << "/" << row.again;
         EXPECT_EQ(*result, row.result) << row.entered << "/" << row.again;
         EXPECT_TRUE(entry(1068)->text().isEmpty());

@@ -28,7 +28,7 @@ public:
     FullCard& operator=(const FullCard&) = delete;
 
 private:
-    rlimit m_old {};
+    rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };
 

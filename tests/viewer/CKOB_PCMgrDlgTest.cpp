@@ -205,9 +205,10 @@ TEST_F(LockTest, LockedScreenAsLaidOut)
     const QImage& shown = window->backBuffer();
     const QImage lock = skin::bitmap(129).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown.pixel(10, 290), lock.pixel(10, 290));
-    for (const QPoint corner : {QPoint(160, 198), QPoint(266, 198), QPoint(160, 225), QPoint(266, 225),
-             QPoint(200, 198), QPoint(160, 210)})
-        EXPECT_EQ(QColor(shown.pixel(corner)), QColor(0x82, 0x82, 0x82)) << corner.x() << "," << corner.y();
+    for (const QPoint corner : {QPoint(160, 198), QPoint(266, 198), QPoint(160, 225),
+             QPoint(266, 225), QPoint(200, 198), QPoint(160, 210)})
+        EXPECT_EQ(QColor(shown.pixel(corner)), QColor(0x82, 0x82, 0x82))
+            << corner.x() << "," << corner.y();
     int white = 0;
     for (int y = 200; y < 224; ++y)
         for (int x = 80; x < 150; ++x)

@@ -78,13 +78,16 @@ TEST_F(CaptureTest, ThirtyFramesOfAPlayingRecording)
     EXPECT_TRUE(popup()->isVisible());
     const QString pictureFolder = qEnvironmentVariable("ZYN_SCREENSHOT_DIR");
     if (!pictureFolder.isEmpty()) {
-        ASSERT_TRUE(QTest::qWaitFor([this] { return popup()->capture().captureCount >= 5; }, 10000));
-        popup()->grab().save(QDir(pictureFolder).filePath(QStringLiteral("settings-mode0-capturing.png")));
+        ASSERT_TRUE(
+            QTest::qWaitFor([this] { return popup()->capture().captureCount >= 5; }, 10000));
+        popup()->grab().save(
+            QDir(pictureFolder).filePath(QStringLiteral("settings-mode0-capturing.png")));
     }
     ASSERT_TRUE(QTest::qWaitFor([this] { return !popup()->captureRunning(); }, 30000));
 
     const QString base = QFileInfo(recording).completeBaseName();
-    const QRegularExpression name(QRegularExpression::escape(base) + QStringLiteral("_00(\\d\\d)_(\\d+)\\.jpg"));
+    const QRegularExpression name(
+        QRegularExpression::escape(base) + QStringLiteral("_00(\\d\\d)_(\\d+)\\.jpg"));
     QStringList ordered(30);
     for (const QString& file : files()) {
         const QRegularExpressionMatch match = name.match(file);

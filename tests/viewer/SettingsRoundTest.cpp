@@ -83,7 +83,8 @@ TEST_F(ViewerTest, FullSettingsRoundFromAFirstStartToALockedNextStart)
     EXPECT_FALSE(window->isUnlocked());
     EXPECT_EQ(window->size(), QSize(440, 300));
     enterPassword(QStringLiteral("0042"));
-    ASSERT_TRUE(QTest::qWaitFor([this] { return window->isUnlocked() && !window->unlocking(); }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return window->isUnlocked() && !window->unlocking(); }, 5000));
     EXPECT_EQ(window->size(), QSize(1020, 780));
     const ViewerSettings record = popup()->getRecord();
     EXPECT_EQ(record.level, 3);

@@ -47,13 +47,11 @@ protected:
     }
     void clickControl(int id) { QTest::mouseClick(control(id), Qt::LeftButton); }
     SettingPopup* popup() const { return window->settingsPopup(); }
-    void clickPopup(int x, int y)
-    {
-        QTest::mouseClick(popup(), Qt::LeftButton, {}, QPoint(x, y));
-    }
+    void clickPopup(int x, int y) { QTest::mouseClick(popup(), Qt::LeftButton, {}, QPoint(x, y)); }
     void clickPopupButton(int id)
     {
-        QTest::mouseClick(popup()->findChild<QAbstractButton*>(QString::number(id)), Qt::LeftButton);
+        QTest::mouseClick(
+            popup()->findChild<QAbstractButton*>(QString::number(id)), Qt::LeftButton);
     }
     // Types into the lock's entry and confirms with Enter.
     void enterPassword(const QString& text)

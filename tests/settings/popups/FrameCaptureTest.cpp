@@ -106,7 +106,7 @@ TEST_F(FrameCaptureTest, OneFrameIsNamedForThePositionAndCountsOneOfOne)
         << "one run at a time";
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(finished.count(), 1);
-    EXPECT_EQ(pictures(), QStringList {QStringLiteral("rec_0123_1.jpg")});
+    EXPECT_EQ(pictures(), QStringList{QStringLiteral("rec_0123_1.jpg")});
     EXPECT_EQ(player.steps, 0) << "the frame on show, not the next one";
     EXPECT_EQ(capture.captureCount, 1);
     EXPECT_EQ(capture.captureTotal, 1);
@@ -180,7 +180,9 @@ TEST_F(FrameCaptureTest, MissingAndUnwritableFramesAreCountedNotHidden)
 
     // A folder that cannot take the file.
     SteppingPlayer player(adapter);
-    ASSERT_EQ(capture.start(&adapter, dir() + QStringLiteral("gone/"), QStringLiteral("rec.mp4"), false), 0);
+    ASSERT_EQ(
+        capture.start(&adapter, dir() + QStringLiteral("gone/"), QStringLiteral("rec.mp4"), false),
+        0);
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(capture.summary().failed, 1);
     EXPECT_EQ(capture.summary().folder, dir() + QStringLiteral("gone/"));

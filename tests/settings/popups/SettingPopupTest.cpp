@@ -194,8 +194,8 @@ TEST_F(PopupTest, PasswordBoxOpensThePanelAndCancellingSwitchesProtectionOff)
     // Two four-digit entries that differ: string 149, protection off.
     platform::sendMessage(popup.get(), platform::UM_PASSWORD_RESULT, 1, 0);
     ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_EQ(boxes.texts.first(),
-        QStringLiteral("Подтверженный пароль нет этого же как новый пароль."));
+    EXPECT_EQ(
+        boxes.texts.first(), QStringLiteral("Подтверженный пароль нет этого же как новый пароль."));
     EXPECT_EQ(popup->workingRecord().passwordOn, 0);
 }
 
@@ -221,8 +221,8 @@ TEST_F(PopupTest, SelDirKeepsTheChosenFolderOfTheModeAndRefusesSeparators)
     clickButton(1046);
     EXPECT_EQ(popup->folders().folders[1], QStringLiteral("/media/card/copies/"));
     EXPECT_EQ(popup->folders().folders[0], QStringLiteral("/media/card/pictures/"));
-    EXPECT_EQ(popup->folderListText(),
-        QByteArray("/media/card/pictures/?1?0?/media/card/copies/?1?0??"));
+    EXPECT_EQ(
+        popup->folderListText(), QByteArray("/media/card/pictures/?1?0?/media/card/copies/?1?0??"));
 }
 
 TEST_F(PopupTest, FileSavingAsksTheMainWindowToCopyOnceAFolderIsChosen)
@@ -333,7 +333,8 @@ TEST_F(PopupTest, CompletionMessagesByType)
     popup->showCompletionMessage(9);
     ASSERT_EQ(boxes.texts.size(), 2);
     EXPECT_EQ(boxes.texts[0], QStringLiteral("Законченные сбережениа видео."));
-    EXPECT_EQ(boxes.texts[1], QStringLiteral("Подтверженный пароль нет этого же как новый пароль."));
+    EXPECT_EQ(
+        boxes.texts[1], QStringLiteral("Подтверженный пароль нет этого же как новый пароль."));
 }
 
 } // namespace

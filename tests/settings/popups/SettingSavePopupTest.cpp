@@ -111,7 +111,7 @@ TEST_F(SavePopupTest, AFullCardIsReportedAndTheOldFileStays)
     EXPECT_TRUE(boxes.texts[0].contains(QDir::toNativeSeparators(file)));
     EXPECT_TRUE(save->isVisible()) << "it does not close as if the file had been written";
     EXPECT_EQ(readAll(file), before);
-    EXPECT_EQ(QDir(card.path()).entryList(QDir::Files), QStringList {"kob_config.dat"})
+    EXPECT_EQ(QDir(card.path()).entryList(QDir::Files), QStringList{"kob_config.dat"})
         << "no half-written file is left beside it";
 }
 
