@@ -13,6 +13,7 @@ int main(int argc, char** argv)
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
+    CKOB_PCMgrApp::prepare();
     CKOB_PCMgrApp app(argc, argv);
     return app.run();
 }

@@ -3,6 +3,13 @@
 #include "resources/Fonts.h"
 #include "viewer/CKOB_PCMgrDlg.h"
 
+void CKOB_PCMgrApp::prepare()
+{
+    // The map's embedded browser is hosted in the viewer's dialogs; it needs the windows to share
+    // their graphics contexts, which can only be asked for before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
 CKOB_PCMgrApp::CKOB_PCMgrApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
@@ -16,7 +23,11 @@ CKOB_PCMgrApp::CKOB_PCMgrApp(int& argc, char** argv)
 int CKOB_PCMgrApp::run()
 {
     fonts::registerFonts();
-    CKOB_PCMgrDlg window;
-    window.exec();
+    // The main window runs modally; the configuration is read while it is created and written
+    // while it is destroyed, and the process ends once it is gone.
+    {
+        CKOB_PCMgrDlg window;
+        window.exec();
+    }
     return 0;
 }

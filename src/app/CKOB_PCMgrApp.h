@@ -7,6 +7,9 @@
 class CKOB_PCMgrApp : public QApplication
 {
 public:
+    // What must be settled before the application object exists.
+    static void prepare();
+
     CKOB_PCMgrApp(int& argc, char** argv);
 
     // Runs the main window; returns the process exit code.

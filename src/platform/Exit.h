@@ -10,6 +10,11 @@ namespace platform {
 [[noreturn]] void exitProgram(int code);
 void setExitHook(std::function<void(int)> hook);
 
+// Work that must not be lost when the program ends at once (the viewer's configuration): it
+// runs first, on the thread that asked for the end, before the test hook and before the end
+// itself. An empty function removes it.
+void setBeforeExit(std::function<void()> work);
+
 // Test helper: while it lives, exitProgram() records the code and throws ExitRequested,
 // which the test catches.
 struct ExitRequested

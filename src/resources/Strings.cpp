@@ -104,6 +104,16 @@ const Text kCopySizeMismatch{"Размер копии не совпал с ра�
 const Text kCopyCannotReplace{"Не удалось заменить существующий файл."};
 const Text kCopyCancelled{"Копирование прервано; неполная копия удалена."};
 
+const Text kChooseFolderFirst{"Сначала выберите папку."};
+const Text kFolderNameRefused{"Имя папки не может содержать знаки \"?\" и \"*\":\n%1"};
+const Text kCaptureSaved{"Сохранено кадров: %1\nПапка: %2"};
+const Text kCaptureLost{"Не удалось сохранить кадров: %1"};
+const Text kFileNotWritten{"Не удалось записать файл %1:\n%2"};
+const Text kReasonNotCreated{"файл не создаётся (карта защищена от записи или не вставлена)."};
+const Text kReasonNotComplete{"данные записаны не полностью (на карте нет места?)."};
+const Text kReasonNotReplaced{"прежний файл не удалось заменить."};
+const Text kPasswordFourDigits{"Пароль должен состоять из четырёх цифр."};
+
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};
 const Text kUsbCancel{"Cancel"};

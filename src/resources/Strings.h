@@ -65,6 +65,18 @@ extern const Text kCopySizeMismatch;
 extern const Text kCopyCannotReplace;
 extern const Text kCopyCancelled;
 
+// Reports of the settings popup, the save popup and the password panel that the numbered texts
+// have no words for. "%1", "%2" are filled in.
+extern const Text kChooseFolderFirst; // a folder is needed before the job can run
+extern const Text kFolderNameRefused; // %1 the folder; "?" and "*" separate the stored texts
+extern const Text kCaptureSaved; // %1 frames saved, %2 the folder
+extern const Text kCaptureLost; // %1 frames that could not be taken or written
+extern const Text kFileNotWritten; // %1 the file, %2 the reason below
+extern const Text kReasonNotCreated;
+extern const Text kReasonNotComplete;
+extern const Text kReasonNotReplaced;
+extern const Text kPasswordFourDigits;
+
 // USB tool (English by design).
 extern const Text kUsbToolTitle;
 extern const Text kDataTransmission;

@@ -36,7 +36,10 @@ int write(const QString& saveDirectory, const ViewerSettings& record)
 {
     const QByteArray content = bytes(record);
     QSaveFile file(path(saveDirectory));
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a card that takes only part of the bytes fails the write itself: a
+    // buffered write reports all of them taken, and the failure of the later flush would not
+    // stop the commit from putting a cut file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return 1;
     if (file.write(content) != content.size())
         return 2; // nothing committed: the old file is still intact

@@ -1,36 +1,68 @@
 #include "viewer/CKOB_PCMgrDlg.h"
 
+#include "platform/Exit.h"
+#include "platform/Library.h"
+#include "player/PVEXAdap.h"
+#include "player/PVEXState.h"
 #include "resources/BitmapButton.h"
+#include "resources/Fonts.h"
 #include "resources/Skin.h"
+#include "resources/Strings.h"
+#include "settings/SettingPopup.h"
+#include "viewer/UnlockAnimation.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 
 CKOB_PCMgrDlg::CKOB_PCMgrDlg(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
 {
-    setWindowTitle(QStringLiteral("ZYN Viewer"));
-    setWindowIcon(skin::appIcon());
     // The back buffer covers every pixel, so the system need not erase anything first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-
-    m_cleanBackground = skin::bitmap(130);
-    if (m_cleanBackground.isNull()) {
-        m_cleanBackground = QImage(kWidth, kHeight, QImage::Format_RGB32);
-        m_cleanBackground.fill(QColor(4, 0, 0));
-    }
-    m_backBuffer = m_cleanBackground.copy();
-
-    // Unlocked, the window covers the top-left corner of the screen.
-    setGeometry(0, 0, kWidth, kHeight);
-    setFixedSize(kWidth, kHeight);
-    createControls();
-    bindMessageMap();
+    createWindow();
+    initialise();
 }
 
-CKOB_PCMgrDlg::~CKOB_PCMgrDlg() = default;
+void CKOB_PCMgrDlg::createWindow()
+{
+    m_scale = fonts::scaleFactor();
+    createAdapter();
+    m_settings = new SettingPopup(this);
+    loadConfiguration();
+    // From here on a recording that ends the program at once still leaves this run's settings
+    // stored.
+    platform::setBeforeExit(&CKOB_PCMgrDlg::saveBeforeExit);
+}
+
+void CKOB_PCMgrDlg::createAdapter()
+{
+    if (m_adapter)
+        return;
+    m_adapter = std::make_unique<PVEXAdap>(this);
+    m_adapter->current()->placeVideo(0, 24, 52, 640, 480);
+    m_adapter->current()->trace();
+    const QByteArray library = platform::Library::playerLibraryFile().toLocal8Bit();
+    m_adapter->current()->loadLibrary(library.constData());
+    m_adapter->current()->trace();
+    m_adapter->pauseAfterSeek = 0;
+}
+
+void CKOB_PCMgrDlg::initialise()
+{
+    setWindowTitle(strings::kAppTitle);
+    setWindowIcon(skin::appIcon());
+    m_adapter->channelCount = 1;
+    m_adapter->scrambledView = 0;
+    createControls();
+    bindMessageMap();
+    if (m_passwordGate != 0)
+        showLock();
+    else
+        showUnlocked();
+}
 
 void CKOB_PCMgrDlg::createControls()
 {
@@ -41,15 +73,63 @@ void CKOB_PCMgrDlg::createControls()
     m_close = new BitmapButton(1002, this);
     m_close->loadBitmaps(141, 142);
     m_close->setGeometry(970, 1, 45, 25);
+
+    m_settingsButton = new BitmapButton(1006, this);
+    m_settingsButton->loadBitmaps(157, 159);
+    m_settingsButton->setGeometry(966, 46, 34, 34);
+
+    m_passwordEdit = new QLineEdit(this);
+    m_passwordEdit->setObjectName(QStringLiteral("1058"));
+    m_passwordOk = new BitmapButton(1059, this);
+    m_passwordOk->loadBitmaps(240, 242);
+    m_passwordOk->setGeometry(278, 197, 29, 29);
+
+    m_unlockAnimation = new UnlockAnimation(this);
 }
 
 void CKOB_PCMgrDlg::bindMessageMap()
 {
     connect(m_minimise, &BitmapButton::clicked, this, &CKOB_PCMgrDlg::onMinimise);
     connect(m_close, &BitmapButton::clicked, this, &CKOB_PCMgrDlg::onClose);
+    connect(m_settingsButton, &BitmapButton::clicked, this, &CKOB_PCMgrDlg::onSettings);
+    connect(m_passwordOk, &BitmapButton::clicked, this, &CKOB_PCMgrDlg::onPasswordCheck);
+    connect(m_unlockAnimation, &UnlockAnimation::picture, this, &CKOB_PCMgrDlg::onUnlockPicture);
+    connect(m_unlockAnimation, &UnlockAnimation::finished, this, &CKOB_PCMgrDlg::onUnlocked);
+    m_passwordEdit->installEventFilter(this);
     m_messages = {
-        {0x0750, [](platform::WParam, platform::LParam) -> platform::LResult { return 1; }},
+        {platform::UM_LIBRARY_ACK, [](platform::WParam, platform::LParam) { return 1; }},
+        {platform::UM_SETTINGS_CLOSED,
+            [this](platform::WParam wParam, platform::LParam lParam) {
+                return onSettingsClosed(wParam, lParam);
+            }},
+        {platform::UM_SHOW_COMPLETION,
+            [this](platform::WParam wParam, platform::LParam) { return onShowCompletion(wParam); }},
     };
+}
+
+CKOB_PCMgrDlg::~CKOB_PCMgrDlg()
+{
+    // A capture steps the player and reads its frames: it ends before the player goes.
+    m_settings->stopCapture();
+    m_settings->setPlayer(nullptr, {});
+    m_adapter.reset();
+    m_playing = false;
+    saveConfiguration();
+    delete m_settings;
+    m_settings = nullptr;
+}
+
+void CKOB_PCMgrDlg::done(int result)
+{
+    if (m_settings)
+        m_settings->stopCapture();
+    QDialog::done(result);
+}
+
+void CKOB_PCMgrDlg::flush()
+{
+    if (m_buffer.hasDirty())
+        update(m_buffer.takeDirty());
 }
 
 void CKOB_PCMgrDlg::onMinimise()
@@ -59,6 +139,8 @@ void CKOB_PCMgrDlg::onMinimise()
 
 void CKOB_PCMgrDlg::onClose()
 {
+    if (m_settings->getMode() != SettingPopup::NotInUse || unlocking())
+        return;
     accept();
 }
 
@@ -73,7 +155,7 @@ void CKOB_PCMgrDlg::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect dirty = event->rect();
-    painter.drawImage(dirty, m_backBuffer, dirty);
+    painter.drawImage(dirty, m_buffer.image(), dirty);
 }
 
 void CKOB_PCMgrDlg::keyPressEvent(QKeyEvent* event)

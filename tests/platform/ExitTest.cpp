@@ -32,3 +32,15 @@ TEST(ExitDeathTest, WithoutRecorderTheProgramEndsWithTheCode)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(exitProgram(3), ::testing::ExitedWithCode(3), "");
 }
+
+TEST(ExitTest, WorkBeforeTheEndRunsFirstAndCanBeRemoved)
+{
+    ExitRecorder recorder;
+    int runs = 0;
+    setBeforeExit([&] { ++runs; });
+    EXPECT_THROW(exitProgram(0), ExitRequested);
+    EXPECT_EQ(runs, 1);
+    setBeforeExit({});
+    EXPECT_THROW(exitProgram(0), ExitRequested);
+    EXPECT_EQ(runs, 1);
+}

@@ -1,5 +1,7 @@
 #include "settings/RecorderSettingsFile.h"
 
+#include "support/FullCard.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -110,4 +112,26 @@ TEST(RecorderSettingsFileTest, UnwritableDestinationFailsWithoutTouchingAnything
     EXPECT_NE(recorder_settings_file::write(card.path() + "/", ViewerSettings{}), 0);
     EXPECT_TRUE(QFileInfo(card.path() + "/kob_config.dat").isDir());
     EXPECT_NE(recorder_settings_file::write(card.path() + "/missing/", ViewerSettings{}), 0);
+}
+
+TEST(RecorderSettingsFileTest, AFullCardFailsTheWriteAndKeepsTheOldFile)
+{
+    QTemporaryDir card;
+    const QString directory = card.path() + QLatin1Char('/');
+    ViewerSettings r;
+    r.level = 1;
+    ASSERT_EQ(recorder_settings_file::write(directory, r), 0);
+    const QByteArray before = readAll(recorder_settings_file::path(directory));
+    ASSERT_EQ(before.size(), 35);
+
+    r.level = 4;
+    int result = 0;
+    {
+        // Room for ten bytes only: the write takes part of the file and then fails.
+        testsupport::FullCard full(10);
+        result = recorder_settings_file::write(directory, r);
+    }
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(readAll(recorder_settings_file::path(directory)), before);
+    EXPECT_EQ(QDir(card.path()).entryList(QDir::Files), QStringList {"kob_config.dat"});
 }
