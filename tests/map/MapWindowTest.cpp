@@ -216,7 +216,7 @@ TEST_F(MapWindowTest, RecreatingWaitsOnATimerWhileTheWindowGoesOn)
         EXPECT_TRUE(map->isCreationPending());
         EXPECT_FALSE(map->updatePosition(37.5, -122.25)) << "no window: the update is dropped";
         QTimer::singleShot(0, [&] { eventLoopRan = created.isEmpty(); });
-        ASSERT_TRUE(waitUntil([&] { return !created.isEmpty(); }, 5000));
+        ASSERT_TRUE(waitUntil([&] { return !created.isEmpty(); }, 10000));
         EXPECT_TRUE(eventLoopRan) << "the main window ran on during the wait";
         EXPECT_EQ(map->window()->geometry(), QRect(684, 122, 310, 410));
         EXPECT_TRUE(map->window()->isVisible());
@@ -228,7 +228,7 @@ TEST_F(MapWindowTest, RecreatingWaitsOnATimerWhileTheWindowGoesOn)
     map->showNew(owner.get());
     map->hide();
     QSignalSpy created(map.get(), &MapWindow::windowCreated);
-    ASSERT_TRUE(waitUntil([&] { return !created.isEmpty(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return !created.isEmpty(); }, 10000));
     EXPECT_FALSE(map->window()->isVisible());
     map->show();
     EXPECT_TRUE(map->window()->isVisible());
