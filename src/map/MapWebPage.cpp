@@ -15,6 +15,9 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override
     {
+        // A window opened empty first is sent on afterwards: wait for that address.
+        if (url.scheme() == QLatin1String("about"))
+            return true;
         if (!m_done && MapWebPage::isWebLink(url) && m_openLink)
             m_openLink(url);
         m_done = true;

@@ -283,13 +283,17 @@ TEST_F(MapWindowTest, LinksGoToTheSystemBrowserAndTheMapStays)
     js(QStringLiteral("window.open('https://www.openstreetmap.org/copyright')"));
     ASSERT_TRUE(waitUntil([&] { return opened.size() == 2; }));
     EXPECT_EQ(opened.value(1), QUrl(QStringLiteral("https://www.openstreetmap.org/copyright")));
+    js(QStringLiteral(
+        "var w = window.open(''); w.location.href = 'https://www.openstreetmap.org/';"));
+    ASSERT_TRUE(waitUntil([&] { return opened.size() == 3; }));
+    EXPECT_EQ(opened.value(2), QUrl(QStringLiteral("https://www.openstreetmap.org/")));
 
     // Local files and navigations the user did not ask for go nowhere.
     js(QStringLiteral("var a = document.createElement('a'); a.href = 'file:///etc/hostname';"
                       " document.body.appendChild(a); a.click();"
                       " window.location.href = 'file:///etc/hostname';"));
     QTest::qWait(500);
-    EXPECT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened.size(), 3);
     EXPECT_EQ(page()->url(), pageUrl);
     EXPECT_EQ(js(QStringLiteral("typeof map")), QStringLiteral("object"));
 }
