@@ -23,12 +23,10 @@ QString userAgent(const QString& engineAgent)
 
 MapWindow::MapWindow(QObject* parent, const QString& storageName)
     : QObject(parent)
-    , m_profile(storageName.isEmpty() ? new QWebEngineProfile(this)
-                                      : new QWebEngineProfile(storageName, this))
+    , m_storageName(storageName)
     , m_recreate(new QTimer(this))
     , m_openLink([](const QUrl& url) { QDesktopServices::openUrl(url); })
 {
-    m_profile->setHttpUserAgent(userAgent(m_profile->httpUserAgent()));
     m_recreate->setSingleShot(true);
     m_recreate->setInterval(kRecreateDelayMs);
     connect(m_recreate, &QTimer::timeout, this, &MapWindow::createWindow);
@@ -109,11 +107,22 @@ void MapWindow::createWindow()
     if (!m_parent)
         return;
     // Without a page (it could be written nowhere) the map area shows an empty window.
-    m_window = new CGoogleMap(m_parent, m_profile, pageUrl(), m_openLink);
+    m_window = new CGoogleMap(m_parent, profile(), pageUrl(), m_openLink);
     m_window->setGeometry(kGeometry);
     connect(m_window, &CGoogleMap::pageReady, this, &MapWindow::onPageReady);
     m_window->setVisible(m_visible);
     emit windowCreated(m_window);
+}
+
+QWebEngineProfile* MapWindow::profile()
+{
+    // Made with the first map window: the browser engine starts only when a map is shown.
+    if (!m_profile) {
+        m_profile = m_storageName.isEmpty() ? new QWebEngineProfile(this)
+                                            : new QWebEngineProfile(m_storageName, this);
+        m_profile->setHttpUserAgent(userAgent(m_profile->httpUserAgent()));
+    }
+    return m_profile;
 }
 
 void MapWindow::destroyWindow()

@@ -73,7 +73,8 @@ public:
     // Where followed links go; the system browser unless replaced (tests).
     void setLinkOpener(MapWebPage::LinkOpener opener) { m_openLink = std::move(opener); }
 
-    QWebEngineProfile* profile() const { return m_profile; }
+    // The browser profile of every map window (made with the first one).
+    QWebEngineProfile* profile();
 
 signals:
     void windowCreated(CGoogleMap* window);
@@ -85,6 +86,7 @@ private:
     void onPageReady();
     QUrl pageUrl() const;
 
+    QString m_storageName;
     QWebEngineProfile* m_profile = nullptr; // child of this object
     QTimer* m_recreate = nullptr; // child of this object
     QPointer<CGoogleMap> m_window; // child of the main window
