@@ -1,0 +1,215 @@
+// The map page's script interface (GMap2, GLatLng, GMarker, the two controls, GBrowserIsCompatible
+// and GUnload) drawn with Leaflet over OpenStreetMap tiles, plus the recording's route.
+//
+// The page polls for GBrowserIsCompatible, so none of the names exist until Leaflet has arrived:
+// a Leaflet that cannot be found leaves the page to report "Failed to load Google Maps API"
+// after its tries, as it would for a map provider that does not answer.
+(function () {
+    "use strict";
+
+    // Beside the page first (the build and the installer place a copy there), then where
+    // Debian's libjs-leaflet package puts it.
+    var LEAFLET_PLACES = ["leaflet/", "file:///usr/share/javascript/leaflet/"];
+
+    var OSM_TILES = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+    // OpenStreetMap's licence asks for this credit wherever its tiles are shown.
+    var OSM_ATTRIBUTION = "&copy; <a href=\"https://www.openstreetmap.org/copyright\">" +
+        "OpenStreetMap</a> contributors";
+    var ROUTE_STYLE = { color: "#e4572e", weight: 4, opacity: 0.85, interactive: false };
+
+    // The page address may name another tile source ("?tiles=<template>") or none at all
+    // ("?tiles=none", an empty map for machines without a network).
+    function tileTemplate() {
+        var found = /[?&]tiles=([^&]*)/.exec(window.location.search);
+        return found ? decodeURIComponent(found[1]) : OSM_TILES;
+    }
+
+    function loadLeaflet(index) {
+        if (index >= LEAFLET_PLACES.length)
+            return;
+        var base = LEAFLET_PLACES[index];
+        var script = document.createElement("script");
+        script.src = base + "leaflet.js";
+        script.onload = function () {
+            loadStyle(base + "leaflet.css", start);
+        };
+        script.onerror = function () {
+            script.parentNode.removeChild(script);
+            loadLeaflet(index + 1);
+        };
+        document.head.appendChild(script);
+    }
+
+    // The marker and control images are found through the style sheet, so the names appear
+    // only once it has loaded (or failed to: the map still works without it, if plainer).
+    function loadStyle(href, then) {
+        var link = document.createElement("link");
+        link.rel = "stylesheet";
+        link.href = href;
+        link.onload = then;
+        link.onerror = then;
+        document.head.appendChild(link);
+    }
+
+    function defineInterface() {
+        var L = window.L;
+        var maps = [];
+        var route = [];
+
+        function GLatLng(lat, lng) {
+            // The viewer hands the numbers over as quoted text. Number() rather than
+            // parseFloat(): "37,5" must be refused, not read as 37.
+            this._lat = Number(lat);
+            this._lng = Number(lng);
+        }
+        GLatLng.prototype.lat = function () { return this._lat; };
+        GLatLng.prototype.lng = function () { return this._lng; };
+        GLatLng.prototype.equals = function (other) {
+            return !!other && other._lat === this._lat && other._lng === this._lng;
+        };
+        GLatLng.prototype.toUrlValue = function (precision) {
+            var digits = precision === undefined ? 6 : precision;
+            return this._lat.toFixed(digits) + "," + this._lng.toFixed(digits);
+        };
+        GLatLng.prototype.toString = function () {
+            return "(" + this._lat + ", " + this._lng + ")";
+        };
+
+        function onEarth(point) {
+            return point instanceof GLatLng && isFinite(point._lat) && isFinite(point._lng) &&
+                Math.abs(point._lat) <= 90 && Math.abs(point._lng) <= 180;
+        }
+
+        function GMarker(point) {
+            this._point = point;
+            this._layer = onEarth(point) ? L.marker([point._lat, point._lng]) : null;
+        }
+        GMarker.prototype.getLatLng = function () { return this._point; };
+        GMarker.prototype.getPoint = GMarker.prototype.getLatLng;
+
+        function GSmallZoomControl() {}
+        GSmallZoomControl.prototype._make = function () {
+            return L.control.zoom({ position: "topleft" });
+        };
+
+        function GMapTypeControl() {}
+        GMapTypeControl.prototype._make = function (owner) {
+            if (!owner._tiles)
+                return null;
+            return L.control.layers({ "OpenStreetMap": owner._tiles }, {},
+                { position: "topright" });
+        };
+
+        function GMap2(container) {
+            this._map = L.map(container, { zoomControl: false, attributionControl: true });
+            this._tiles = null;
+            this._route = null;
+            var template = tileTemplate();
+            if (template && template !== "none") {
+                this._tiles = L.tileLayer(template, { maxZoom: 19, attribution: OSM_ATTRIBUTION });
+                this._tiles.addTo(this._map);
+            }
+            maps.push(this);
+            drawRoute(this);
+        }
+        GMap2.prototype.setCenter = function (point, zoom) {
+            if (!onEarth(point))
+                return;
+            var level = Number(zoom);
+            if (zoom === undefined || zoom === null || !isFinite(level))
+                level = this._map._loaded ? this._map.getZoom() : 15;
+            this._map.setView([point._lat, point._lng], level, { animate: false });
+        };
+        GMap2.prototype.getCenter = function () {
+            var centre = this._map.getCenter();
+            return new GLatLng(centre.lat, centre.lng);
+        };
+        GMap2.prototype.getZoom = function () { return this._map.getZoom(); };
+        GMap2.prototype.addOverlay = function (overlay) {
+            if (overlay && overlay._layer)
+                overlay._layer.addTo(this._map);
+        };
+        GMap2.prototype.removeOverlay = function (overlay) {
+            if (overlay && overlay._layer)
+                this._map.removeLayer(overlay._layer);
+        };
+        GMap2.prototype.addControl = function (control) {
+            var made = control && control._make ? control._make(this) : null;
+            if (made)
+                made.addTo(this._map);
+        };
+
+        // The route lies in the overlay pane, under the marker pane, so the marker stays on top.
+        function drawRoute(owner) {
+            if (owner._route) {
+                owner._map.removeLayer(owner._route);
+                owner._route = null;
+            }
+            if (route.length === 0)
+                return;
+            owner._route = L.polyline(route, ROUTE_STYLE).addTo(owner._map);
+            // Before the first position arrives the map sits at 0, 0: show the drive instead.
+            var centre = owner._map._loaded ? owner._map.getCenter() : null;
+            if (!centre || (centre.lat === 0 && centre.lng === 0))
+                owner._map.setView(route[0], owner._map._loaded ? owner._map.getZoom() : 15,
+                    { animate: false });
+        }
+
+        function GBrowserIsCompatible() {
+            return !!(L.Browser.svg || L.Browser.canvas);
+        }
+
+        function GUnload() {
+            var all = maps;
+            maps = [];
+            for (var i = 0; i < all.length; ++i)
+                all[i]._map.remove();
+        }
+
+        // The recording's route as [[lat, lng], ...]; points off the globe are left out. Kept
+        // for a map not created yet.
+        function zynShowRoute(points) {
+            route = [];
+            for (var i = 0; points && i < points.length; ++i) {
+                var point = new GLatLng(points[i][0], points[i][1]);
+                if (onEarth(point) && !(point._lat === 0 && point._lng === 0))
+                    route.push([point._lat, point._lng]);
+            }
+            for (var j = 0; j < maps.length; ++j)
+                drawRoute(maps[j]);
+            return route.length;
+        }
+
+        // What the map shows as the route, for the viewer's checks.
+        function zynRoutePoints() {
+            var drawn = maps.length && maps[0]._route ? maps[0]._route.getLatLngs() : [];
+            return drawn.map(function (p) { return [p.lat, p.lng]; });
+        }
+
+        window.GLatLng = GLatLng;
+        window.GMarker = GMarker;
+        window.GSmallZoomControl = GSmallZoomControl;
+        window.GMapTypeControl = GMapTypeControl;
+        window.GMap2 = GMap2;
+        window.GUnload = GUnload;
+        window.zynShowRoute = zynShowRoute;
+        window.zynRoutePoints = zynRoutePoints;
+        window.GBrowserIsCompatible = GBrowserIsCompatible;
+    }
+
+    // A route sent before the interface exists waits here.
+    window.zynShowRoute = function (points) {
+        window.zynPendingRoute = points;
+        return 0;
+    };
+
+    function start() {
+        defineInterface();
+        if (window.zynPendingRoute) {
+            window.zynShowRoute(window.zynPendingRoute);
+            delete window.zynPendingRoute;
+        }
+    }
+
+    loadLeaflet(0);
+})();
