@@ -50,7 +50,9 @@ Loaded parse(const QByteArray& storedText, int32_t ownerValue)
     s.level = config_text::toInt(reader.next());
     s.deviceValue = config_text::toInt(reader.next());
     s.speedUnit = config_text::toInt(reader.next());
-    s.passwordOn = config_text::toInt(reader.next());
+    if (s.speedUnit < 0 || s.speedUnit > 2)
+        s.speedUnit = 0;
+    s.passwordOn = config_text::toInt(reader.next()) != 0 ? 1 : 0;
     loaded.passwordGate = s.passwordOn;
 
     // The password field holds four characters and a NUL. Only the password panel writes it,
@@ -77,27 +79,35 @@ Loaded load(int32_t ownerValue)
     return parse(*value, ownerValue);
 }
 
-QByteArray format(int volume, const std::optional<PopupState>& popup)
+QByteArray format(
+    int volume, const std::optional<PopupState>& popup, setting_folders::DroppedTexts* dropped)
 {
+    setting_folders::DroppedTexts drops;
     QByteArray text = recordPart(popup ? popup->record : ViewerSettings{}, volume);
     if (popup) {
         QByteArray folderPart
-            = setting_folders::folderListText(popup->folders, popup->saveDirectory);
+            = setting_folders::folderListText(popup->folders, popup->saveDirectory, &drops);
         if (text.size() + folderPart.size() + 1 > kMaxTextSize) {
             SettingFolders flagsOnly = popup->folders;
             flagsOnly.folders = {};
             folderPart = setting_folders::folderListText(flagsOnly, QString());
+            for (int i = 0; i < 2; ++i)
+                drops.folders[i] = !popup->folders.folders[i].isEmpty();
+            drops.directory = !popup->saveDirectory.isEmpty();
         }
         text += folderPart;
     }
     text += '?';
+    if (dropped)
+        *dropped = drops;
     return text;
 }
 
-bool save(int volume, const std::optional<PopupState>& popup)
+bool save(
+    int volume, const std::optional<PopupState>& popup, setting_folders::DroppedTexts* dropped)
 {
     return platform::Registry::write(
-        QLatin1String(kKey), QLatin1String(kValueName), format(volume, popup));
+        QLatin1String(kKey), QLatin1String(kValueName), format(volume, popup, dropped));
 }
 
 } // namespace viewer_config

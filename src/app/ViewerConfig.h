@@ -46,15 +46,21 @@ struct PopupState
 ViewerSettings defaultSettings();
 
 // ownerValue is the player adapter's scramble key, filled into the record on a load from a
-// stored text.
+// stored text. A stored speed unit other than 0, 1 or 2 loads as 0 (km/h), and any password
+// flag other than 0 as 1: a garbled flag keeps the viewer locked rather than opening it.
 Loaded parse(const QByteArray& storedText, int32_t ownerValue);
 Loaded load(int32_t ownerValue);
 
-// The text to store. A text that would exceed 512 bytes could not be read back at all, which
-// would also drop the password gate; in that case the folder and directory texts, the only
-// parts that can grow so long, are stored empty.
-QByteArray format(int volume, const std::optional<PopupState>& popup);
-// False when the registry refused the value (the previous value then stays).
-bool save(int volume, const std::optional<PopupState>& popup);
+// The text to store. A folder or directory text that the load would not give back whole (see
+// setting_folders::storableFolder) is stored empty, since a cut path names another folder. A
+// text that would exceed 512 bytes could not be read back at all, which would also drop the
+// password gate; in that case the folder and directory texts, the only parts that can grow so
+// long, are all stored empty. `dropped`, when given, says which texts were stored empty.
+QByteArray format(int volume, const std::optional<PopupState>& popup,
+    setting_folders::DroppedTexts* dropped = nullptr);
+// False when the registry refused the value (the previous value then stays). `dropped` as for
+// format().
+bool save(int volume, const std::optional<PopupState>& popup,
+    setting_folders::DroppedTexts* dropped = nullptr);
 
 } // namespace viewer_config

@@ -28,6 +28,9 @@ enum : unsigned {
     UM_SHOW_COMPLETION = 0x0840,
     UM_PANEL_TIMER_SLOW = 0x0850,
     UM_HIDE_POPUP = 0x0860,
+    // Player adapter → main window, never waited for: the recording the window asked for
+    // cannot be opened (refused or unplayable); PVEXAdap::failedFileName() names it.
+    UM_OPEN_FAILED = 0x0870,
     UM_SETTINGS_CLOSED = 0x8064,
 };
 

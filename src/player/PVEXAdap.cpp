@@ -7,10 +7,12 @@
 #include "player/PVEXstat3.h"
 #include "player/PVEXstat4.h"
 #include "player/PVEXstat9.h"
+#include "player/PlayerPath.h"
 #include "recording/TelemetryBlock.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMetaObject>
 #include <QScreen>
 #include <QThread>
 #include <QWidget>
@@ -18,10 +20,6 @@
 #include <cstdio>
 
 namespace {
-
-// Long enough for mpv to wind down and for a slow unload; short enough that closing the
-// viewer never hangs on a stuck library.
-constexpr auto kThreadJoinLimit = std::chrono::milliseconds(5000);
 
 bool onGuiThread()
 {
@@ -58,25 +56,33 @@ PVEXAdap::PVEXAdap(QWidget* ownerWindow)
 PVEXAdap::~PVEXAdap()
 {
     closing = true;
+    {
+        // A worker waiting for the player gives way at once (see joinPlayerThread).
+        std::lock_guard lock(m_player->mutex);
+    }
+    m_player->ended.notify_all();
     // Ask a running player to end and wait for it, rather than cut its thread off inside the
     // library: the library's own threads call back into this object until it has ended.
-    if (m_playerRunning) {
+    if (playerThreadRunning()) {
         if (std::int32_t* flag = libraryQuitFlag.load())
             std::atomic_ref<std::int32_t>(*flag).store(1);
         sendCommand("quit");
     }
-    if (!joinPlayerThread(kThreadJoinLimit)) {
+    if (!joinPlayerThread(threadJoinLimit, false)) {
+        // Left behind, it touches only the block it shares (playerMain), and the library,
+        // whose callback is taken back below, never reaches this object again.
         std::printf("PVEXAdap: the player thread did not end in time\n");
-        std::lock_guard lock(m_threadMutex);
-        m_playerThread.detach();
+        std::lock_guard lock(m_player->mutex);
+        if (m_playerThread.joinable())
+            m_playerThread.detach();
     }
+    // The library returns from this only once no call of the callback runs any more.
     if (m_libraryLoaded)
         if (const velq::SetCallbackFn set = setCallback.load())
             set(nullptr);
     stopWorker = true;
     wakeEvent.set();
-    if (!joinWorkerThread(kThreadJoinLimit))
-        std::printf("PVEXAdap: the worker thread did not end in time\n");
+    joinWorkerThread();
     std::fflush(stdout);
 }
 
@@ -107,6 +113,10 @@ void PVEXAdap::reset()
     }
     placeFlag1 = 0;
     placeFlag2 = 0;
+    // They pointed into the copy just released.
+    currentGps = nullptr;
+    currentSensor = nullptr;
+    currentTime = nullptr;
 }
 
 void PVEXAdap::measureDisplays()
@@ -187,10 +197,11 @@ int PVEXAdap::unloadPlayerLibrary()
     if (!m_libraryLoaded)
         return 1;
     // The library's code must not go while its entry still runs on the player thread.
-    if (std::this_thread::get_id() != m_playerThread.get_id()
-        && !joinPlayerThread(kThreadJoinLimit)) {
-        std::printf("PVEXAdap: the player still runs; the library stays loaded\n");
-        std::fflush(stdout);
+    if (!onPlayerThread() && !joinPlayerThread(threadJoinLimit, true)) {
+        if (!closing) {
+            std::printf("PVEXAdap: the player still runs; the library stays loaded\n");
+            std::fflush(stdout);
+        }
         return 1;
     }
     if (const velq::SetCallbackFn set = setCallback.load())
@@ -223,10 +234,68 @@ int PVEXAdap::sendCommand(const std::string& text)
 
 void PVEXAdap::storeFileNames(const char* name1, const char* name2)
 {
+    std::string playerName1 = playerpath::forPlayer(name1).value_or(std::string());
     std::lock_guard lock(m_namesMutex);
     m_fileName1 = name1 ? name1 : "";
     m_fileName2 = name2 ? name2 : "";
+    m_playerName1 = std::move(playerName1);
     m_hasFileNames = true;
+}
+
+std::string PVEXAdap::failedFileName() const
+{
+    std::lock_guard lock(m_namesMutex);
+    return m_failedFileName;
+}
+
+void PVEXAdap::openRefused(const char* name1)
+{
+    {
+        std::lock_guard lock(m_namesMutex);
+        m_failedFileName = name1 ? name1 : "";
+    }
+    // Nothing reached the player: what played before, if anything, plays on.
+    if (currentState.load() == stateLoading.get())
+        if (PVEXState* previous = stateLoading->previousState.load())
+            switchState(previous);
+    tellOpenFailed();
+}
+
+// Called for code 20 of a recording that never played, with its name as the library had it.
+void PVEXAdap::openFailed(const char* playerName)
+{
+    {
+        std::lock_guard lock(m_namesMutex);
+        // A failure of a recording the window has since replaced by another one is old news;
+        // the newer one's answer is still to come.
+        if (!playerName || playerName != m_playerName1) {
+            std::printf("PVEXAdap: an earlier recording could not be opened: %s\n",
+                playerName ? playerName : "");
+            std::fflush(stdout);
+            return;
+        }
+        m_failedFileName = m_fileName1;
+    }
+    PVEXState* state = currentState;
+    if (state == stateLoading.get() || state == statePlaying.get())
+        switchState(stateIdle.get());
+    tellOpenFailed();
+}
+
+void PVEXAdap::tellOpenFailed()
+{
+    QWidget* owner = ownerWindow;
+    if (!owner)
+        return;
+    // From the owner's own thread (a refusal inside its open request) the message would be
+    // handled inside that request, and a window that opens the next recording there would
+    // recurse through its whole list: it goes round the event loop instead.
+    if (owner->thread() == QThread::currentThread())
+        QMetaObject::invokeMethod(
+            owner, [owner] { platform::notifyMessage(owner, platform::UM_OPEN_FAILED); },
+            Qt::QueuedConnection);
+    else
+        platform::notifyMessage(owner, platform::UM_OPEN_FAILED);
 }
 
 bool PVEXAdap::lastFileNames(std::string& name1, std::string& name2) const
@@ -262,6 +331,11 @@ int PVEXAdap::loadTelemetry()
 
 void PVEXAdap::openTelemetry()
 {
+    // Until the new recording's first report there is no current record; the old addresses
+    // would point into the copy the read below replaces.
+    currentGps = nullptr;
+    currentSensor = nullptr;
+    currentTime = nullptr;
     std::string name1;
     std::string name2;
     lastFileNames(name1, name2);

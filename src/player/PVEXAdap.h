@@ -37,7 +37,17 @@ class PVEXstat9;
 // Threads: the main window's thread calls the states' operations; the library calls dispatch()
 // from its own threads; the worker thread serves the queue. Every value one of them writes and
 // another reads is an atomic, the telemetry copies are published whole under a lock, and the
-// destructor ends both threads and stops the callbacks before anything goes.
+// destructor ends both threads and stops the callbacks before anything goes. A player thread
+// that a stuck library holds past the destructor's wait is left behind; what it still touches
+// then (its arguments, its end-of-thread signal) lives in a block it shares, not in the adapter.
+//
+// A recording that cannot be opened is told to the owner window with UM_OPEN_FAILED (0x0870,
+// wParam and lParam 0, never waited for), and failedFileName() names it. That covers a name the
+// adapter refuses (longer than the platform's paths) and a file the library cannot play
+// (missing, empty, cut short, not a recording); the adapter then leaves its loading state, for
+// idle after the library's report, or for the state before loading after a refusal. A recording
+// that plays to its end gives UM_LAST_RECORD (0x0770, lParam 1) as ever, also when its length
+// is unknown or its video ends before its last record.
 class PVEXAdap
 {
 public:
@@ -58,6 +68,10 @@ public:
     // report left them; false before the first report with telemetry.
     bool telemetryCopies(std::array<char, 128>& gps, std::array<std::uint8_t, 12>& sensor) const;
 
+    // The path, as handed to openFile, of the recording whose open failed last; empty before
+    // the first failure.
+    std::string failedFileName() const;
+
     // For the states.
     bool libraryLoaded() const { return m_libraryLoaded; }
     int loadPlayerLibrary(const char* fileName);
@@ -66,9 +80,11 @@ public:
     int sendCommand(const std::string& text);
     void storeFileNames(const char* name1, const char* name2);
     bool lastFileNames(std::string& name1, std::string& name2) const;
+    // A state refused to open the recording (its name does not fit the platform's paths).
+    void openRefused(const char* name1);
     // The telemetry step of an open: exempt names are not read at all.
     void openTelemetry();
-    bool playerThreadRunning() const { return m_playerRunning; }
+    bool playerThreadRunning() const;
     // 0 started, 3 not started.
     int startPlayerThread();
     // 0 running or started, 1 not created.
@@ -93,8 +109,6 @@ public:
     std::atomic<bool> closing{false};
     QWidget* const ownerWindow;
     std::atomic<bool> stopWorker{false};
-    std::array<char, 256> argument1{};
-    std::array<char, 256> argument2{};
     std::atomic<const std::uint8_t*> currentGps{nullptr};
     std::atomic<const std::uint8_t*> currentSensor{nullptr};
     std::atomic<const std::uint8_t*> currentTime{nullptr};
@@ -130,18 +144,38 @@ public:
     std::atomic<std::int32_t> pauseAfterSeek{0};
     std::atomic<std::int32_t> placeFlag1{0};
     std::atomic<std::int32_t> placeFlag2{0};
+    // How long the destructor and an unload wait for the player thread to end.
+    std::chrono::milliseconds threadJoinLimit{5000};
 
 private:
+    // What the player thread shares with the adapter. The thread holds it as long as it runs,
+    // so a thread left behind by the destructor still has it after the adapter has gone.
+    struct PlayerThreadShared
+    {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool running = false; // under mutex
+        // The entry's copies of the two names, in the library's form.
+        std::vector<char> argument1;
+        std::vector<char> argument2;
+    };
+
     static int callback(void* instance, std::intptr_t argument, int code);
     void reset();
     void measureDisplays();
     void progressReport(const velq::ProgressRecord* record);
     void recordCountReport(const void* record);
-    void playerMain();
+    void endOfFile(const velq::EndOfFile* end);
+    void openFailed(const char* playerName);
+    void tellOpenFailed();
+    static void playerMain(std::shared_ptr<PlayerThreadShared> shared, velq::EntryFn run);
     void workerMain();
     void serveJob(PVEXState* from, PVEXState* to);
-    bool joinPlayerThread(std::chrono::milliseconds limit);
-    bool joinWorkerThread(std::chrono::milliseconds limit);
+    // False when the player still runs after `limit`, or, with untilClosing, once the adapter
+    // closes.
+    bool joinPlayerThread(std::chrono::milliseconds limit, bool untilClosing);
+    void joinWorkerThread();
+    bool onPlayerThread() const;
 
     platform::Library m_library;
     std::mutex m_libraryMutex;
@@ -156,6 +190,8 @@ private:
     std::string m_fileName1;
     std::string m_fileName2;
     bool m_hasFileNames = false;
+    std::string m_playerName1; // m_fileName1 in the library's form
+    std::string m_failedFileName;
 
     // Guards blockCopy, the reader's view of it, and the two copies.
     mutable std::mutex m_telemetryMutex;
@@ -163,10 +199,8 @@ private:
     std::array<std::uint8_t, 12> m_sensorCopy{};
     bool m_hasCopies = false;
 
-    std::mutex m_threadMutex;
-    std::condition_variable m_threadEnded;
-    std::thread m_playerThread;
-    std::atomic<bool> m_playerRunning{false};
-    std::thread m_workerThread;
-    bool m_workerRunning = false; // under m_threadMutex
+    const std::shared_ptr<PlayerThreadShared> m_player = std::make_shared<PlayerThreadShared>();
+    std::thread m_playerThread; // under m_player->mutex
+    std::mutex m_workerMutex;
+    std::thread m_workerThread; // under m_workerMutex
 };

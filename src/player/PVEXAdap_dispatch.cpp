@@ -71,18 +71,15 @@ int PVEXAdap::dispatch(std::intptr_t argument, int code)
             reinterpret_cast<platform::WParam>(kGetTimeLength));
         break;
     case velq::CB_END_OF_FILE:
-        wakeEvent.set();
-        if (currentState.load() == statePlaying.get()) {
-            switchState(stateIdle.get());
-            // Compared unsigned: with no count reported (−1) no real index is the last one.
-            if (recordIndex.load() >= static_cast<std::uint32_t>(recordTotal.load()) - 1u)
-                platform::notifyMessage(ownerWindow, platform::UM_LAST_RECORD, 0, 1);
-        }
+        endOfFile(reinterpret_cast<const velq::EndOfFile*>(argument));
         break;
     case velq::CB_QUIT_FLAG:
         libraryQuitFlag = reinterpret_cast<std::int32_t*>(argument);
         break;
     case velq::CB_ENDED:
+        // The player's windows go with it, whether or not the library said so first.
+        videoWindow1 = nullptr;
+        videoWindow2 = nullptr;
         switchState(stateUnloaded.get());
         break;
     case velq::CB_RECORD_COUNT:
@@ -142,6 +139,25 @@ int PVEXAdap::dispatch(std::intptr_t argument, int code)
         break;
     }
     return code;
+}
+
+void PVEXAdap::endOfFile(const velq::EndOfFile* end)
+{
+    wakeEvent.set();
+    if (end && end->reason == velq::END_FAILED) {
+        openFailed(static_cast<const char*>(velq::frameAddress(end->file)));
+        return;
+    }
+    if (currentState.load() != statePlaying.get())
+        return;
+    switchState(stateIdle.get());
+    // Compared unsigned: with no count reported (−1) no real index is the last one. A recording
+    // that ran to its end by itself is done whatever its index: its length may be unknown
+    // (count 0), or its video shorter than its telemetry.
+    const bool lastRecord
+        = recordIndex.load() >= static_cast<std::uint32_t>(recordTotal.load()) - 1u;
+    if (lastRecord || (end && end->reason == velq::END_REACHED))
+        platform::notifyMessage(ownerWindow, platform::UM_LAST_RECORD, 0, 1);
 }
 
 void PVEXAdap::recordCountReport(const void* record)

@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 int PVEXstat1::shutdown()
@@ -27,15 +29,16 @@ int PVEXstat1::shutdown()
 
 int PVEXstat1::openFile(const char* fileName1, const char* fileName2)
 {
-    const std::string load = playercommand::loadFile(fileName1, fileName2);
-    if (load.size() > velq::kCommandMax) {
+    const std::optional<std::string> load = playercommand::loadFile(fileName1, fileName2);
+    if (!load) {
         std::printf("PVEXstat1: file names too long for the player, not opened\n");
         std::fflush(stdout);
+        m_adapter.openRefused(fileName1);
         return 1;
     }
     m_adapter.storeFileNames(fileName1, fileName2);
     m_adapter.openTelemetry();
-    m_adapter.sendCommand(load);
+    m_adapter.sendCommand(*load);
     return 0;
 }
 
@@ -90,11 +93,12 @@ int PVEXstat1::scaleSpeed(float value, std::uint8_t multiply)
 
 int PVEXstat1::setVolume(float value, std::uint8_t relative)
 {
-    const auto level = static_cast<std::int32_t>(value);
-    if (relative)
-        m_adapter.volume += level;
-    else
-        m_adapter.volume = level;
+    // The library takes 0 to 100; a level beyond is held at the end it passed, and a value
+    // that is no number at all changes nothing.
+    if (std::isnan(value))
+        return 1;
+    const double level = std::trunc(double(value)) + (relative ? m_adapter.volume.load() : 0);
+    m_adapter.volume = static_cast<std::int32_t>(std::clamp(level, 0.0, 100.0));
     m_adapter.sendCommand(playercommand::volume(m_adapter.volume));
     return 0;
 }

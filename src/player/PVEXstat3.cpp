@@ -36,15 +36,16 @@ int PVEXstat3::startPlayer(const char* fileName1, const char* fileName2)
 
 int PVEXstat3::openFile(const char* fileName1, const char* fileName2)
 {
-    const std::string load = playercommand::loadFile(fileName1, fileName2);
-    if (load.size() > velq::kCommandMax) {
+    const std::optional<std::string> load = playercommand::loadFile(fileName1, fileName2);
+    if (!load) {
         std::printf("PVEXstat3: file names too long for the player, not opened\n");
         std::fflush(stdout);
+        m_adapter.openRefused(fileName1);
         return 1;
     }
     m_adapter.storeFileNames(fileName1, fileName2);
     m_adapter.openTelemetry();
-    m_adapter.sendCommand(load);
+    m_adapter.sendCommand(*load);
     m_adapter.storeFileNames(fileName1, fileName2);
     return 0;
 }

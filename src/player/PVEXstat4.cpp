@@ -20,16 +20,17 @@ int PVEXstat4::startPlayer(const char* fileName1, const char* fileName2)
         return 3;
     const char* name1 = fileName1 ? fileName1 : "";
     const char* name2 = fileName2 ? fileName2 : "";
-    const std::string load = playercommand::loadFile(name1, name2);
+    const std::optional<std::string> load = playercommand::loadFile(name1, name2);
     // A cut name would open another file, or none: refuse the whole request instead.
-    if (load.size() > velq::kCommandMax || std::strlen(name1) >= m_adapter.argument1.size()
-        || std::strlen(name2) >= m_adapter.argument2.size()) {
+    if (!load) {
         std::printf("PVEXstat4: file names too long for the player, not opened\n");
         std::fflush(stdout);
+        m_adapter.openRefused(name1);
         return 3;
     }
-    m_adapter.sendCommand(load);
+    // Stored before the library can answer: its failure report is matched against them.
     m_adapter.storeFileNames(name1, name2);
+    m_adapter.sendCommand(*load);
     m_adapter.openTelemetry();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (m_adapter.playerThreadRunning())

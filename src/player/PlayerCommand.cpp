@@ -1,6 +1,8 @@
 #include "player/PlayerCommand.h"
 
-#include <algorithm>
+#include "player/PlayerPath.h"
+#include "velqplayer/Protocol.h"
+
 #include <charconv>
 
 namespace playercommand {
@@ -12,15 +14,28 @@ std::string twoDecimals(float value)
     return std::string(text, result.ptr);
 }
 
-std::string loadFile(const char* name1, const char* name2)
+namespace {
+
+    std::string quoted(const std::string& name)
+    {
+        std::string text = "\"";
+        for (const char c : name) {
+            if (c == '"' || c == velq::kLoadEscape)
+                text += velq::kLoadEscape;
+            text += c;
+        }
+        return text + '"';
+    }
+
+} // namespace
+
+std::optional<std::string> loadFile(const char* name1, const char* name2)
 {
-    std::string command = "pvex_loadfile \"";
-    command += name1 ? name1 : "";
-    command += "\" \"";
-    command += name2 ? name2 : "";
-    command += "\"";
-    std::replace(command.begin(), command.end(), '\\', '/');
-    return command;
+    const std::optional<std::string> first = playerpath::forPlayer(name1);
+    const std::optional<std::string> second = playerpath::forPlayer(name2);
+    if (!first || !second)
+        return std::nullopt;
+    return "pvex_loadfile " + quoted(*first) + " " + quoted(*second);
 }
 
 std::string seek(float seconds, bool relative)

@@ -54,15 +54,17 @@ void loadEventRecords(std::span<const uint8_t> data, EventIndex& state)
     const std::optional<size_t> start = findEventBox(data);
     if (!start)
         return;
-    const uint32_t size = readBigEndian32(data.data() + *start);
-    if (size < 8)
+    BoxSize box;
+    if (!readBoxSize(data.data() + *start, data.size() - *start, 0, box)
+        || box.size < box.headerLength)
         return;
     // A damaged size may claim far more records than the file holds; only records that start
     // inside the file are kept, so the allocation never exceeds the file.
-    const size_t first = *start + 8;
+    const size_t first = *start + box.headerLength;
     const size_t available = data.size() - first;
-    const size_t count = std::min<size_t>((size - 8) / EventIndex::kRecordSize,
-        (available + EventIndex::kRecordSize - 1) / EventIndex::kRecordSize);
+    const size_t count = size_t(std::min<uint64_t>((box.size - box.headerLength)
+            / EventIndex::kRecordSize,
+        (available + EventIndex::kRecordSize - 1) / EventIndex::kRecordSize));
     std::vector<uint8_t> records(count * EventIndex::kRecordSize, 0);
     std::copy_n(data.data() + first, std::min(available, records.size()), records.data());
     state.records = std::move(records);
@@ -103,12 +105,17 @@ bool loadEventRecords(const QString& path, EventIndex& state)
     const std::optional<qint64> start = findEventBox(file);
     if (!start)
         return true;
-    uint8_t header[8];
-    if (!file.seek(*start) || file.read(reinterpret_cast<char*>(header), 8) != 8)
+    uint8_t header[16];
+    const qint64 headerBytes = std::min<qint64>(16, file.size() - *start);
+    if (!file.seek(*start)
+        || file.read(reinterpret_cast<char*>(header), headerBytes) != headerBytes)
         return false;
     // Read only the box, as far as the file holds it; the records' rules are those of the
     // in-memory load.
-    const uint64_t boxBytes = std::max<uint32_t>(readBigEndian32(header), 8);
+    BoxSize size;
+    const uint64_t boxBytes = readBoxSize(header, uint64_t(headerBytes), 0, size)
+        ? std::max<uint64_t>(size.size, size.headerLength)
+        : uint64_t(headerBytes);
     const qint64 length = qint64(std::min<uint64_t>(boxBytes, uint64_t(file.size() - *start)));
     QByteArray box(length, Qt::Uninitialized);
     if (!file.seek(*start) || file.read(box.data(), length) != length)

@@ -9,8 +9,13 @@
 // sub-boxes and answers lookups by record index.
 //
 // The reader never owns the block: the player adapter keeps the copy (see TelemetryBlock.h)
-// and attaches it with setData(). Every address a lookup returns lies wholly inside the
-// attached block, so a damaged or truncated file can never make a caller read past the copy.
+// and attaches it with setData(). Every address a lookup returns lies wholly inside its own
+// sub-box and inside the attached block, so a damaged or truncated file can never make a
+// caller read past the copy, nor read one box's bytes as another's records.
+//
+// Box sizes are decoded in both forms: the 32-bit one, and the 64-bit one (size field 1, then
+// the size in 8 bytes after the type), whose header is 16 bytes long; the sizes are therefore
+// held in 64 bits.
 // `failed` and `recordCount` are written by the thread that opens a recording and by the
 // player library's reporting thread, and read by the other, hence atomic.
 class PVEXUDAT
@@ -47,30 +52,38 @@ public:
     const uint8_t* timeRecord(uint32_t i) const;
     const uint8_t* sensorRecord(uint32_t i) const;
 
-    // Number of whole records each sub-box holds by its size field (0 for a box not found).
+    // Number of whole time records the time box holds by its size field and within the block
+    // (0 when it was not found).
     uint32_t timeRecordCapacity() const;
 
     std::atomic<int32_t> failed{0};
     const uint8_t* data = nullptr;
     size_t blockLength = 0;
     std::atomic<uint32_t> recordCount{0};
-    uint32_t blockSize = 0;
+    uint64_t blockSize = 0;
     std::array<char, 4> blockType{};
-    uint32_t timeSize = 0;
+    uint64_t timeSize = 0;
     std::array<char, 4> timeType{};
     const uint8_t* timeRecords = nullptr;
-    uint32_t gpsSize = 0;
+    uint64_t gpsSize = 0;
     std::array<char, 4> gpsType{};
     const uint8_t* gpsRecords = nullptr;
-    uint32_t sensorSize = 0;
+    uint64_t sensorSize = 0;
     std::array<char, 4> sensorType{};
     const uint8_t* sensorRecords = nullptr;
 
 private:
     void clearFields();
-    // Reads a sub-box header at `offset`; false when the 8 bytes do not lie within the block.
-    bool readHeader(
-        uint64_t offset, uint32_t& size, std::array<char, 4>& type, const uint8_t*& records) const;
+    // Reads a box header at `offset`; false when the header does not lie within the block.
+    // `end` is where the box ends by its size field, from the block's start.
+    bool readHeader(uint64_t offset, uint64_t& size, std::array<char, 4>& type,
+        const uint8_t*& records, uint64_t& end) const;
+    // Record i of a sub-box whose records start at `records` and which ends at `end`.
     const uint8_t* recordAt(
-        const uint8_t* records, uint32_t recordSize, uint32_t i, uint64_t limit) const;
+        const uint8_t* records, uint32_t recordSize, uint32_t i, uint64_t end) const;
+
+    uint64_t m_blockEnd = 0;
+    uint64_t m_timeEnd = 0;
+    uint64_t m_gpsEnd = 0;
+    uint64_t m_sensorEnd = 0;
 };

@@ -9,6 +9,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 namespace recording {
@@ -36,21 +37,22 @@ int checkViewMode(const uint8_t* firstHeader, uint64_t available, int scrambledV
     return kViewModeMismatch;
 }
 
-// One step of the top-level box walk. A box of size 0 does not advance the walk and would hold
-// it for ever, so the walk ends there as it does when it leaves the data. Other sizes below a
-// header's 8 bytes still advance it; every header read lies wholly within the data.
+// One step of the top-level box walk, on a header of which `available` bytes lie within the
+// data. A box of size 0 does not advance the walk and would hold it for ever, so the walk ends
+// there as it does when it leaves the data; so it does at a 64-bit size that the data does not
+// hold. Other sizes below a header's 8 bytes still advance it; every header read lies wholly
+// within the data.
 enum class Step { Found, Next, Stop };
-Step walkStep(
-    const uint8_t* header, bool first, int scrambledView, uint32_t scrambleKey, uint64_t& position)
+Step walkStep(const uint8_t* header, uint64_t available, bool first, int scrambledView,
+    uint32_t scrambleKey, uint64_t& position)
 {
-    uint32_t size = readBigEndian32(header);
-    if (first && scrambledView != 0)
-        size ^= scrambleKey;
     if (hasType(header + 4, "udat"))
         return Step::Found;
-    if (size == 0)
+    BoxSize box;
+    if (!readBoxSize(header, available, first && scrambledView != 0 ? scrambleKey : 0, box)
+        || box.size == 0 || box.size > UINT64_MAX - position)
         return Step::Stop;
-    position += size;
+    position += box.size;
     return Step::Next;
 }
 
@@ -79,21 +81,26 @@ public:
         , m_buffer(kWindow)
     { }
 
-    // The 8 bytes at `position`, or nullptr when the read failed.
-    const uint8_t* header(uint64_t position)
+    // The header at `position`, or nullptr when the read failed. `available` is set to the
+    // bytes readable from there, at least 8, and at least 16 when the data holds them: enough
+    // for a header in the 64-bit form.
+    const uint8_t* header(uint64_t position, uint64_t& available)
     {
-        if (m_loaded && position >= m_start && position + 8 <= m_start + m_length)
-            return m_buffer.data() + (position - m_start);
-        const uint64_t wanted = std::min<uint64_t>(kWindow, m_size - position);
-        if (!m_device.seek(qint64(position)))
-            return nullptr;
-        const qint64 got = m_device.read(reinterpret_cast<char*>(m_buffer.data()), qint64(wanted));
-        if (got < 8)
-            return nullptr;
-        m_loaded = true;
-        m_start = position;
-        m_length = uint64_t(got);
-        return m_buffer.data();
+        const uint64_t wanted = std::min<uint64_t>(16, m_size - position);
+        if (!m_loaded || position < m_start || position + wanted > m_start + m_length) {
+            const uint64_t length = std::min<uint64_t>(kWindow, m_size - position);
+            if (!m_device.seek(qint64(position)))
+                return nullptr;
+            const qint64 got
+                = m_device.read(reinterpret_cast<char*>(m_buffer.data()), qint64(length));
+            if (got < qint64(wanted))
+                return nullptr;
+            m_loaded = true;
+            m_start = position;
+            m_length = uint64_t(got);
+        }
+        available = m_start + m_length - position;
+        return m_buffer.data() + (position - m_start);
     }
 
 private:
@@ -175,8 +182,8 @@ int readTelemetryBlockFromMemory(std::span<const uint8_t> data, int scrambledVie
     for (bool first = true;; first = false) {
         if (position > data.size() || data.size() - position < 8)
             return kNoTelemetryBox;
-        const Step step
-            = walkStep(data.data() + position, first, scrambledView, scrambleKey, position);
+        const Step step = walkStep(data.data() + position, data.size() - position, first,
+            scrambledView, scrambleKey, position);
         if (step == Step::Stop)
             return kNoTelemetryBox;
         if (step == Step::Found)
@@ -202,7 +209,8 @@ int readTelemetryBlock(QIODevice& device, int scrambledView, uint32_t scrambleKe
     const uint64_t size = uint64_t(deviceSize);
     HeaderWindow window(device, size);
     if (size >= 8) {
-        const uint8_t* first = window.header(0);
+        uint64_t available = 0;
+        const uint8_t* first = window.header(0, available);
         if (!first)
             return kReadFailed;
         if (const int code = checkViewMode(first, size, scrambledView, onMismatch))
@@ -212,10 +220,11 @@ int readTelemetryBlock(QIODevice& device, int scrambledView, uint32_t scrambleKe
     for (bool first = true;; first = false) {
         if (position > size || size - position < 8)
             return kNoTelemetryBox;
-        const uint8_t* header = window.header(position);
+        uint64_t available = 0;
+        const uint8_t* header = window.header(position, available);
         if (!header)
             return kReadFailed;
-        const Step step = walkStep(header, first, scrambledView, scrambleKey, position);
+        const Step step = walkStep(header, available, first, scrambledView, scrambleKey, position);
         if (step == Step::Stop)
             return kNoTelemetryBox;
         if (step == Step::Found)

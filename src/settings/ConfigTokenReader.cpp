@@ -1,5 +1,6 @@
 #include "settings/ConfigTokenReader.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -22,11 +23,13 @@ ConfigTokenReader::ConfigTokenReader(const QByteArray& text)
 bool ConfigTokenReader::next(QByteArray& token)
 {
     token.clear();
+    m_lastCut = false;
     if (atEnd())
         return false;
     qsizetype end = m_position;
     while (end < m_text.size() && !endsToken(m_text.at(end)))
         ++end;
+    m_lastCut = end - m_position > kMaxTokenLength;
     token = m_text.mid(m_position, std::min<qsizetype>(end - m_position, kMaxTokenLength));
     m_position = end < m_text.size() ? end + 1 : end;
     return true;
@@ -40,6 +43,11 @@ QByteArray ConfigTokenReader::next()
 }
 
 namespace config_text {
+
+bool readsBackWhole(const QByteArray& text)
+{
+    return text.size() <= kMaxTokenBytes && std::none_of(text.begin(), text.end(), endsToken);
+}
 
 int toInt(const QByteArray& token)
 {

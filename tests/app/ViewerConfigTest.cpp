@@ -1,6 +1,7 @@
 #include "app/ViewerConfig.h"
 
 #include "platform/Registry.h"
+#include "settings/ConfigTokenReader.h"
 
 #include <QRandomGenerator>
 
@@ -153,19 +154,82 @@ TEST_F(ViewerConfigTest, ForeignValuesCannotOverrunAnything)
     EXPECT_EQ(loaded.password, "1234");
     EXPECT_EQ(loaded.folders.folders[0], "f0");
 
-    // A folder token longer than the token buffer is cut; the tokens after it stay in place.
-    storeText("1?2?0?0?????128?" + QByteArray(300, 'f') + "?1?0?second?1?0?dir?");
+    // A folder token longer than any the viewer writes is dropped, not cut into another path;
+    // the tokens after it stay in place.
+    storeText("1?2?0?0?????128?" + QByteArray(460, 'f') + "?1?0?second?1?0?dir?");
     loaded = viewer_config::load(0);
-    EXPECT_EQ(loaded.folders.folders[0].size(), 259);
+    EXPECT_TRUE(loaded.folders.folders[0].isEmpty());
     EXPECT_EQ(loaded.folders.folders[1], "second");
     EXPECT_EQ(loaded.directoryToken, "dir");
 
     // Numbers that are not numbers, or too large, never fail the load.
-    storeText("x?99999999999999?-5?2?");
+    storeText("x?99999999999999?1?0?");
     loaded = viewer_config::load(0);
     EXPECT_EQ(loaded.settings.level, 0);
     EXPECT_EQ(loaded.settings.deviceValue, 2147483647);
-    EXPECT_EQ(loaded.settings.speedUnit, -5);
+}
+
+TEST_F(ViewerConfigTest, SpeedUnitAndPasswordFlagLoadWithinTheirRanges)
+{
+    struct Case
+    {
+        const char* unit;
+        int expectedUnit;
+        const char* flag;
+        int expectedFlag;
+    };
+    for (const Case& c : {Case{"0", 0, "0", 0}, Case{"2", 2, "1", 1}, Case{"3", 0, "2", 1},
+             Case{"-5", 0, "-1", 1}, Case{"x", 0, "99999999999", 1}, Case{"1", 1, "", 0}}) {
+        storeText(QByteArray("2?21?") + c.unit + "?" + c.flag + "?1234?");
+        const auto loaded = viewer_config::load(0);
+        EXPECT_EQ(loaded.settings.speedUnit, c.expectedUnit) << c.unit;
+        // A garbled flag keeps the viewer locked rather than opening it.
+        EXPECT_EQ(loaded.settings.passwordOn, c.expectedFlag) << c.flag;
+        EXPECT_EQ(loaded.passwordGate, c.expectedFlag) << c.flag;
+    }
+}
+
+TEST_F(ViewerConfigTest, LongCyrillicFolderComesBackWhole)
+{
+    // 400 bytes: a card copied into a deep folder of a Russian user's home.
+    QString folder = QString::fromUtf8("/home/ольга/");
+    while (folder.toUtf8().size() < 398)
+        folder += QString::fromUtf8("я");
+    folder += "/";
+    ASSERT_EQ(folder.toUtf8().size(), 400);
+    viewer_config::PopupState popup = examplePopup();
+    popup.folders.folders = {folder, "/mnt/copies/"};
+    popup.saveDirectory = "/media/card/";
+    setting_folders::DroppedTexts dropped;
+    ASSERT_TRUE(viewer_config::save(128, popup, &dropped));
+    EXPECT_FALSE(dropped.any());
+    const auto loaded = viewer_config::load(0);
+    EXPECT_EQ(loaded.folders.folders[0], folder);
+    EXPECT_EQ(loaded.folders.folders[1], "/mnt/copies/");
+    EXPECT_EQ(loaded.directoryToken, "/media/card/");
+}
+
+TEST_F(ViewerConfigTest, TextsTheLoadWouldCutAreStoredEmptyAndReported)
+{
+    // Each stored text must come back as it was: one over the limit, or holding a character that
+    // ends a token, is stored empty rather than read back as another folder.
+    viewer_config::PopupState popup = examplePopup();
+    popup.folders.folders
+        = {QString(300, QChar(0x0444)), "/mnt/a*b/"};
+    popup.saveDirectory = "/media/" + QString(60, 'c') + "/";
+    setting_folders::DroppedTexts dropped;
+    ASSERT_TRUE(viewer_config::save(128, popup, &dropped));
+    EXPECT_EQ(dropped.folders, (std::array<bool, 2>{true, true}));
+    EXPECT_TRUE(dropped.directory);
+    EXPECT_EQ(platform::Registry::read("Viewer Config", "config").value(),
+        QByteArray("2?21?0?0?????128??1?0??1?0???"));
+    const auto loaded = viewer_config::load(0);
+    EXPECT_TRUE(loaded.folders.folders[0].isEmpty());
+    EXPECT_TRUE(loaded.directoryToken.isEmpty());
+
+    // Texts that come back whole are not reported.
+    EXPECT_EQ(viewer_config::format(128, examplePopup(), &dropped), kExample);
+    EXPECT_FALSE(dropped.any());
 }
 
 TEST_F(ViewerConfigTest, RandomBytesNeverCrashTheLoad)
@@ -183,7 +247,17 @@ TEST_F(ViewerConfigTest, RandomBytesNeverCrashTheLoad)
         }
         const auto loaded = viewer_config::parse(text, 1);
         EXPECT_LE(std::strlen(loaded.settings.password), 4u);
-        EXPECT_LE(loaded.directoryToken.toLocal8Bit().size(), 63 * 3);
+        EXPECT_LE(loaded.directoryToken.size(), setting_folders::kMaxDirectoryToken);
+        EXPECT_TRUE(loaded.settings.speedUnit >= 0 && loaded.settings.speedUnit <= 2);
+        EXPECT_TRUE(loaded.settings.passwordOn == 0 || loaded.settings.passwordOn == 1);
+        // Whatever was loaded and saved whole loads again the same.
+        const viewer_config::PopupState popup{loaded.settings, loaded.folders, loaded.directoryToken};
+        setting_folders::DroppedTexts dropped;
+        const auto again = viewer_config::parse(viewer_config::format(128, popup, &dropped), 1);
+        if (loaded.foldersRead && !dropped.any()) {
+            EXPECT_EQ(again.folders.folders, loaded.folders.folders);
+            EXPECT_EQ(again.directoryToken, loaded.directoryToken);
+        }
     }
 }
 
@@ -194,9 +268,12 @@ TEST_F(ViewerConfigTest, OverlongFolderTextsAreDroppedSoTheRestSurvives)
     std::memcpy(popup.record.password, "2468", 5);
     popup.folders.folders = {QString(300, 'a'), QString(300, 'b')};
     popup.saveDirectory = QString(100, 'c');
-    const QByteArray text = viewer_config::format(128, popup);
+    setting_folders::DroppedTexts dropped;
+    const QByteArray text = viewer_config::format(128, popup, &dropped);
     EXPECT_LE(text.size(), viewer_config::kMaxTextSize);
     EXPECT_EQ(text, QByteArray("2?21?0?1?2468????128??1?0??1?0???"));
+    EXPECT_EQ(dropped.folders, (std::array<bool, 2>{true, true}));
+    EXPECT_TRUE(dropped.directory);
 
     ASSERT_TRUE(viewer_config::save(128, popup));
     const auto loaded = viewer_config::load(0);

@@ -35,25 +35,26 @@ FakeLibrary::FakeLibrary()
     m_entryStarts = m_library.resolveAs<decltype(m_entryStarts)>("fake_entryStarts");
     m_quitFlag = m_library.resolveAs<decltype(m_quitFlag)>("fake_quitFlag");
     m_setQuitCodes = m_library.resolveAs<decltype(m_setQuitCodes)>("fake_setQuitCodes");
+    m_holdEntry = m_library.resolveAs<decltype(m_holdEntry)>("fake_holdEntry");
 }
 
 std::vector<std::string> FakeLibrary::commands() const
 {
     std::vector<std::string> list;
-    char text[512];
+    std::vector<char> text(velq::kCommandMax + 1);
     for (int i = 0; i < m_commandCount(); ++i)
-        if (m_command(i, text, sizeof text))
-            list.emplace_back(text);
+        if (m_command(i, text.data(), int(text.size())))
+            list.emplace_back(text.data());
     return list;
 }
 
 std::vector<std::string> FakeLibrary::entryArguments() const
 {
     std::vector<std::string> list;
-    char text[512];
+    std::vector<char> text(velq::kNameMax + 1);
     for (int i = 0; i < m_argumentCount(); ++i)
-        if (m_argument(i, text, sizeof text))
-            list.emplace_back(text);
+        if (m_argument(i, text.data(), int(text.size())))
+            list.emplace_back(text.data());
     return list;
 }
 
@@ -61,6 +62,7 @@ void AdapterTest::SetUp()
 {
     fake().clear();
     fake().setQuitCodes(true);
+    fake().holdEntry(false);
     owner = std::make_unique<MessageProbe>();
     window1 = std::make_unique<MessageProbe>();
     window2 = std::make_unique<MessageProbe>();

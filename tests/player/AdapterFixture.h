@@ -96,6 +96,7 @@ public:
     int entryStarts() const { return m_entryStarts(); }
     std::int32_t* quitFlag() const { return m_quitFlag(); }
     void setQuitCodes(bool send) const { m_setQuitCodes(send); }
+    void holdEntry(bool hold) const { m_holdEntry(hold); }
 
 private:
     FakeLibrary();
@@ -112,6 +113,7 @@ private:
     int (*m_entryStarts)() = nullptr;
     std::int32_t* (*m_quitFlag)() = nullptr;
     void (*m_setQuitCodes)(bool) = nullptr;
+    void (*m_holdEntry)(bool) = nullptr;
 };
 
 class AdapterTest : public ::testing::Test

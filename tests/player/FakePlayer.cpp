@@ -25,6 +25,7 @@ std::atomic<velq::Callback> g_callback{nullptr};
 std::atomic<bool> g_running{false};
 std::atomic<bool> g_quit{false};
 std::atomic<bool> g_quitCodes{true};
+std::atomic<bool> g_hold{false};
 std::atomic<int> g_starts{0};
 alignas(4) std::int32_t g_quitFlag = 0;
 
@@ -50,7 +51,7 @@ FAKE_EXPORT int Trovik(int argc, char** argv)
     }
     ++g_starts;
     g_running = true;
-    while (!g_quit && std::atomic_ref<std::int32_t>(g_quitFlag).load() != 1)
+    while (g_hold || (!g_quit && std::atomic_ref<std::int32_t>(g_quitFlag).load() != 1))
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (g_quitCodes) {
         fake_fire(velq::CB_QUITTING, 0);
@@ -147,4 +148,9 @@ FAKE_EXPORT std::int32_t* fake_quitFlag()
 FAKE_EXPORT void fake_setQuitCodes(bool send)
 {
     g_quitCodes = send;
+}
+
+FAKE_EXPORT void fake_holdEntry(bool hold)
+{
+    g_hold = hold;
 }

@@ -23,4 +23,7 @@ int fake_entryStarts();
 std::int32_t* fake_quitFlag();
 // How the entry ends when told to quit: with codes 16 and 22 (true) or silently.
 void fake_setQuitCodes(bool send);
+// While held, the entry does not return even when told to quit, as a player stuck inside mpv
+// on a hung card reader would not.
+void fake_holdEntry(bool hold);
 }

@@ -17,6 +17,8 @@
 
 using namespace playertest;
 using namespace std::chrono_literals;
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -121,6 +123,7 @@ TEST_F(PVEXAdapTest, EndOfFileAtTheLastRecordAsksForTheNextFile)
         adapter->recordIndex = c.index;
         adapter->recordTotal = c.total;
         owner->clear();
+        // A library that tells nothing more than the end: the index decides.
         adapter->dispatch(0, velq::CB_END_OF_FILE);
         EXPECT_EQ(state(), adapter->stateIdle.get());
         QCoreApplication::processEvents();
@@ -131,6 +134,91 @@ TEST_F(PVEXAdapTest, EndOfFileAtTheLastRecordAsksForTheNextFile)
             EXPECT_EQ(owner->messages().front().lParam, 1);
         }
     }
+}
+
+TEST_F(PVEXAdapTest, RecordingThatRanToItsEndAsksForTheNextFileWhateverItsLength)
+{
+    // Of unknown length (count 0: a raw MJPEG stream), or with a video shorter than its
+    // telemetry: ended by itself, it is done. Stopped on request, only the index decides.
+    struct Case
+    {
+        std::uint32_t index;
+        std::int32_t total;
+        velq::EndReason reason;
+        bool next;
+    };
+    const std::string name = recordingPath("drf_20240102_030405.mjpg");
+    for (const Case& c : {Case{0, 0, velq::END_REACHED, true}, Case{5, 0, velq::END_REACHED, true},
+             Case{3, 60, velq::END_REACHED, true}, Case{0, 0, velq::END_STOPPED, false},
+             Case{3, 60, velq::END_STOPPED, false}, Case{59, 60, velq::END_STOPPED, true}}) {
+        adapter->switchState(adapter->statePlaying.get());
+        adapter->recordIndex = c.index;
+        adapter->recordTotal = c.total;
+        owner->clear();
+        velq::EndOfFile end{c.reason, 0, reinterpret_cast<std::uintptr_t>(name.c_str())};
+        adapter->dispatch(reinterpret_cast<std::intptr_t>(&end), velq::CB_END_OF_FILE);
+        EXPECT_EQ(state(), adapter->stateIdle.get());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(owner->count(platform::UM_LAST_RECORD), c.next ? 1 : 0)
+            << c.index << " of " << c.total << ", reason " << c.reason;
+        EXPECT_EQ(owner->count(platform::UM_OPEN_FAILED), 0);
+    }
+}
+
+// A recording the player cannot open (missing, empty, cut short) never reaches playing: the
+// adapter leaves loading for idle and the window learns which one it was, so its list goes on.
+TEST_F(PVEXAdapTest, RecordingThatCannotBeOpenedLeavesLoadingAndTellsTheWindow)
+{
+    const auto failed = [this](const std::string& name) {
+        velq::EndOfFile end{velq::END_FAILED, 0, reinterpret_cast<std::uintptr_t>(name.c_str())};
+        fake().fire(velq::CB_END_OF_FILE, &end);
+    };
+    const std::string first = recordingPath("drf_20240102_030405.mp4");
+    const std::string second = recordingPath("evt_20240102_030505 \"cut\".mp4");
+    EXPECT_TRUE(adapter->failedFileName().empty());
+
+    // The first open of the run: loading came from ready.
+    loadReady();
+    adapter->switchState(adapter->stateLoading.get());
+    ASSERT_EQ(state()->openFile(first.c_str(), ""), 0);
+    ASSERT_TRUE(waitUntil([this] { return fake().entryRunning(); }));
+    failed(first);
+    EXPECT_EQ(state(), adapter->stateIdle.get());
+    EXPECT_TRUE(waitUntil([this] { return owner->count(platform::UM_OPEN_FAILED) == 1; }));
+    EXPECT_EQ(owner->count(platform::UM_LAST_RECORD), 0);
+    EXPECT_EQ(adapter->failedFileName(), first);
+
+    // From idle, the next one opens; a failure reported for the one before it is old news.
+    owner->clear();
+    adapter->switchState(adapter->stateLoading.get());
+    ASSERT_EQ(state()->openFile(second.c_str(), ""), 0);
+    CaptureStdout();
+    failed(first);
+    GetCapturedStdout();
+    EXPECT_EQ(state(), adapter->stateLoading.get());
+    failed(second);
+    EXPECT_EQ(state(), adapter->stateIdle.get());
+    EXPECT_TRUE(waitUntil([this] { return owner->count(platform::UM_OPEN_FAILED) == 1; }));
+    EXPECT_EQ(adapter->failedFileName(), second);
+
+    // Reopened from idle (play pressed again) and failing again: still told.
+    owner->clear();
+    EXPECT_EQ(state()->resume(), 0);
+    failed(second);
+    EXPECT_EQ(state(), adapter->stateIdle.get());
+    EXPECT_TRUE(waitUntil([this] { return owner->count(platform::UM_OPEN_FAILED) == 1; }));
+
+    // A refused name puts back the state loading came from: what played plays on.
+    fake().fire(velq::CB_PLAYING);
+    owner->clear();
+    adapter->switchState(adapter->stateLoading.get());
+    const std::string overlong = "/media/card/" + std::string(5000, 'x');
+    CaptureStdout();
+    EXPECT_EQ(state()->openFile(overlong.c_str(), ""), 1);
+    GetCapturedStdout();
+    EXPECT_EQ(state(), adapter->statePlaying.get());
+    EXPECT_TRUE(waitUntil([this] { return owner->count(platform::UM_OPEN_FAILED) == 1; }));
+    EXPECT_EQ(adapter->failedFileName(), overlong);
 }
 
 TEST_F(PVEXAdapTest, QueriesAreAnswered)
@@ -442,6 +530,66 @@ TEST_F(PVEXAdapTest, DestructionEndsThePlayerAndStopsTheCallbacks)
     EXPECT_FALSE(fake().entryRunning());
     EXPECT_FALSE(fake().callbackSet());
     EXPECT_EQ(fake().fire(velq::CB_PROGRESS), -1) << "nothing reaches the freed adapter";
+}
+
+// mpv stuck on a hung card reader keeps the player thread past the destructor's wait: the
+// thread is left behind and, when it finally ends, touches nothing of the freed adapter (the
+// address sanitizer would see it).
+TEST_F(PVEXAdapTest, DestroyedWhileThePlayerThreadIsHeldPastTheWait)
+{
+    startPlaying();
+    fake().holdEntry(true);
+    adapter->threadJoinLimit = 200ms;
+    CaptureStdout();
+    adapter.reset();
+    EXPECT_NE(GetCapturedStdout().find("did not end in time"), std::string::npos);
+    EXPECT_TRUE(fake().entryRunning());
+    EXPECT_FALSE(fake().callbackSet());
+    EXPECT_EQ(fake().fire(velq::CB_PROGRESS), -1) << "nothing reaches the freed adapter";
+    fake().holdEntry(false);
+    EXPECT_TRUE(waitUntil([this] { return !fake().entryRunning(); }));
+    // Its last steps after the entry returns.
+    waitUntil([] { return false; }, 100ms);
+}
+
+TEST_F(PVEXAdapTest, VideoWindowsAndCurrentRecordsAreForgottenWhenTheyGo)
+{
+    const auto telemetry = testsupport::Telemetry::drive(5);
+    const std::string path = telemetryRecording(telemetry);
+    startPlaying(path);
+    fake().fire(velq::CB_VIDEO_WINDOW_2, window2.get());
+    fireCount(5);
+    fake().fire(velq::CB_RECORD_INDEX, std::intptr_t(2));
+    auto record = progress(2.f, nullptr, nullptr);
+    fake().fire(velq::CB_PROGRESS, &record);
+    ASSERT_NE(adapter->currentGps.load(), nullptr);
+    // A new open reads a new copy: the addresses into the old one go first.
+    adapter->switchState(adapter->stateLoading.get());
+    ASSERT_EQ(state()->openFile(path.c_str(), ""), 0);
+    EXPECT_EQ(adapter->currentGps.load(), nullptr);
+    EXPECT_EQ(adapter->currentSensor.load(), nullptr);
+    EXPECT_EQ(adapter->currentTime.load(), nullptr);
+    fake().fire(velq::CB_PLAYING);
+
+    // The library says its windows go before it deletes them; its end clears them in any case.
+    fake().fire(velq::CB_VIDEO_WINDOW_1, std::intptr_t(0));
+    EXPECT_EQ(adapter->notifyMoved(), 1);
+    fake().fire(velq::CB_VIDEO_WINDOW_1, window1.get());
+    fake().fire(velq::CB_ENDED);
+    EXPECT_EQ(adapter->videoWindow1.load(), nullptr);
+    EXPECT_EQ(adapter->videoWindow2.load(), nullptr);
+    EXPECT_EQ(adapter->notifyMoved(), 1);
+
+    // The unload releases the copy, and the addresses into it with it.
+    fake().fire(velq::CB_PROGRESS, &record);
+    adapter->switchState(adapter->stateReady.get());
+    fake().holdEntry(false);
+    std::atomic_ref<std::int32_t>(*fake().quitFlag()).store(1);
+    ASSERT_TRUE(waitUntil([this] { return !fake().entryRunning(); }));
+    adapter->switchState(adapter->stateReady.get());
+    EXPECT_EQ(state()->shutdown(), 0);
+    EXPECT_EQ(adapter->currentGps.load(), nullptr);
+    EXPECT_EQ(adapter->currentTime.load(), nullptr);
 }
 
 TEST_F(PVEXAdapTest, CallbacksFromManyThreadsWhileTheWindowReads)

@@ -1,5 +1,6 @@
 #include "player/PVEXQ.h"
 #include "player/PlayerCommand.h"
+#include "velqplayer/Protocol.h"
 
 #include <QByteArray>
 
@@ -80,7 +81,30 @@ TEST(PlayerCommandTest, FormatsWithTwoDecimalsInAnyLocale)
     EXPECT_EQ(playercommand::volume(15), "volume 15 2");
     EXPECT_EQ(playercommand::volume(-20), "volume -20 2");
     std::setlocale(LC_NUMERIC, previous ? previous : "C");
-    EXPECT_EQ(playercommand::loadFile("E:\\DCIM\\drf_1.mp4", ""),
-        "pvex_loadfile \"E:/DCIM/drf_1.mp4\" \"\"");
-    EXPECT_EQ(playercommand::loadFile("a\\b", "c\\d"), "pvex_loadfile \"a/b\" \"c/d\"");
+}
+
+TEST(PlayerCommandTest, LoadCommandCarriesAnyNameWhole)
+{
+    using playercommand::loadFile;
+    // Names without a quote or an escape character give the command its plain form.
+    EXPECT_EQ(
+        loadFile("/media/card/drf_1.mp4", ""), "pvex_loadfile \"/media/card/drf_1.mp4\" \"\"");
+    EXPECT_EQ(loadFile("/a b/запись.mp4", "/c"), "pvex_loadfile \"/a b/запись.mp4\" \"/c\"");
+    EXPECT_EQ(loadFile(nullptr, nullptr), "pvex_loadfile \"\" \"\"");
+#ifdef _WIN32
+    EXPECT_EQ(loadFile("E:\\DCIM\\drf_1.mp4", ""), "pvex_loadfile \"E:/DCIM/drf_1.mp4\" \"\"");
+#else
+    // A backslash is a character of a Linux name: it stays, escaped like a quote.
+    EXPECT_EQ(loadFile("/x/a\\b \"c\".mp4", "d\\"),
+        "pvex_loadfile \"/x/a\\\\b \\\"c\\\".mp4\" \"d\\\\\"");
+    // Up to the longest path the kernel opens, and not a byte more.
+    const std::string longest(4095, 'n');
+    EXPECT_EQ(loadFile(longest.c_str(), ""), "pvex_loadfile \"" + longest + "\" \"\"");
+    const std::string over(4096, 'n');
+    EXPECT_FALSE(loadFile(over.c_str(), ""));
+    EXPECT_FALSE(loadFile("a", over.c_str()));
+    // Two longest names, each escaped whole, still make one command the library takes.
+    const std::string quotes(4095, '"');
+    EXPECT_LE(loadFile(quotes.c_str(), quotes.c_str())->size(), velq::kCommandMax);
+#endif
 }

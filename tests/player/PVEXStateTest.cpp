@@ -10,6 +10,8 @@
 
 #include <QFile>
 
+#include <limits>
+
 using namespace playertest;
 using namespace std::chrono_literals;
 using ::testing::internal::CaptureStdout;
@@ -193,7 +195,13 @@ TEST_F(PVEXStateTest, StartingThePlayer)
     adapter->switchState(adapter->stateLoading.get());
     const std::string windowsName = "E:\\DCIM\\drf_20240102_030405.mp4";
     EXPECT_EQ(state()->openFile(windowsName.c_str(), ""), 0);
+#ifdef _WIN32
     EXPECT_EQ(fake().commands(), Strings{"pvex_loadfile \"E:/DCIM/drf_20240102_030405.mp4\" \"\""});
+#else
+    // A backslash is part of a name here, not a separator: it goes whole, escaped.
+    EXPECT_EQ(
+        fake().commands(), Strings{"pvex_loadfile \"E:\\\\DCIM\\\\drf_20240102_030405.mp4\" \"\""});
+#endif
     ASSERT_TRUE(waitUntil([this] { return fake().entryRunning(); }));
     EXPECT_EQ(fake().entryArguments(),
         (Strings{"mplayer", "-vo", "directx:noaccel", "-autosync", "0", windowsName, ""}));
@@ -204,13 +212,18 @@ TEST_F(PVEXStateTest, StartingThePlayer)
     EXPECT_EQ(state()->openFile(name.c_str(), ""), 2);
     EXPECT_EQ(fake().entryStarts(), starts + 1);
 
-    // A name too long for the player is refused whole, never cut.
-    const std::string longName(300, 'n');
+    // A name longer than the platform's paths is refused whole, never cut, and the window
+    // learns which one (after its request, not inside it).
+    const std::string longName(4096, 'n');
     fake().clear();
+    owner->clear();
     CaptureStdout();
     EXPECT_EQ(adapter->stateReady->startPlayer(longName.c_str(), ""), 3);
     EXPECT_NE(GetCapturedStdout().find("too long"), std::string::npos);
     EXPECT_TRUE(fake().commands().empty());
+    EXPECT_EQ(owner->count(platform::UM_OPEN_FAILED), 0);
+    EXPECT_TRUE(waitUntil([this] { return owner->count(platform::UM_OPEN_FAILED) == 1; }));
+    EXPECT_EQ(adapter->failedFileName(), longName);
 }
 
 TEST_F(PVEXStateTest, PlayingSendsTheCommands)
@@ -229,11 +242,17 @@ TEST_F(PVEXStateTest, PlayingSendsTheCommands)
     EXPECT_EQ(state()->setVolume(15.9f, 0), 0);
     EXPECT_EQ(state()->setVolume(100.f, 1), 0);
     EXPECT_EQ(state()->setVolume(-200.f, 1), 0);
+    EXPECT_EQ(state()->setVolume(std::numeric_limits<float>::infinity(), 0), 0);
+    EXPECT_EQ(state()->setVolume(-9.9f, 1), 0);
+    // No number at all changes nothing and sends nothing.
+    EXPECT_EQ(state()->setVolume(std::numeric_limits<float>::quiet_NaN(), 0), 1);
+    EXPECT_EQ(state()->setVolume(std::numeric_limits<float>::quiet_NaN(), 1), 1);
+    // Held to the library's 0 to 100.
     EXPECT_EQ(fake().commands(),
         (Strings{"pause", "pause", "pt_step 1 1", "seek 1.00", "seek -1.00", "seek 42.50 2",
             "speed_set 0.15 2", "speed_incr 0.25", "speed_mult 2.00", "speed_set 4.00 2",
-            "volume 15 2", "volume 115 2", "volume -85 2"}));
-    EXPECT_EQ(adapter->volume, -85) << "no clamping";
+            "volume 15 2", "volume 100 2", "volume 0 2", "volume 100 2", "volume 91 2"}));
+    EXPECT_EQ(adapter->volume, 91);
 
     fake().clear();
     adapter->pauseAfterSeek = 1;
@@ -290,12 +309,18 @@ TEST_F(PVEXStateTest, OpeningAnotherRecordingWhilePlayingOrIdle)
             "pvex_loadfile \"" + next + "\" \"second.mp4\"", "speed_set 2.00 2"}));
     EXPECT_EQ(fake().entryStarts(), starts) << "the running player opens it; no new thread";
 
-    const std::string longName(300, 'n');
+    // A 3000-character path is a path like any other; one over the platform's limit is refused.
+    const std::string deep = "/media/card/" + std::string(2988, 'd');
+    EXPECT_EQ(state()->openFile(deep.c_str(), ""), 0);
+    EXPECT_EQ(fake().commands().back(), "pvex_loadfile \"" + deep + "\" \"\"");
+    EXPECT_EQ(state()->openFile(next.c_str(), ""), 0);
+    const std::string longName(4096, 'n');
     fake().clear();
     CaptureStdout();
     EXPECT_EQ(state()->openFile(longName.c_str(), ""), 1);
     adapter->switchState(adapter->statePlaying.get());
     EXPECT_EQ(state()->openFile(longName.c_str(), ""), 1);
+    EXPECT_EQ(state()->openFile(next.c_str(), longName.c_str()), 1);
     GetCapturedStdout();
     EXPECT_TRUE(fake().commands().empty());
     std::string name1;

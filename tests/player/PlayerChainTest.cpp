@@ -17,10 +17,23 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <QFileInfo>
+
+#include <algorithm>
 #include <cstring>
 
 using namespace playertest;
 using namespace std::chrono_literals;
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
 
 class PlayerChainTest : public ::testing::Test
 {
@@ -90,6 +103,55 @@ protected:
         ASSERT_EQ(state()->openFile(path.toLocal8Bit().constData(), ""), 0);
         ASSERT_TRUE(waitUntil([this] { return state() == adapter->statePlaying.get(); }));
         ASSERT_TRUE(waitUntil([this] { return owner->count(platform::UM_TIME_UPDATE) > 0; }));
+    }
+
+    // Opens another recording as the main window does, through the loading state, and waits
+    // for it to play.
+    bool openNext(const QString& path)
+    {
+        owner->clear();
+        adapter->switchState(adapter->stateLoading.get());
+        if (state()->openFile(path.toLocal8Bit().constData(), "") != 0)
+            return false;
+        return waitUntil([this] {
+            return state() == adapter->statePlaying.get()
+                && owner->count(platform::UM_TIME_UPDATE) > 0;
+        });
+    }
+
+    // Held still at the second, the copies must be the block's own records for it.
+    void expectTelemetryAt(int second, const std::string& what)
+    {
+        adapter->pauseAfterSeek = 1;
+        state()->seek(second + 0.2f, 0);
+        ASSERT_TRUE(reportedNear(second + 0.2f, 0.05f)) << what;
+        waitUntil([] { return false; }, 200ms);
+        EXPECT_EQ(adapter->recordIndex, unsigned(second)) << what;
+        std::array<char, 128> gps;
+        std::array<std::uint8_t, 12> sensor;
+        ASSERT_TRUE(adapter->telemetryCopies(gps, sensor)) << what;
+        EXPECT_EQ(QByteArray(gps.data()), s_telemetry.sentences[second]) << what;
+        std::array<std::uint8_t, 12> expected;
+        std::memcpy(expected.data(), s_telemetry.samples[second].data(), 12);
+        EXPECT_EQ(sensor, expected) << what;
+        adapter->pauseAfterSeek = 0;
+        state()->resume(); // playing: "pause" once more lets it run
+    }
+
+    // Waits for the window to learn that the recording ended or could not be opened.
+    unsigned endSeen(std::chrono::milliseconds limit = 8000ms)
+    {
+        unsigned seen = 0;
+        waitUntil(
+            [&] {
+                if (owner->count(platform::UM_OPEN_FAILED))
+                    seen = platform::UM_OPEN_FAILED;
+                else if (owner->count(platform::UM_LAST_RECORD))
+                    seen = platform::UM_LAST_RECORD;
+                return seen != 0;
+            },
+            limit);
+        return seen;
     }
 
     // Waits for a report at the position, within the tolerance.
@@ -285,4 +347,121 @@ TEST_F(PlayerChainTest, DestroyedWhilePlaying)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_TRUE(waitUntil([this] { return owner->findChildren<QWidget*>().isEmpty(); }))
         << "the library's video window is gone";
+}
+
+// Names as users' cards and folders have them: quotes, backslashes (ordinary characters on
+// Linux), spaces, Cyrillic letters, and deep folders far past 255 characters. Each plays, and
+// each hands over its own telemetry, which both the adapter and the library read by that name.
+TEST_F(PlayerChainTest, RecordingsPlayWhateverTheirNames)
+{
+    QTemporaryDir folder;
+    // A folder whose path, with the recording's name of 24 characters, is `length` long.
+    const auto deepFolder = [&folder](qsizetype length) {
+        QString path = folder.path();
+        for (int level = 0; path.size() < length - 24; ++level) {
+            const qsizetype room = length - 24 - path.size() - 1;
+            path += QLatin1Char('/')
+                + QString(std::clamp<qsizetype>(room, 1, 200), QChar('a' + level % 26));
+        }
+        EXPECT_TRUE(QDir().mkpath(path));
+        return path;
+    };
+    const QString cyrillic = folder.filePath(QString::fromUtf8("Записи с карты"));
+    ASSERT_TRUE(QDir().mkpath(cyrillic));
+    const QString paths[] = {
+        folder.filePath(QStringLiteral("evt_20240102_040506 \"1\".mp4")),
+        folder.filePath(QStringLiteral("evt_20240102_040506\\2.mp4")),
+        folder.filePath(QStringLiteral("copy of evt_20240102_040506.mp4")),
+        cyrillic + QString::fromUtf8("/evt_20240102_040506 поездка.mp4"),
+        deepFolder(300) + QStringLiteral("/evt_20240102_040506.mp4"),
+        deepFolder(3000) + QStringLiteral("/evt_20240102_040506.mp4"),
+    };
+    bool first = true;
+    for (const QString& path : paths) {
+        const std::string what = path.right(60).toStdString();
+        ASSERT_TRUE(QFile::copy(s_path, path)) << what;
+        if (first)
+            open(path);
+        else
+            ASSERT_TRUE(openNext(path)) << what;
+        first = false;
+        EXPECT_EQ(adapter->recordTotal, 8) << what;
+        EXPECT_EQ(adapter->noTelemetry, 0) << what;
+        expectTelemetryAt(2, what);
+    }
+    EXPECT_EQ(paths[4].size(), 300);
+    EXPECT_EQ(paths[5].size(), 3000);
+    EXPECT_EQ(owner->count(platform::UM_OPEN_FAILED), 0);
+
+    // A name longer than any path the system opens is refused with the diagnostic, and the
+    // window is told; the recording that played goes on.
+    const QString overlong = deepFolder(300) + QLatin1Char('/') + QString(4000, 'x') + ".mp4";
+    owner->clear();
+    adapter->switchState(adapter->stateLoading.get());
+    ::testing::internal::CaptureStdout();
+    EXPECT_NE(state()->openFile(overlong.toLocal8Bit().constData(), ""), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStdout().find("too long"), std::string::npos);
+    EXPECT_EQ(endSeen(), unsigned(platform::UM_OPEN_FAILED));
+    EXPECT_EQ(adapter->failedFileName(), overlong.toStdString());
+    EXPECT_EQ(state(), adapter->statePlaying.get());
+}
+
+// Past 4 GB every muxer writes the video box with a 64-bit size. The telemetry after it is
+// found as in the 32-bit form, by the adapter and by the library's record count alike.
+TEST_F(PlayerChainTest, VideoBoxInTheSixtyFourBitFormKeepsItsTelemetry)
+{
+    QFile source(s_path);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray large = withLargeVideoBox(source.readAll());
+    ASSERT_FALSE(large.isEmpty()) << "the muxer wrote no free box before its video box";
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("evt_20240102_040506.mp4"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(large) == large.size());
+    file.close();
+    open(path);
+    EXPECT_EQ(adapter->recordTotal, 8);
+    EXPECT_EQ(adapter->noTelemetry, 0);
+    for (int second : {0, 3, 7})
+        expectTelemetryAt(second, "second " + std::to_string(second));
+}
+
+// What a card holds after a power loss, an empty file, and a raw MJPEG stream of no known
+// length: each ends in a way the window sees within seconds, so its play list goes on.
+TEST_F(PlayerChainTest, BrokenAndUnknownLengthRecordingsEndVisibly)
+{
+    QTemporaryDir folder;
+    QFile source(s_path);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QString cut = folder.filePath(QStringLiteral("evt_20240102_040506.mp4"));
+    const QString empty = folder.filePath(QStringLiteral("drf_20240102_040606.mp4"));
+    ASSERT_TRUE(writeFile(cut, source.read(100 * 1024)));
+    ASSERT_TRUE(writeFile(empty, {}));
+    const QString stream = makeMjpegStream(QStringLiteral("drf_20240102_040706.mjpg"), 2);
+    ASSERT_FALSE(stream.isEmpty()) << "ffmpeg could not make the stream";
+
+    open();
+    struct Case
+    {
+        QString path;
+        unsigned message;
+    };
+    for (const Case& c : {Case{cut, platform::UM_OPEN_FAILED},
+             Case{empty, platform::UM_OPEN_FAILED}, Case{stream, platform::UM_LAST_RECORD}}) {
+        const std::string what = QFileInfo(c.path).fileName().toStdString();
+        owner->clear();
+        adapter->switchState(adapter->stateLoading.get());
+        ASSERT_EQ(state()->openFile(c.path.toLocal8Bit().constData(), ""), 0) << what;
+        EXPECT_EQ(endSeen(), c.message) << what;
+        EXPECT_EQ(state(), adapter->stateIdle.get()) << what;
+        if (c.message == platform::UM_OPEN_FAILED) {
+            EXPECT_EQ(adapter->failedFileName(), c.path.toStdString()) << what;
+            EXPECT_EQ(owner->count(platform::UM_LAST_RECORD), 0) << what;
+        } else {
+            // The stream's length is unknown when it opens, so is its record count.
+            EXPECT_EQ(adapter->recordTotal, 0) << what;
+        }
+        // And the list goes on: the next recording plays.
+        ASSERT_TRUE(openNext(s_path)) << "after " << what;
+    }
 }

@@ -48,39 +48,83 @@ QByteArray emptyTelemetry(int records)
     return box("udat", time + gps + sensor);
 }
 
+namespace {
+
+    // Runs ffmpeg with the arguments (the output last) into a cache folder named for `key`, so
+    // that a cached file never outlives a change to what the tests expect of it; the tail is
+    // appended. Written aside and renamed, so that test programs running side by side never
+    // read a half-written file.
+    QString cachedOutput(const QString& name, const QByteArray& key, const QStringList& arguments,
+        const QString& suffix, const QByteArray& tail = {})
+    {
+        const QString folder = QDir::tempPath() + QStringLiteral("/zyn-player-tests/")
+            + QString::fromLatin1(
+                QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(16));
+        QDir().mkpath(folder);
+        const QString path = folder + QLatin1Char('/') + name;
+        if (QFileInfo(path).size() > 0)
+            return path;
+        const QString partial = path
+            + QStringLiteral(".%1.part%2").arg(QCoreApplication::applicationPid()).arg(suffix);
+        QProcess ffmpeg;
+        ffmpeg.start(QStringLiteral("ffmpeg"), arguments + QStringList{partial});
+        if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+            return {};
+        QFile file(partial);
+        if (!tail.isEmpty() && (!file.open(QIODevice::Append) || file.write(tail) != tail.size()))
+            return {};
+        file.close();
+        if (!QFile::rename(partial, path))
+            QFile::remove(partial); // another program finished the same file first
+        return QFileInfo(path).size() > 0 ? path : QString();
+    }
+
+} // namespace
+
 QString makeRecording(const QString& name, int seconds, const QByteArray& tail)
 {
-    // The folder names what the recording holds, so a cached file never outlives a change to
-    // the telemetry or the length that the tests expect of it.
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(QByteArray::number(seconds));
-    hash.addData(tail);
-    const QString folder = QDir::tempPath() + QStringLiteral("/zyn-player-tests/")
-        + QString::fromLatin1(hash.result().toHex().left(16));
-    QDir().mkpath(folder);
-    const QString path = folder + QLatin1Char('/') + name;
-    if (QFileInfo(path).size() > 0)
-        return path;
-    // Written aside and renamed, so that test programs running side by side never read a
-    // half-written recording.
-    const QString partial
-        = path + QStringLiteral(".%1.part.mp4").arg(QCoreApplication::applicationPid());
     const QString duration = QString::number(seconds);
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
+    return cachedOutput(name, QByteArray::number(seconds) + tail,
         {"-v", "error", "-y", "-f", "lavfi", "-i",
             "testsrc2=size=640x480:rate=25:duration=" + duration, "-f", "lavfi", "-i",
             "sine=frequency=440:duration=" + duration, "-c:v", "libx264", "-preset", "ultrafast",
-            "-pix_fmt", "yuv420p", "-g", "25", "-c:a", "aac", "-shortest", partial});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
-        return {};
-    QFile file(partial);
-    if (!tail.isEmpty() && (!file.open(QIODevice::Append) || file.write(tail) != tail.size()))
-        return {};
-    file.close();
-    if (!QFile::rename(partial, path))
-        QFile::remove(partial); // another program finished the same recording first
-    return QFileInfo(path).size() > 0 ? path : QString();
+            "-pix_fmt", "yuv420p", "-g", "25", "-c:a", "aac", "-shortest"},
+        QStringLiteral(".mp4"), tail);
+}
+
+QString makeMjpegStream(const QString& name, int seconds)
+{
+    const QString duration = QString::number(seconds);
+    return cachedOutput(name, "mjpeg " + QByteArray::number(seconds),
+        {"-v", "error", "-y", "-f", "lavfi", "-i",
+            "testsrc2=size=640x480:rate=25:duration=" + duration, "-c:v", "mjpeg", "-q:v", "5",
+            "-f", "mjpeg"},
+        QStringLiteral(".mjpg"));
+}
+
+QByteArray withLargeVideoBox(const QByteArray& recording)
+{
+    const auto size32 = [&recording](qsizetype at) {
+        return quint32(quint8(recording[at])) << 24 | quint32(quint8(recording[at + 1])) << 16
+            | quint32(quint8(recording[at + 2])) << 8 | quint32(quint8(recording[at + 3]));
+    };
+    for (qsizetype at = 0; at + 16 <= recording.size();) {
+        const quint32 size = size32(at);
+        if (size < 8)
+            return {};
+        if (size == 8 && recording.mid(at + 4, 4) == "free"
+            && recording.mid(at + 12, 4) == "mdat") {
+            const quint64 large = quint64(size32(at + 8)) + 8;
+            QByteArray header("\0\0\0\1mdat", 8);
+            for (int shift = 56; shift >= 0; shift -= 8)
+                header.append(char(large >> shift));
+            QByteArray rewritten = recording;
+            rewritten.replace(at, 16, header);
+            return rewritten;
+        }
+        at += size;
+    }
+    return {};
 }
 
 void CallbackLog::add(const Report& report)

@@ -40,6 +40,12 @@ bool waitUntil(const std::function<bool()>& condition,
 QString makeRecording(const QString& name, int seconds, const QByteArray& tail = {});
 // A "udat" block of n time records with empty position and acceleration records.
 QByteArray emptyTelemetry(int records);
+// A raw MJPEG stream (no container, so no known length), made once like makeRecording's.
+QString makeMjpegStream(const QString& name, int seconds);
+// The recording with its video box rewritten in the 64-bit size form, as muxers write it past
+// 4 GB: the muxer's 8-byte "free" box before "mdat" becomes the longer header, so the media
+// data stays where the index says it is. Empty when the recording has no such pair.
+QByteArray withLargeVideoBox(const QByteArray& recording);
 
 // What the library told its caller, in order; every field is copied under the lock as it
 // arrives, whichever thread calls back.
@@ -52,6 +58,9 @@ struct Report
     std::uint64_t frame2 = 0;
     std::int32_t count = 0;
     float length = 0;
+    // Code 20's record, when the library passed one.
+    int endReason = -1;
+    std::string endFile;
     std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now();
 };
 

@@ -69,6 +69,12 @@ int onCallback(void* instance, std::intptr_t argument, int code)
     case velq::CB_VOLUME:
         *reinterpret_cast<std::int32_t*>(argument) = 100;
         break;
+    case velq::CB_END_OF_FILE:
+        if (const auto* end = reinterpret_cast<const velq::EndOfFile*>(argument)) {
+            report.endReason = end->reason;
+            report.endFile = static_cast<const char*>(velq::frameAddress(end->file));
+        }
+        break;
     default:
         break;
     }
@@ -261,9 +267,12 @@ TEST_F(VelqPlayerTest, StartsPlaysAndQuitsWithTheCodesInOrder)
 
     quit();
     const std::vector<int> tail = log().codes();
-    ASSERT_GE(tail.size(), 2u);
-    EXPECT_EQ(tail[tail.size() - 2], velq::CB_QUITTING);
+    ASSERT_GE(tail.size(), 3u);
     EXPECT_EQ(tail.back(), velq::CB_ENDED);
+    // Before its window goes, the library says so: nothing may be sent to it afterwards.
+    EXPECT_EQ(tail[tail.size() - 2], velq::CB_VIDEO_WINDOW_1);
+    EXPECT_EQ(log().all()[tail.size() - 2].argument, 0);
+    EXPECT_EQ(tail[tail.size() - 3], velq::CB_QUITTING);
     EXPECT_TRUE(waitUntil([] { return s_shared->owner->findChildren<QWidget*>().isEmpty(); }));
 }
 
@@ -376,6 +385,10 @@ TEST_F(VelqPlayerTest, EndOfFileAndStepToEndReportCode20)
     Report index;
     ASSERT_TRUE(log().last(velq::CB_RECORD_INDEX, index));
     EXPECT_EQ(index.argument, 7) << "the index never passes the last record";
+    Report end;
+    ASSERT_TRUE(log().last(velq::CB_END_OF_FILE, end));
+    EXPECT_EQ(end.endReason, velq::END_REACHED) << "played to its end";
+    EXPECT_EQ(end.endFile, s_plain.toStdString());
 
     // Reopened after its end, then ended by the step command.
     log().clear();
@@ -384,6 +397,8 @@ TEST_F(VelqPlayerTest, EndOfFileAndStepToEndReportCode20)
     command("pt_step 1 1");
     EXPECT_TRUE(waitUntil([] { return log().has(velq::CB_END_OF_FILE); }));
     EXPECT_EQ(log().count(velq::CB_END_OF_FILE), 1);
+    ASSERT_TRUE(log().last(velq::CB_END_OF_FILE, end));
+    EXPECT_EQ(end.endReason, velq::END_STOPPED);
 }
 
 TEST_F(VelqPlayerTest, BadCommandsAndUnplayableFilesNeverHang)
@@ -391,18 +406,24 @@ TEST_F(VelqPlayerTest, BadCommandsAndUnplayableFilesNeverHang)
     start(s_plain);
     ASSERT_TRUE(playing());
     EXPECT_EQ(s_command(nullptr), -1);
-    EXPECT_EQ(command(std::string(300, 'x')), -1) << "over-long commands are refused whole";
+    EXPECT_EQ(command(std::string(velq::kCommandMax + 1, 'x')), -1)
+        << "over-long commands are refused whole";
     for (const char* text : {"", "frobnicate 1 2", "seek", "seek abc", "seek 1 2 3", "speed_set x",
              "volume", "pvex_loadfile \"unterminated", "pvex_loadfile", "pause 1"})
         EXPECT_EQ(command(text), 0) << text;
     command("volume 30 2");
     command("volume -10");
 
-    // A replaced file ends silently; a missing one ends with code 20.
+    // A replaced file ends silently; a missing one ends with code 20, as never played.
     log().clear();
-    command("pvex_loadfile \"" + s_folder->path().toStdString() + "/missing.mp4\" \"\"");
+    const std::string missing = s_folder->path().toStdString() + "/missing.mp4";
+    command("pvex_loadfile \"" + missing + "\" \"\"");
     EXPECT_TRUE(waitUntil([] { return log().has(velq::CB_END_OF_FILE); }));
     EXPECT_FALSE(log().has(velq::CB_PLAYING));
+    Report end;
+    ASSERT_TRUE(log().last(velq::CB_END_OF_FILE, end));
+    EXPECT_EQ(end.endReason, velq::END_FAILED);
+    EXPECT_EQ(end.endFile, missing);
 
     QFile junk(s_folder->path() + "/junk.mp4");
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
@@ -411,6 +432,8 @@ TEST_F(VelqPlayerTest, BadCommandsAndUnplayableFilesNeverHang)
     log().clear();
     command("pvex_loadfile \"" + junk.fileName().toStdString() + "\" \"\"");
     EXPECT_TRUE(waitUntil([] { return log().has(velq::CB_END_OF_FILE); }));
+    ASSERT_TRUE(log().last(velq::CB_END_OF_FILE, end));
+    EXPECT_EQ(end.endReason, velq::END_FAILED);
 
     // Still alive: the next good file plays.
     log().clear();
@@ -460,4 +483,39 @@ TEST_F(VelqPlayerTest, QuitFlagEndsThePlayer)
     EXPECT_TRUE(waitUntil([this] { return m_returned.load(); }));
     m_thread.join();
     EXPECT_EQ(log().codes().back(), velq::CB_ENDED);
+}
+
+// The load command carries any name whole: a double quote and the escape character stand
+// escaped, everything else (spaces, Cyrillic letters in UTF-8) as it is.
+TEST_F(VelqPlayerTest, LoadCommandCarriesAnyNameWhole)
+{
+    start(s_plain);
+    ASSERT_TRUE(playing());
+    const QString names[]
+        = {QStringLiteral("drf \"quoted\".mp4"), QStringLiteral("drf back\\slash.mp4"),
+            QStringLiteral("drf \\\"both\\.mp4"), QString::fromUtf8("запись водителя.mp4")};
+    for (const QString& name : names) {
+        const QString path = s_folder->filePath(name);
+        ASSERT_TRUE(QFile::copy(s_withTelemetry, path)) << name.toStdString();
+        std::string escaped;
+        for (const char c : path.toStdString()) {
+            if (c == '"' || c == '\\')
+                escaped += '\\';
+            escaped += c;
+        }
+        log().clear();
+        command("pvex_loadfile \"" + escaped + "\" \"\"");
+        ASSERT_TRUE(playing()) << name.toStdString();
+        Report count;
+        ASSERT_TRUE(log().last(velq::CB_RECORD_COUNT, count));
+        EXPECT_EQ(count.count, 5) << "the file's own time records were counted: "
+                                  << name.toStdString();
+        EXPECT_FALSE(log().has(velq::CB_END_OF_FILE)) << name.toStdString();
+    }
+    // An escape before any other character is that character's own.
+    const QString plain = s_folder->filePath(QStringLiteral("drf \\n.mp4"));
+    ASSERT_TRUE(QFile::copy(s_plain, plain));
+    log().clear();
+    command("pvex_loadfile \"" + plain.toStdString() + "\"");
+    EXPECT_TRUE(playing());
 }

@@ -75,6 +75,33 @@ TEST(EventIndexTest, SizeRules)
     EXPECT_EQ(full.recordText(0).size(), 256u);
 }
 
+TEST(EventIndexTest, BoxInTheSixtyFourBitForm)
+{
+    // Size field 1, the type, then the size in 8 bytes: the records start 16 bytes in.
+    const QByteArray records = evtiBox({"2024/05/01 12:00:01", "2024/05/01 12:00:09"}).mid(8);
+    const auto large = [&records](uint64_t size) {
+        return bigEndian32(1) + "EVTI" + bigEndian32(uint32_t(size >> 32))
+            + bigEndian32(uint32_t(size)) + records;
+    };
+    const QByteArray bytes = RecordingBuilder().ftyp().raw(large(16 + 512)).bytes();
+    const EventIndex state = loaded(bytes);
+    ASSERT_TRUE(state.loaded);
+    EXPECT_EQ(state.count, 2);
+    EXPECT_EQ(state.recordText(1), "2024/05/01 12:00:09");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("evt_20240501_120000.mp4");
+    ASSERT_TRUE(RecordingBuilder().raw(bytes).writeTo(path));
+    EventIndex fromFile;
+    ASSERT_TRUE(loadEventRecords(path, fromFile));
+    EXPECT_EQ(fromFile.count, 2);
+    EXPECT_EQ(fromFile.records, state.records);
+
+    // A 64-bit size below its own 16-byte header, or one the data cuts off, loads nothing.
+    EXPECT_FALSE(loaded(RecordingBuilder().ftyp().raw(large(12)).bytes()).loaded);
+    EXPECT_FALSE(loaded(RecordingBuilder().ftyp().raw(large(0)).bytes()).loaded);
+    EXPECT_FALSE(loaded(RecordingBuilder().ftyp().raw(bigEndian32(1) + "EVTI").bytes()).loaded);
+}
+
 TEST(EventIndexTest, LoadsFromAFileAndReplacesEarlierRecords)
 {
     QTemporaryDir dir;

@@ -51,6 +51,14 @@ protected:
     std::vector<uint8_t> block;
 };
 
+// A box in the 64-bit size form: size field 1, the type, then the size in 8 bytes.
+QByteArray largeBox(const char* type, const QByteArray& contents, uint64_t sizeOverride = 0)
+{
+    const uint64_t size = sizeOverride ? sizeOverride : 16 + uint64_t(contents.size());
+    return bigEndian32(1) + QByteArray(type, 4) + bigEndian32(uint32_t(size >> 32))
+        + bigEndian32(uint32_t(size)) + contents;
+}
+
 } // namespace
 
 TEST_F(TelemetryBlockTest, CopiesFromTheUdatBoxToTheEndOfTheFile)
@@ -196,4 +204,46 @@ TEST_F(TelemetryBlockTest, MjpgPathsAreExemptFromTheFirstCharacterOn)
     EXPECT_TRUE(isTelemetryExempt("a.mjpg"));
     EXPECT_FALSE(isTelemetryExempt(".mjpg/drf_20240101_120000.mp4"));
     EXPECT_FALSE(isTelemetryExempt("/card/drf_20240101_120000.mp4"));
+}
+
+// The video box of a recording past 4 GB is written in the 64-bit form; the walk reads it as
+// the player library does and finds the same block as in the 32-bit form.
+TEST_F(TelemetryBlockTest, SixtyFourBitBoxSizes)
+{
+    const Telemetry t = Telemetry::drive(3);
+    const QByteArray payload(5000, 'v');
+    const QByteArray narrow = RecordingBuilder().ftyp().raw(box("mdat", payload)).udat(t).bytes();
+    const QByteArray wide
+        = RecordingBuilder().ftyp().raw(largeBox("mdat", payload)).udat(t).bytes();
+    ASSERT_EQ(read(write(narrow)), kBlockFound);
+    const std::vector<uint8_t> expected = block;
+    ASSERT_EQ(read(write(wide, "drf_2.mp4")), kBlockFound);
+    EXPECT_EQ(block, expected);
+    PVEXUDAT udat;
+    std::atomic<int> noTelemetry{1};
+    ASSERT_EQ(loadTelemetry(write(wide, "drf_3.mp4"), 0, 0, block, udat, noTelemetry), 0);
+    EXPECT_EQ(noTelemetry, 0);
+
+    // The scrambled first box may be in the 64-bit form too: its size field XORed is 1.
+    const uint32_t key = 0x00FF00FF;
+    QByteArray scrambled = RecordingBuilder().raw(largeBox("sc01", payload)).udat(t).bytes();
+    scrambled.replace(0, 4, bigEndian32(1 ^ key));
+    EXPECT_EQ(read(write(scrambled, "drf_4.mp4"), 1, key), kBlockFound);
+    EXPECT_EQ(block, expected);
+
+    // A 64-bit size the data does not hold, or one cut off by the end of the file, or one of 0,
+    // ends the walk as any box leading off the data does.
+    const QByteArray beyond
+        = RecordingBuilder().ftyp().raw(largeBox("mdat", payload, 1ull << 40)).udat(t).bytes();
+    EXPECT_EQ(read(write(beyond, "drf_5.mp4")), kNoTelemetryBox);
+    const QByteArray huge = RecordingBuilder().ftyp().raw(largeBox("mdat", {}, ~0ull)).bytes();
+    EXPECT_EQ(read(write(huge, "drf_6.mp4")), kNoTelemetryBox);
+    const QByteArray zero = RecordingBuilder()
+                                .ftyp()
+                                .raw(bigEndian32(1) + "mdat" + QByteArray(8, 0))
+                                .udat(t)
+                                .bytes();
+    EXPECT_EQ(read(write(zero, "drf_7.mp4")), kNoTelemetryBox);
+    const QByteArray headerCut = RecordingBuilder().ftyp().raw(largeBox("mdat", {})).bytes();
+    EXPECT_EQ(read(write(headerCut.left(headerCut.size() - 3), "drf_8.mp4")), kNoTelemetryBox);
 }

@@ -97,6 +97,13 @@ QList<QByteArray> baseRecordings()
             .udat(Telemetry::drive(2))
             .scrambleFirstSize(0xDEADBEEF)
             .bytes(),
+        // A video box in the 64-bit size form.
+        RecordingBuilder()
+            .ftyp()
+            .raw(bigEndian32(1) + "mdat" + bigEndian32(0) + bigEndian32(16 + 300)
+                + QByteArray(300, 'm'))
+            .udat(Telemetry::drive(2))
+            .bytes(),
     };
 }
 

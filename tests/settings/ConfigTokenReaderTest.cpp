@@ -40,14 +40,29 @@ TEST(ConfigTokenReaderTest, ReportsTheEndAndStaysThere)
     EXPECT_FALSE(reader.next(token));
 }
 
-TEST(ConfigTokenReaderTest, OverlongTokenIsCutAndTheNextTokensStayInPlace)
+TEST(ConfigTokenReaderTest, OverlongTokenIsCutSaysSoAndTheNextTokensStayInPlace)
 {
-    const QByteArray longToken(1000, 'p');
-    const auto tokens = allTokens("1?" + longToken + "?after?" + QByteArray(259, 'q') + "?");
-    ASSERT_EQ(tokens.size(), 4);
-    EXPECT_EQ(tokens[1], QByteArray(259, 'p'));
-    EXPECT_EQ(tokens[2], "after");
-    EXPECT_EQ(tokens[3], QByteArray(259, 'q'));
+    constexpr int limit = ConfigTokenReader::kMaxTokenLength;
+    ConfigTokenReader reader(
+        "1?" + QByteArray(1000, 'p') + "?after?" + QByteArray(limit, 'q') + "?");
+    EXPECT_EQ(reader.next(), "1");
+    EXPECT_FALSE(reader.lastTokenCut());
+    EXPECT_EQ(reader.next(), QByteArray(limit, 'p'));
+    EXPECT_TRUE(reader.lastTokenCut());
+    EXPECT_EQ(reader.next(), "after");
+    EXPECT_FALSE(reader.lastTokenCut());
+    EXPECT_EQ(reader.next(), QByteArray(limit, 'q')) << "a token of the limit is whole";
+    EXPECT_FALSE(reader.lastTokenCut());
+}
+
+TEST(ConfigTokenReaderTest, WhatReadsBackWhole)
+{
+    using config_text::readsBackWhole;
+    EXPECT_TRUE(readsBackWhole(""));
+    EXPECT_TRUE(readsBackWhole(QByteArray(config_text::kMaxTokenBytes, 'x')));
+    EXPECT_FALSE(readsBackWhole(QByteArray(config_text::kMaxTokenBytes + 1, 'x')));
+    for (const QByteArray& text : {QByteArray("/a?b/"), QByteArray("/a*b/"), QByteArray("a\0b", 3)})
+        EXPECT_FALSE(readsBackWhole(text)) << text.constData();
 }
 
 TEST(ConfigTokenReaderTest, DecimalConversionLikeTheClassicOne)

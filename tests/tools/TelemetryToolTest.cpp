@@ -1,6 +1,7 @@
 #include "support/RecordingBuilder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -21,9 +22,11 @@ struct ToolRun
     QList<QByteArray> errorLines;
 };
 
-ToolRun telemetry(const QStringList& args)
+ToolRun telemetry(const QStringList& args, const QString& outputFile = {})
 {
     QProcess process;
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(ZYN_TELEMETRY), args);
     ToolRun run;
     if (!process.waitForFinished(60000))
@@ -177,6 +180,83 @@ TEST(TelemetryToolTest, InvalidPositionsAreLeftOutOfTheTrackButKeptInTheTable)
     // No fix: status kept, position, speed and course left empty rather than a false 0,0.
     EXPECT_TRUE(rows[2].contains(",V,,,,,,")) << rows[2].toStdString();
     EXPECT_TRUE(rows[3].contains(",2,,,,,,,,")) << rows[3].toStdString();
+}
+
+// A full disk must not pass for a complete file: whatever the form and however much is
+// written, a failed write gives one line with the reason and a non-zero status.
+TEST(TelemetryToolTest, OutputThatCannotBeWrittenFailsWithItsReason)
+{
+    if (!QFileInfo(QStringLiteral("/dev/full")).isWritable())
+        GTEST_SKIP() << "no /dev/full here";
+    QTemporaryDir dir;
+    const QString small = dir.filePath("evt_20240501_120000.mp4");
+    const QString large = dir.filePath("drf_20240501_120100.mp4");
+    ASSERT_TRUE(RecordingBuilder()
+                    .ftyp()
+                    .udat(Telemetry::drive(2))
+                    .evti({"2024/05/01 12:00:01"})
+                    .writeTo(small));
+    ASSERT_TRUE(RecordingBuilder().ftyp().udat(Telemetry::drive(3000)).writeTo(large));
+    for (const QStringList& files : {QStringList{small}, QStringList{large}}) {
+        for (const char* mode : {"--gpx", "--csv", "--events"}) {
+            const ToolRun run = telemetry(QStringList{mode} + files, QStringLiteral("/dev/full"));
+            EXPECT_EQ(run.exitCode, 2) << mode;
+            ASSERT_EQ(run.errorLines.size(), 1) << mode;
+            EXPECT_TRUE(run.errorLines[0].startsWith("zyn-telemetry: cannot write the output: "))
+                << run.errorLines[0].toStdString();
+            EXPECT_TRUE(run.errorLines[0].contains("space")) << run.errorLines[0].toStdString();
+        }
+    }
+    // The same written to a file succeeds.
+    EXPECT_EQ(telemetry({QStringLiteral("--csv"), large}, dir.filePath("out.csv")).exitCode, 0);
+    EXPECT_GT(QFileInfo(dir.filePath("out.csv")).size(), 3000 * 50);
+}
+
+// GPX 1.1 takes longitudes from -180 up to 180 and courses from 0 up to 360, both without the
+// upper end: the meridian and north are written by their other names, also where the rounding
+// to the written decimals reaches the end.
+TEST(TelemetryToolTest, TrackValuesStayWithinTheSchemaRanges)
+{
+    Telemetry t = Telemetry::drive(4);
+    t.sentences[0] = "$GPRMC,123519,A,4807.038,N,18000.0000,E,022.4,360.0,230394,003.1,W*6A";
+    t.sentences[1] = "$GPRMC,123520,A,4807.038,N,17959.99999999,E,022.4,359.97,230394,003.1,W*6A";
+    t.sentences[2] = "$GPRMC,123521,A,4807.038,N,18000.0000,W,022.4,000.0,230394,003.1,W*6A";
+    t.sentences[3] = "$GPRMC,123522,A,4807.038,N,17959.0000,E,022.4,359.94,230394,003.1,W*6A";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("drf_20240501_120000.mp4");
+    ASSERT_TRUE(RecordingBuilder().ftyp().udat(t).writeTo(path));
+    const ToolRun gpx = telemetry({path});
+    ASSERT_EQ(gpx.exitCode, 0);
+    const QList<QList<TrackPoint>> segments = readGpx(gpx.out);
+    ASSERT_EQ(segments.value(0).size(), 4);
+    EXPECT_EQ(segments[0][0].lon, -180.0);
+    EXPECT_EQ(segments[0][1].lon, -180.0);
+    EXPECT_EQ(segments[0][2].lon, -180.0);
+    EXPECT_NEAR(segments[0][3].lon, 179.9833333, 1e-7);
+    const QString text = QString::fromUtf8(gpx.out);
+    EXPECT_EQ(text.count(QStringLiteral("<gpxtpx:course>0.0</gpxtpx:course>")), 3);
+    EXPECT_TRUE(text.contains(QStringLiteral("<gpxtpx:course>359.9</gpxtpx:course>")));
+    EXPECT_FALSE(text.contains(QStringLiteral(">360.0<")));
+    EXPECT_FALSE(text.contains(QStringLiteral("\"180.0000000\"")));
+}
+
+// A sensor box with fewer samples than there are time records: the rows it has no sample for
+// are left empty, not filled with the next box's bytes read as accelerations.
+TEST(TelemetryToolTest, ShortSensorBoxLeavesItsMissingSamplesEmpty)
+{
+    Telemetry t = Telemetry::drive(3);
+    t.samples.resize(1);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("evt_20240501_120000.mp4");
+    ASSERT_TRUE(
+        RecordingBuilder().ftyp().udat(t).raw(box("EVTI", QByteArray(256, '\x65'))).writeTo(path));
+    const ToolRun csv = telemetry({QStringLiteral("--csv"), path});
+    ASSERT_EQ(csv.exitCode, 0);
+    const QList<QByteArray> rows = csv.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_TRUE(rows[1].endsWith(",0.000,-0.500,1.000")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].endsWith(",,,")) << rows[2].toStdString();
+    EXPECT_TRUE(rows[3].endsWith(",,,")) << rows[3].toStdString();
 }
 
 TEST(TelemetryToolTest, EventList)

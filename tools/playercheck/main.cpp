@@ -20,11 +20,13 @@
 
 namespace {
 
-// Stands in for the main window: it only needs to hear that the last record was reached.
+// Stands in for the main window: it only needs to hear that the last record was reached, or
+// that the recording could not be opened at all.
 class Owner : public QWidget
 {
 public:
     bool lastRecord = false;
+    bool openFailed = false;
 
 protected:
     bool event(QEvent* event) override
@@ -34,6 +36,8 @@ protected:
         auto* message = static_cast<platform::AppMessage*>(event);
         if (message->message() == platform::UM_LAST_RECORD)
             lastRecord = true;
+        else if (message->message() == platform::UM_OPEN_FAILED)
+            openFailed = true;
         message->setResult(1);
         return true;
     }
@@ -85,6 +89,14 @@ int main(int argc, char** argv)
     adapter.current()->openFile(argv[1], "");
 
     int tick = 0;
+    QTimer failure;
+    QObject::connect(&failure, &QTimer::timeout, [&] {
+        if (!owner.openFailed)
+            return;
+        std::printf("-- cannot be opened: %s\n", adapter.failedFileName().c_str());
+        app.quit();
+    });
+    failure.start(50);
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         ++tick;

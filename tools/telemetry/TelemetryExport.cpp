@@ -107,15 +107,32 @@ QString csvField(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+// GPX 1.1 takes a longitude from -180 up to but not including 180, and a course from 0 up to
+// but not including 360: the meridian and north are written by their other names. The test is
+// made on the value as written, which rounding may have carried onto the limit.
+QString gpxLongitude(double longitude)
+{
+    constexpr int kDecimals = 7;
+    const double written = number(longitude, kDecimals).toDouble();
+    return number(written >= 180 ? written - 360 : written, kDecimals);
+}
+
+QString gpxCourse(double course)
+{
+    constexpr int kDecimals = 1;
+    const double written = number(course, kDecimals).toDouble();
+    return number(written >= 360 ? 0.0 : written, kDecimals);
+}
+
 void writeTrackPoint(QXmlStreamWriter& xml, const TelemetryRecord& r)
 {
     xml.writeStartElement(QStringLiteral("trkpt"));
     xml.writeAttribute(QStringLiteral("lat"), number(r.latitude, 7));
-    xml.writeAttribute(QStringLiteral("lon"), number(r.longitude, 7));
+    xml.writeAttribute(QStringLiteral("lon"), gpxLongitude(r.longitude));
     if (const std::optional<QDateTime> utc = sentenceUtc(r))
         xml.writeTextElement(QStringLiteral("time"), utc->toString(Qt::ISODate));
     const bool hasSpeed = r.speed >= 0;
-    const bool hasCourse = r.course >= 0 && r.course < 360;
+    const bool hasCourse = r.course >= 0 && r.course <= 360;
     if (hasSpeed || hasCourse) {
         xml.writeStartElement(QStringLiteral("extensions"));
         xml.writeStartElement(QStringLiteral("gpxtpx:TrackPointExtension"));
@@ -123,7 +140,7 @@ void writeTrackPoint(QXmlStreamWriter& xml, const TelemetryRecord& r)
             xml.writeTextElement(
                 QStringLiteral("gpxtpx:speed"), number(r.speed * kMetresPerSecondPerKnot, 3));
         if (hasCourse)
-            xml.writeTextElement(QStringLiteral("gpxtpx:course"), number(r.course, 1));
+            xml.writeTextElement(QStringLiteral("gpxtpx:course"), gpxCourse(r.course));
         xml.writeEndElement();
         xml.writeEndElement();
     }

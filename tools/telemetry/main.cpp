@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -24,7 +26,8 @@ const char kUsage[]
       "  --help    This text.\n"
       "\n"
       "A recording that cannot be read gets one line on standard error naming it and the\n"
-      "reason; the others are still written, and the exit status is then 1.\n";
+      "reason; the others are still written, and the exit status is then 1. When the output\n"
+      "cannot be written whole (a full disk, say), one line says why and the exit status is 2.\n";
 
 } // namespace
 
@@ -55,8 +58,10 @@ int main(int argc, char* argv[])
     }
 
     QFile out;
-    if (!out.open(stdout, QIODevice::WriteOnly))
+    if (!out.open(stdout, QIODevice::WriteOnly)) {
+        errors << "zyn-telemetry: cannot write the output: " << out.errorString() << '\n';
         return 1;
+    }
     QTextStream text(&out);
     int failures = 0;
     if (mode == QLatin1String("--csv"))
@@ -65,6 +70,21 @@ int main(int argc, char* argv[])
         failures = telemetryexport::writeEvents(recordings, text, errors);
     else
         failures = telemetryexport::writeGpx(recordings, out, errors);
+    // A full disk or a closed pipe must not pass for a complete file: every layer that holds
+    // bytes is flushed and asked whether all of them went out, the standard stream last.
     text.flush();
+    const bool written
+        = text.status() == QTextStream::Ok && out.flush() && out.error() == QFileDevice::NoError;
+    const QString reason = out.errorString();
+    out.close();
+    errno = 0;
+    const bool closed
+        = std::fflush(stdout) == 0 && !std::ferror(stdout) && std::fclose(stdout) == 0;
+    if (!written || !closed) {
+        errors << "zyn-telemetry: cannot write the output: "
+               << (!written || errno == 0 ? reason : QString::fromLocal8Bit(std::strerror(errno)))
+               << '\n';
+        return 2;
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -21,7 +21,7 @@ Channel::~Channel()
     close();
 }
 
-bool Channel::open(bool withAudio)
+bool Channel::open(bool withAudio, std::function<void()> frameListener)
 {
     if (m_mpv)
         return true;
@@ -80,6 +80,7 @@ bool Channel::open(bool withAudio)
         return false;
     }
     clearFrame();
+    m_frameListener = std::move(frameListener);
     {
         std::lock_guard lock(m_wakeMutex);
         m_stopRender = false;
@@ -107,11 +108,6 @@ void Channel::close()
     m_render = nullptr;
     mpv_terminate_destroy(m_mpv);
     m_mpv = nullptr;
-}
-
-void Channel::setFrameListener(std::function<void()> listener)
-{
-    m_frameListener = std::move(listener);
 }
 
 std::uint64_t Channel::frameCount() const

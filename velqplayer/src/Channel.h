@@ -27,14 +27,12 @@ public:
     Channel(const Channel&) = delete;
     Channel& operator=(const Channel&) = delete;
 
-    // False (and nothing left open) when mpv cannot be started.
-    bool open(bool withAudio);
+    // False (and nothing left open) when mpv cannot be started. The listener is called on the
+    // render thread after each new frame; it is in place before that thread starts.
+    bool open(bool withAudio, std::function<void()> frameListener);
     void close();
     bool isOpen() const { return m_mpv != nullptr; }
     mpv_handle* handle() const { return m_mpv; }
-
-    // Called on the render thread after each new frame.
-    void setFrameListener(std::function<void()> listener);
 
     const std::uint8_t* frame() const { return m_frame.data(); }
     std::mutex& frameMutex() const { return m_frameMutex; }

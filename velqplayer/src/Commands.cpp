@@ -1,5 +1,7 @@
 #include "Commands.h"
 
+#include "velqplayer/Protocol.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -17,11 +19,24 @@ std::optional<std::vector<std::string>> splitCommand(std::string_view line)
         }
         std::string word;
         if (line[i] == '"') {
-            const std::size_t close = line.find('"', i + 1);
-            if (close == std::string_view::npos)
+            // Inside quotes the escape keeps a quote or the escape itself in the word; before
+            // any other character it is an ordinary character of the name.
+            bool closed = false;
+            for (++i; i < line.size(); ++i) {
+                const char c = line[i];
+                if (c == kLoadEscape && i + 1 < line.size()
+                    && (line[i + 1] == '"' || line[i + 1] == kLoadEscape)) {
+                    word.push_back(line[++i]);
+                } else if (c == '"') {
+                    closed = true;
+                    ++i;
+                    break;
+                } else {
+                    word.push_back(c);
+                }
+            }
+            if (!closed)
                 return std::nullopt;
-            word.assign(line.substr(i + 1, close - i - 1));
-            i = close + 1;
         } else {
             while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '"')
                 word.push_back(line[i++]);
@@ -29,6 +44,18 @@ std::optional<std::vector<std::string>> splitCommand(std::string_view line)
         words.push_back(std::move(word));
     }
     return words;
+}
+
+std::string quoted(std::string_view name)
+{
+    std::string text = "\"";
+    for (const char c : name) {
+        if (c == '"' || c == kLoadEscape)
+            text.push_back(kLoadEscape);
+        text.push_back(c);
+    }
+    text.push_back('"');
+    return text;
 }
 
 std::optional<double> parseNumber(std::string_view word)

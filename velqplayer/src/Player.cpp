@@ -33,22 +33,58 @@ Player& Player::instance()
     return player;
 }
 
+namespace {
+
+    // Calls of the callback made by this thread and not yet returned: a callback that lets
+    // the library go does so from inside such a call, which cannot end before it returns.
+    thread_local int t_callsHere = 0;
+
+    // A callback only answers or hands a message on; one that takes longer than this is stuck.
+    constexpr auto kCallbackDrainLimit = std::chrono::milliseconds(5000);
+
+} // namespace
+
 void Player::setInstance(void* instance)
 {
+    std::lock_guard lock(m_callbackMutex);
     m_instance = instance;
 }
 
 void Player::setCallback(Callback callback)
 {
-    m_callback = callback;
+    {
+        std::unique_lock lock(m_callbackMutex);
+        m_callback = callback;
+        if (!callback && !m_callbackIdle.wait_for(lock, kCallbackDrainLimit, [this] {
+                return m_callsRunning <= t_callsHere;
+            }))
+            diagnostic("callback cleared", "a call of it still runs");
+    }
     if (callback)
         call(CB_READY, 0);
 }
 
 int Player::call(int code, std::intptr_t argument)
 {
-    const Callback callback = m_callback.load();
-    return callback ? callback(m_instance.load(), argument, code) : 0;
+    Callback callback = nullptr;
+    void* instance = nullptr;
+    {
+        std::lock_guard lock(m_callbackMutex);
+        if (!m_callback)
+            return 0;
+        callback = m_callback;
+        instance = m_instance;
+        ++m_callsRunning;
+    }
+    ++t_callsHere;
+    const int result = callback(instance, argument, code);
+    --t_callsHere;
+    {
+        std::lock_guard lock(m_callbackMutex);
+        --m_callsRunning;
+    }
+    m_callbackIdle.notify_all();
+    return result;
 }
 
 int Player::command(const char* text)
@@ -59,7 +95,8 @@ int Player::command(const char* text)
     }
     const std::size_t length = strnlen(text, kCommandMax + 1);
     if (length > kCommandMax) {
-        diagnostic("command refused, longer than 255 characters", std::string(text, 40) + "...");
+        diagnostic(
+            "command refused, longer than the longest load command", std::string(text, 40) + "...");
         return -1;
     }
     enqueue(std::string(text, length));
@@ -113,18 +150,17 @@ int Player::run(int argc, char** argv)
             platform::notifyMessage(static_cast<QObject*>(m_owner), platform::UM_PLACE_VIDEO, 1);
         }
     }
-    if (!quitPending() && m_channels[0].open(true)) {
+    if (!quitPending() && m_channels[0].open(true, [this] { repaintLater(0); })) {
         Channel& first = m_channels[0];
         mpv_observe_property(first.handle(), 0, "time-pos", MPV_FORMAT_DOUBLE);
         mpv_set_property_string(first.handle(), "volume", std::to_string(m_volume).c_str());
-        first.setFrameListener([this] { repaintLater(0); });
         {
             std::lock_guard lock(m_commandMutex);
             m_wakeHandle = first.handle();
             const bool loadQueued = std::any_of(m_commands.begin(), m_commands.end(),
                 [](const std::string& line) { return line.rfind("pvex_loadfile", 0) == 0; });
             if (!loadQueued && (!name1.empty() || !name2.empty()))
-                m_commands.push_front("pvex_loadfile \"" + name1 + "\" \"" + name2 + "\"");
+                m_commands.push_front("pvex_loadfile " + quoted(name1) + " " + quoted(name2));
         }
         serve();
     }
@@ -137,6 +173,12 @@ int Player::run(int argc, char** argv)
     }
     m_channels[1].close();
     m_channels[0].close();
+    // The viewer forgets the windows before they go, so that nothing it sends them later
+    // reaches a deleted one.
+    if (m_windows[1])
+        call(CB_VIDEO_WINDOW_2, 0);
+    if (m_windows[0])
+        call(CB_VIDEO_WINDOW_1, 0);
     destroyWindows();
     {
         std::lock_guard lock(m_stepMutex);
@@ -179,7 +221,14 @@ bool Player::handleEvent(const mpv_event& event)
     switch (event.event_id) {
     case MPV_EVENT_SHUTDOWN:
         return false;
+    case MPV_EVENT_START_FILE:
+        m_startedEntry = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        break;
     case MPV_EVENT_FILE_LOADED:
+        // A file replaced by the next load before it opened is not announced.
+        if (m_currentEntry != 0 && m_startedEntry != m_currentEntry)
+            break;
+        m_fileLoaded = true;
         announceFile();
         break;
     case MPV_EVENT_PLAYBACK_RESTART: {
@@ -206,14 +255,24 @@ bool Player::handleEvent(const mpv_event& event)
             break;
         if (end->reason == MPV_END_FILE_REASON_ERROR)
             diagnostic("cannot play", m_file1 + " (" + mpv_error_string(end->error) + ")");
-        m_currentEntry = -1;
-        call(CB_END_OF_FILE, 0);
+        const bool byItself
+            = end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR;
+        reportEnd(!byItself ? END_STOPPED : m_fileLoaded ? END_REACHED : END_FAILED);
         break;
     }
     default:
         break;
     }
     return true;
+}
+
+void Player::reportEnd(EndReason reason)
+{
+    m_currentEntry = -1;
+    m_end = EndOfFile{};
+    m_end.reason = reason;
+    m_end.file = reinterpret_cast<std::uintptr_t>(m_file1.c_str());
+    call(CB_END_OF_FILE, reinterpret_cast<std::intptr_t>(&m_end));
 }
 
 void Player::announceFile()

@@ -51,6 +51,7 @@ private:
     bool handleEvent(const mpv_event& event);
     void loadFiles(const std::string& name1, const std::string& name2);
     void announceFile();
+    void reportEnd(EndReason reason);
     void report(double position);
     void reportIfAsked();
     void togglePause();
@@ -65,8 +66,13 @@ private:
     void repaintLater(int index);
     QRect placement(int number);
 
-    std::atomic<void*> m_instance{nullptr};
-    std::atomic<Callback> m_callback{nullptr};
+    // The viewer frees what its instance points to once it has taken its callback back, so a
+    // call of the old callback still running elsewhere must end before setCallback returns.
+    std::mutex m_callbackMutex;
+    std::condition_variable m_callbackIdle;
+    void* m_instance = nullptr; // under m_callbackMutex
+    Callback m_callback = nullptr; // under m_callbackMutex
+    int m_callsRunning = 0; // under m_callbackMutex
     std::atomic<bool> m_running{false};
     std::atomic<float> m_length{0};
     // The viewer sets it to 1 (code 21) to end the player; read and written as an atomic.
@@ -91,7 +97,11 @@ private:
     std::array<QWidget*, 2> m_windows{};
     std::string m_file1;
     bool m_twoChannels = false;
+    // The playlist entry of the last load (0 while unknown, -1 once it has ended), the entry
+    // mpv last started, and whether the last load's file opened at all.
     std::int64_t m_currentEntry = 0;
+    std::int64_t m_startedEntry = 0;
+    bool m_fileLoaded = false;
     std::int64_t m_lastSecond = -1;
     bool m_reportPending = false;
     std::int32_t m_recordCount = 0;
@@ -100,6 +110,7 @@ private:
     ProgressRecord m_record{};
     RecordCountLink m_countLink{};
     RecordCountValue m_countValue{};
+    EndOfFile m_end{};
 };
 
 } // namespace velq

@@ -95,8 +95,7 @@ void Player::loadFiles(const std::string& name1, const std::string& name2)
                     static_cast<QObject*>(m_owner), platform::UM_PLACE_VIDEO, 2);
             }
         }
-        if (second.open(false)) {
-            second.setFrameListener([this] { repaintLater(1); });
+        if (second.open(false, [this] { repaintLater(1); })) {
             const std::string speed = decimal(m_speed);
             mpv_set_property_string(second.handle(), "speed", speed.c_str());
         } else {
@@ -106,7 +105,13 @@ void Player::loadFiles(const std::string& name1, const std::string& name2)
     const char* args[] = {"loadfile", name1.c_str(), "replace", nullptr};
     mpv_node result{};
     m_currentEntry = 0;
-    if (mpv_command_ret(m_channels[0].handle(), args, &result) >= 0) {
+    m_fileLoaded = false;
+    const int loaded = mpv_command_ret(m_channels[0].handle(), args, &result);
+    if (loaded < 0) {
+        // Nothing will start, so nothing else will tell the viewer.
+        diagnostic("cannot load", name1 + " (" + mpv_error_string(loaded) + ")");
+        reportEnd(END_FAILED);
+    } else {
         if (result.format == MPV_FORMAT_NODE_MAP)
             for (int i = 0; i < result.u.list->num; ++i)
                 if (std::string_view(result.u.list->keys[i]) == "playlist_entry_id"

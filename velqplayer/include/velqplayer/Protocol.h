@@ -24,8 +24,17 @@ inline constexpr const char* kSetCallbackName = "setW";
 inline constexpr const char* kSetCallbackDecorated = "setW@4";
 inline constexpr const char* kCommandName = "cmd_direct";
 
-// Longest command the library takes, without its terminating NUL.
-inline constexpr std::size_t kCommandMax = 255;
+// Longest file name a load command carries, in bytes without its NUL: the longest path Linux
+// opens (PATH_MAX less its NUL). The viewer holds names to its own platform's limit, never more.
+inline constexpr std::size_t kNameMax = 4095;
+// Longest command the library takes, without its terminating NUL: a load command of two names
+// of kNameMax bytes, every byte escaped.
+inline constexpr std::size_t kCommandMax = 32 + 4 * kNameMax;
+
+// The load command quotes each name in double quotes. Inside the quotes the escape character
+// stands before a double quote or before itself that belongs to the name; any other character
+// stands for itself, so a name without either gives the command its plain form.
+inline constexpr char kLoadEscape = '\\';
 
 enum CallbackCode : int {
     CB_READY = 0, // the library is ready for a player
@@ -37,7 +46,7 @@ enum CallbackCode : int {
     CB_QUITTING = 16, // the player is ending
     CB_PLACEMENT_A = 17, // argument: void** to receive the address of placementA
     CB_PLAYING = 18, // a recording plays
-    CB_END_OF_FILE = 20, // the current recording has ended
+    CB_END_OF_FILE = 20, // the current recording has ended; argument: EndOfFile* (or null)
     CB_QUIT_FLAG = 21, // argument: int32_t* the library polls; 1 asks the player to end
     CB_ENDED = 22, // the player has ended; its entry returns next
     CB_RECORD_COUNT = 23, // argument: record count layout below
@@ -80,6 +89,22 @@ static_assert(offsetof(ProgressRecord, position) == 44);
 static_assert(offsetof(ProgressRecord, frameBytes) == 48);
 static_assert(offsetof(ProgressRecord, frame1) == 56);
 static_assert(offsetof(ProgressRecord, frame2) == 64);
+
+// Passed with code 20: how the current recording ended, and which one it was. A library that
+// passes no record (null) tells nothing more than that it ended.
+enum EndReason : std::int32_t {
+    END_STOPPED = 0, // stopped on request ("pt_step", "quit")
+    END_REACHED = 1, // played on to its end, or broke off there by itself
+    END_FAILED = 2, // never played: missing, empty, damaged, not a recording
+};
+struct EndOfFile
+{
+    std::int32_t reason;
+    std::uint32_t padding;
+    // Address of the first name as the load command carried it, NUL-terminated.
+    std::uint64_t file;
+};
+static_assert(offsetof(EndOfFile, file) == 8);
 
 // Code 23: the given record holds, at byte 20, the 64-bit address of a second record whose
 // 32-bit integer at byte 80 is the record count.
