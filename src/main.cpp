@@ -2,9 +2,26 @@
 
 #include <QtGlobal>
 
+#include <cstring>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+
+namespace {
+
+bool platformChosen(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -12,6 +29,11 @@ int main(int argc, char** argv)
     // The map's embedded browser refuses to start its sandbox as root.
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The borderless window and its popups stand at exact places, which Wayland does not let a
+    // program choose: on a Wayland session the viewer goes through XWayland, unless the user
+    // chose a platform.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && !platformChosen(argc, argv))
+        qputenv("QT_QPA_PLATFORM", "xcb");
 #endif
     CKOB_PCMgrApp::prepare();
     CKOB_PCMgrApp app(argc, argv);

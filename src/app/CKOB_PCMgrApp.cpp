@@ -3,6 +3,8 @@
 #include "resources/Fonts.h"
 #include "viewer/CKOB_PCMgrDlg.h"
 
+#include <QTimer>
+
 void CKOB_PCMgrApp::prepare()
 {
     // The map's embedded browser is hosted in the viewer's dialogs; it needs the windows to share
@@ -27,6 +29,11 @@ int CKOB_PCMgrApp::run()
     // while it is destroyed, and the process ends once it is gone.
     {
         CKOB_PCMgrDlg window;
+        // Recordings named on the command line (a file manager opening them with the viewer)
+        // join the list once the window runs.
+        const QStringList given = arguments().mid(1);
+        if (!given.isEmpty())
+            QTimer::singleShot(0, &window, [&window, given] { window.openRecordings(given); });
         window.exec();
     }
     return 0;

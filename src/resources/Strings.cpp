@@ -114,6 +114,13 @@ const Text kReasonNotComplete{"данные записаны не полност
 const Text kReasonNotReplaced{"прежний файл не удалось заменить."};
 const Text kPasswordFourDigits{"Пароль должен состоять из четырёх цифр."};
 
+const Text kRecordingNotOpened{"Не удалось открыть запись «%1».\n%2"};
+const Text kReasonMissing{"Файл не найден."};
+const Text kReasonEmpty{"Файл пуст."};
+const Text kReasonUnreadable{"Файл недоступен для чтения."};
+const Text kReasonNotPlayable{"Проигрыватель не смог его открыть: файл повреждён или не является видеозаписью."};
+const Text kNotRecordings{"Это не записи видеорегистратора (имя записи содержит drf_, evt_ или muevt_ и оканчивается на .mp4; в папке ищутся такие файлы):\n%1"};
+
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};
 const Text kUsbCancel{"Cancel"};

@@ -77,6 +77,15 @@ extern const Text kReasonNotComplete;
 extern const Text kReasonNotReplaced;
 extern const Text kPasswordFourDigits;
 
+// Main window: recordings that cannot be played or are no recordings. kRecordingNotOpened
+// takes the file and one of the reasons; kNotRecordings the list of what was refused.
+extern const Text kRecordingNotOpened;
+extern const Text kReasonMissing;
+extern const Text kReasonEmpty;
+extern const Text kReasonUnreadable;
+extern const Text kReasonNotPlayable;
+extern const Text kNotRecordings;
+
 // USB tool (English by design).
 extern const Text kUsbToolTitle;
 extern const Text kDataTransmission;

@@ -26,9 +26,18 @@ void BackBuffer::restore(const QRect& rect)
 
 void BackBuffer::invalidate(const QRect& rect)
 {
-    const QRect area = rect.intersected(m_back.rect());
-    if (!area.isEmpty())
-        m_dirty += area;
+    invalidate(QRegion(rect));
+}
+
+void BackBuffer::invalidate(const QRegion& region)
+{
+    const QRegion area = region.intersected(m_back.rect());
+    if (area.isEmpty())
+        return;
+    const bool first = m_dirty.isEmpty();
+    m_dirty += area;
+    if (first && m_listener)
+        m_listener();
 }
 
 QRegion BackBuffer::takeDirty()

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QRegion>
 
+#include <functional>
+
 // The main window's two copies of the skin: the clean background, and the back buffer that
 // every drawing routine paints into. A routine restores the clean pixels under its rectangle,
 // draws, and marks the rectangle dirty; the window hands the gathered region to the screen
@@ -32,12 +34,19 @@ public:
         invalidate(rect);
     }
 
+    void invalidate(const QRegion& region);
+
     bool hasDirty() const { return !m_dirty.isEmpty(); }
     // The gathered region, emptied.
     QRegion takeDirty();
+
+    // Called whenever a rectangle is marked while nothing was gathered: the owner schedules
+    // one hand-over to the screen for the whole batch that follows.
+    void setDirtyListener(std::function<void()> listener) { m_listener = std::move(listener); }
 
 private:
     QImage m_clean;
     QImage m_back;
     QRegion m_dirty;
+    std::function<void()> m_listener;
 };

@@ -2,23 +2,44 @@
 
 #include "platform/AppMessage.h"
 #include "viewer/BackBuffer.h"
+#include "viewer/EventMarkers.h"
+#include "viewer/GSensorGraph.h"
+#include "viewer/PlayList.h"
+#include "viewer/PlayListPainter.h"
+#include "viewer/SeekBar.h"
+#include "viewer/SpeedSlider.h"
+#include "viewer/TelemetryPanel.h"
+#include "viewer/VolumeSlider.h"
 
 #include <QByteArray>
 #include <QDialog>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QStringList>
 
 #include <memory>
 
 class BitmapButton;
+class FilesOpenPopup;
+class InfoPopup;
 class PVEXAdap;
 class QLineEdit;
+class QTimer;
 class SettingPopup;
 class UnlockAnimation;
+class UsbToolPopup;
 
 // The viewer's single main window: borderless, skinned, 1020 x 780, drawn into a back buffer
 // that is copied to the screen in one piece. Behind a password it opens as a 440 x 300 lock.
+// It owns the player adapter and every popup, holds the play list and drives the player with
+// the transport buttons, the seek bar and the two sliders.
+//
+// The class is sliced by concern: creation, destruction and the message map here and in
+// CKOB_PCMgrDlg.cpp; the lock (_password), the settings popup and the configuration
+// (_settings), playback and the list (_playback), the mouse (_mouse), painting (_paint), the
+// popups, the keyboard and recordings from outside (_input), and the telemetry panel, graph,
+// markers, map and the frame jobs (_telemetry).
 class CKOB_PCMgrDlg : public QDialog
 {
     Q_OBJECT
@@ -29,6 +50,13 @@ public:
     static constexpr int kLockedWidth = 440;
     static constexpr int kLockedHeight = 300;
     static constexpr int kDragStrip = 35;
+    static constexpr int kPanelTimerId = 100;
+    static constexpr int kPanelPeriodMs = 1200;
+    static constexpr int kSlowPanelPeriodMs = 1500;
+    // Between making the player's loading state current and handing it the recording.
+    static constexpr int kOpenDelayMs = 100;
+    static constexpr QRect kVideoArea{24, 52, 640, 480};
+    static constexpr QRect kSecondVideoArea{684, 122, 640, 480};
 
     explicit CKOB_PCMgrDlg(QWidget* parent = nullptr);
     ~CKOB_PCMgrDlg() override;
@@ -36,11 +64,28 @@ public:
     const QImage& backBuffer() const { return m_buffer.image(); }
     PVEXAdap* adapter() const { return m_adapter.get(); }
     SettingPopup* settingsPopup() const { return m_settings; }
+    FilesOpenPopup* filesPopup() const { return m_files; }
+    InfoPopup* infoPopup() const { return m_info; }
+    UsbToolPopup* usbTool() const { return m_usbTool.get(); }
     bool isUnlocked() const { return m_unlocked; }
     // Where a popup takes its place from: the window's rectangle as it is now, so that a window
     // dragged since it was unlocked still gets its popups in place.
     QRect mainRectangle() const { return geometry(); }
     bool unlocking() const;
+
+    // Playback state, as the transport and the screen show it.
+    const PlayList& playList() const { return m_list; }
+    bool isPlaying() const { return m_playing; }
+    bool isPaused() const { return m_paused; }
+    int progress() const { return m_seekBar.progress(); }
+    const SpeedSlider& speedSlider() const { return m_speed; }
+    const VolumeSlider& volumeSlider() const { return m_volume; }
+    int panelTimerPeriod() const;
+
+    // Recordings from outside the file selector (the command line, a drop): files and folders
+    // join the list by the selector's rules, and the first of them starts playing as soon as
+    // the window is unlocked. What holds no recording is named in one message.
+    void openRecordings(const QStringList& paths);
 
     // Ends the dialog; a capture still running is ended first, before anything it uses goes.
     void done(int result) override;
@@ -53,15 +98,29 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    enum DragTarget { NoDrag = -1, SeekThumb = 0, SpeedThumb = 1, VolumeThumb = 2, ListThumb = 3 };
+
     // Creation and the dialog's initialisation, in their order.
     void createWindow();
     void createAdapter();
     void initialise();
     void createControls();
+    BitmapButton* addButton(int id, int normal, int pressed, const QRect& place);
     void bindMessageMap();
+
+    // Painting and the hand-over of the back buffer (CKOB_PCMgrDlg_paint.cpp).
     void flush();
+    void onDirty();
+    void paintUnlocked();
+    void redrawPlaybackAreas();
+    void redrawList();
 
     // The lock (CKOB_PCMgrDlg_password.cpp).
     void showLock();
@@ -79,17 +138,89 @@ private:
     platform::LResult onSettingsClosed(platform::WParam thirtyFrames, platform::LParam captured);
     platform::LResult onShowCompletion(platform::WParam type);
 
+    // Playback and the play list (CKOB_PCMgrDlg_playback.cpp).
+    bool settingsIdle() const;
+    bool openSelectedRow();
+    void loadOpenedRecording(quint64 ticket, const QByteArray& name);
+    bool openFailed(const QString& path, const QString& reason);
+    void stopPlayer();
+    // The resets of Stop: nothing playing, the bar at 0; closeRecording forgets the open entry.
+    void resetPlayback(bool closeRecording);
+    void onPlay();
+    void onPause();
+    void onStop();
+    void onPrevious();
+    void onNext();
+    void changeRecording(int index);
+    void onSecondForward();
+    void onSecondBack();
+    void stepSecond(int seconds);
+    void onFrameStep();
+    void onClearList();
+    void applySpeed();
+    void applyVolume();
+    void seekPlayer(float seconds, bool relative);
+    int currentSecond() const;
+    int lengthSeconds() const;
+    platform::LResult onTimeUpdate();
+    platform::LResult onLastRecord(platform::LParam lParam);
+    platform::LResult onOpenFailed();
+    platform::LResult onAddFiles(platform::WParam count, platform::LParam lParam);
+    void addToList(const QStringList& paths);
+
+    // The mouse (CKOB_PCMgrDlg_mouse.cpp).
+    bool pressThumbs(QPoint point);
+    bool pressList(QPoint point);
+    bool pressTracks(QPoint point);
+    void dragTo(QPoint point);
+    void endDrag();
+
+    // Popups, keys and recordings from outside (CKOB_PCMgrDlg_input.cpp).
     void onMinimise();
     void onClose();
+    void onInfo();
+    void onUsbTool();
+    void onFiles();
+    platform::LResult onHidePopup(platform::WParam wParam);
+    platform::LResult onPlaceVideo(platform::WParam window);
+    platform::LResult onSlowPanelTimer();
+    bool shortcut(const QKeyEvent* key);
+    void startGivenRecording();
+
+    // The telemetry panel, the graph, the event markers, the map and the frame jobs
+    // (CKOB_PCMgrDlg_telemetry.cpp).
+    void createMap();
+    void deleteMap();
+    void onPanelTimer();
+    void telemetryOnOpen(const QString& path);
+    void telemetryOnReset();
+    void telemetryOnSeek();
+    void telemetryTimeUpdate();
+    void paintEventMarkers();
+    void paintPanel();
+    void paintSpeedDigits();
+    void showMap();
+    void hideMap();
+    void onPrint();
+    void onCapture();
+    void onSave();
+    platform::LResult onCopyRecordings();
 
     qreal m_scale = 1.0;
     BackBuffer m_buffer;
+    bool m_painting = false;
+    bool m_flushQueued = false;
     std::unique_ptr<PVEXAdap> m_adapter;
     SettingPopup* m_settings = nullptr; // deleted in the destruction's order, after the save
+    FilesOpenPopup* m_files = nullptr; // made on first use
+    InfoPopup* m_info = nullptr; // made on first use
+    std::unique_ptr<UsbToolPopup> m_usbTool; // made on first use
+    QTimer* m_panelTimer = nullptr; // timer 100
 
     BitmapButton* m_minimise = nullptr;
     BitmapButton* m_close = nullptr;
     BitmapButton* m_settingsButton = nullptr;
+    QList<BitmapButton*> m_unlockedButtons; // shown only once the lock has opened
     QLineEdit* m_passwordEdit = nullptr;
     BitmapButton* m_passwordOk = nullptr;
     UnlockAnimation* m_unlockAnimation = nullptr;
@@ -100,15 +231,35 @@ private:
     bool m_unlocked = false;
     QRect m_mainRect;
 
-    // Playback state the settings popup's return acts on.
+    // Playback.
+    PlayList m_list;
+    PlayListPainter m_listPainter;
+    SeekBar m_seekBar;
+    SpeedSlider m_speed;
+    VolumeSlider m_volume;
     bool m_playing = false;
+    // Follows the player: set while the player holds its picture, whichever command made it.
     bool m_paused = false;
+    // Each open and each stop takes a new ticket; a load waiting for its delay runs only while
+    // its ticket is the latest.
+    quint64 m_openTicket = 0;
+    // The recording's name as handed to the player, to match its failure report against.
+    QByteArray m_openedName;
     int m_capturePosition = 0;
-    int m_volumeSlider = 128;
     bool m_configurationSaved = false;
+    // The first recording given from outside, to start once the window is unlocked.
+    QString m_givenStart;
 
+    // The telemetry panel, graph and event markers (filled by the player's reports).
+    TelemetryPanel m_panel;
+    GSensorGraph m_graph;
+    EventMarkers m_markers;
+
+    // The mouse: the window drag by its top strip, and the drags of thumbs.
+    bool m_movingWindow = false;
+    QPoint m_moveOffset;
     bool m_dragging = false;
-    QPoint m_dragOffset;
+    DragTarget m_dragTarget = NoDrag;
 
     platform::MessageMap m_messages;
 };

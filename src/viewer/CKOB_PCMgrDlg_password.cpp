@@ -76,7 +76,8 @@ void CKOB_PCMgrDlg::showLock()
     m_passwordEdit->setFocus(Qt::OtherFocusReason);
     m_passwordOk->show();
     m_close->move(390, 1);
-    m_settingsButton->hide();
+    for (BitmapButton* button : m_unlockedButtons)
+        button->hide();
     drawLock();
 }
 
@@ -90,7 +91,8 @@ void CKOB_PCMgrDlg::showUnlocked()
     m_close->move(970, 1);
     m_passwordEdit->hide();
     m_passwordOk->hide();
-    m_settingsButton->show();
+    for (BitmapButton* button : m_unlockedButtons)
+        button->show();
     m_unlocked = true;
     m_buffer.invalidate(rect());
     flush();
@@ -146,11 +148,15 @@ void CKOB_PCMgrDlg::onUnlocked()
     m_mainRect = QRect(0, 0, kWidth, kHeight);
     m_settings->setMainOrigin(m_mainRect);
     m_close->move(970, 1);
-    m_settingsButton->show();
+    for (BitmapButton* button : m_unlockedButtons)
+        button->show();
     setEnabled(true);
     activateWindow();
+    // The keys are the window's own from here on.
+    setFocus(Qt::OtherFocusReason);
     m_buffer.invalidate(rect());
     flush();
+    startGivenRecording();
 }
 
 bool CKOB_PCMgrDlg::eventFilter(QObject* watched, QEvent* event)

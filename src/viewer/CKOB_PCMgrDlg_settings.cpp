@@ -9,6 +9,7 @@
 #include "resources/Popup.h"
 #include "settings/SettingPopup.h"
 #include "settings/SettingSavePopup.h"
+#include "viewer/PlaybackLimits.h"
 
 #include <QGuiApplication>
 #include <QThread>
@@ -32,7 +33,7 @@ void CKOB_PCMgrDlg::loadConfiguration()
         m_settings->setFolders(loaded.folders);
         m_settings->savePopup()->appendSaveDirectory(loaded.directoryToken);
     }
-    m_volumeSlider = loaded.volume;
+    m_volume.setValue(loaded.volume);
     m_settings->setRecord(loaded.settings);
     g_configurationOwner = this;
 }
@@ -50,7 +51,7 @@ void CKOB_PCMgrDlg::saveConfiguration()
     if (m_settings)
         popup = viewer_config::PopupState{m_settings->getRecord(), m_settings->folders(),
             m_settings->savePopup()->saveDirectory()};
-    viewer_config::save(m_volumeSlider, popup);
+    viewer_config::save(m_volume.value(), popup);
 }
 
 void CKOB_PCMgrDlg::saveBeforeExit()
@@ -73,36 +74,27 @@ void CKOB_PCMgrDlg::onSettings()
     m_settings->SetVisible(popup::kShown);
     m_settings->raise();
     m_settings->activateWindow();
+    hideMap();
 }
 
 platform::LResult CKOB_PCMgrDlg::onSettingsClosed(platform::WParam thirtyFrames, platform::LParam)
 {
+    showMap();
     if (thirtyFrames == 1) {
         // Back to where the run started, a second early, so the frames can be watched again.
         m_capturePosition -= 1;
         if (m_adapter && m_playing) {
-            m_adapter->current()->seek(float(std::clamp(m_capturePosition, 0, 59)), 0);
-            m_adapter->current()->trace();
+            const int last = playback::lastSeekSecond(lengthSeconds());
+            seekPlayer(float(std::clamp(m_capturePosition, 0, last)), false);
         }
-        m_paused = false;
     } else if (m_paused) {
-        // Play, as the transport's play does for a paused recording.
-        if (m_adapter && m_playing && m_settings->getMode() == SettingPopup::NotInUse) {
-            if (m_adapter->currentSecond() > 57)
-                m_adapter->current()->resume();
-            else
-                m_adapter->current()->pause();
-            m_adapter->current()->trace();
-            m_paused = false;
-        }
-    } else if (m_adapter && m_playing && m_settings->getMode() == SettingPopup::NotInUse
-        && m_adapter->currentSecond() != m_adapter->lengthSeconds) {
-        // Pause, as the transport's pause does.
-        m_adapter->pauseAfterSeek = 0;
-        m_paused = true;
-        m_adapter->current()->pause();
-        m_adapter->current()->trace();
+        onPlay();
+    } else {
+        onPause();
     }
+    // The unit may have changed.
+    m_panel.setUnit(m_settings->workingRecord().speedUnit);
+    m_buffer.invalidate(TelemetryPanel::kUnitLabelArea);
     return 0;
 }
 

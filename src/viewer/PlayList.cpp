@@ -1,5 +1,7 @@
 #include "viewer/PlayList.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 int PlayList::visibleRows() const
@@ -15,9 +17,13 @@ int PlayList::visibleRows() const
 QStringList PlayList::add(const QStringList& paths)
 {
     QStringList added;
+    // A whole card folder may come at once: the duplicate test must not grow with the square
+    // of the list.
+    QSet<QString> listed(m_entries.begin(), m_entries.end());
     for (const QString& path : paths) {
-        if (path.isEmpty() || m_entries.contains(path))
+        if (path.isEmpty() || listed.contains(path))
             continue;
+        listed.insert(path);
         m_entries.append(path);
         added.append(path);
     }

@@ -1,0 +1,373 @@
+// Playback and the play list: opening the selected row, the transport commands, the player's
+// reports of time and of the end, and the list's updates.
+//
+// The paused flag follows the player, not the buttons: the player's "pause" toggles, an exact
+// seek lets a paused picture run again (and the adapter pauses once more after a seek in step
+// mode), and a frame step leaves the picture held. Each command sets the flag from what it did,
+// so Play after a step plays, and Pause never toggles the wrong way.
+#include "viewer/CKOB_PCMgrDlg.h"
+
+#include "files/FilesOpenPopup.h"
+#include "platform/Dialogs.h"
+#include "player/PVEXAdap.h"
+#include "player/PVEXState.h"
+#include "player/PVEXstat3.h"
+#include "player/PVEXstat9.h"
+#include "recording/RecordingName.h"
+#include "resources/Strings.h"
+#include "settings/SettingPopup.h"
+#include "viewer/ListScrollBar.h"
+#include "viewer/PlaybackLimits.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+
+// Why a listed recording cannot be handed to the player; empty when it can.
+QString unopenableReason(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return strings::kReasonMissing;
+    if (info.size() == 0)
+        return strings::kReasonEmpty;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return strings::kReasonUnreadable;
+    return {};
+}
+
+} // namespace
+
+bool CKOB_PCMgrDlg::settingsIdle() const
+{
+    return m_settings->getMode() == SettingPopup::NotInUse;
+}
+
+int CKOB_PCMgrDlg::currentSecond() const
+{
+    return m_adapter ? int(m_adapter->positionSeconds) : 0;
+}
+
+int CKOB_PCMgrDlg::lengthSeconds() const
+{
+    return m_adapter ? int(m_adapter->lengthSeconds) : 0;
+}
+
+bool CKOB_PCMgrDlg::openSelectedRow()
+{
+    createAdapter();
+    const bool oneChannel = m_adapter->channelCount == 1;
+    const QString path = m_list.entry(m_list.selected());
+    if (oneChannel)
+        telemetryOnOpen(path);
+    if (m_playing) {
+        m_adapter->positionSeconds = 0;
+        m_adapter->lengthSeconds = 0;
+    }
+    ++m_openTicket;
+    m_seekBar.setProgress(0);
+    telemetryOnReset();
+    m_playing = false;
+    m_paused = false;
+    m_speed.reset();
+    if (!m_list.openSelected())
+        return false;
+
+    m_buffer.invalidate(PlayListPainter::kTitleRect);
+    redrawList();
+    if (oneChannel)
+        m_buffer.invalidate(kVideoArea);
+    if (const QString reason = unopenableReason(path); !reason.isEmpty()) {
+        if (!oneChannel) {
+            platform::messageBox(
+                strings::text(110), strings::kAppTitle, platform::Buttons::Ok, this);
+            return false;
+        }
+        return openFailed(path, reason);
+    }
+    if (recording::hasEventIndex(path))
+        m_markers.load(path);
+    if (m_speed.preset() != SpeedSlider::kNormalPreset) {
+        m_speed.reset();
+        applySpeed();
+    }
+    applyVolume();
+    redrawPlaybackAreas();
+    m_playing = true;
+    if (oneChannel) {
+        // The player's previous recording is given a moment to let go before the next comes;
+        // a timer, so the window keeps painting meanwhile.
+        const quint64 ticket = m_openTicket;
+        const QByteArray name = path.toLocal8Bit();
+        QTimer::singleShot(
+            kOpenDelayMs, this, [this, ticket, name] { loadOpenedRecording(ticket, name); });
+    } else {
+        applyVolume();
+    }
+    return true;
+}
+
+void CKOB_PCMgrDlg::loadOpenedRecording(quint64 ticket, const QByteArray& name)
+{
+    // Stopped, cleared or replaced by another recording while waiting.
+    if (ticket != m_openTicket || !m_playing || !m_adapter)
+        return;
+    m_openedName = name;
+    m_adapter->switchState(m_adapter->stateLoading.get());
+    m_adapter->current()->openFile(name.constData(), "");
+    m_adapter->current()->trace();
+    applyVolume();
+}
+
+bool CKOB_PCMgrDlg::openFailed(const QString& path, const QString& reason)
+{
+    // Whatever played before does not go on under the name of the recording that failed.
+    stopPlayer();
+    resetPlayback(false);
+    hideMap();
+    platform::messageBox(
+        QString(strings::kRecordingNotOpened).arg(QDir::toNativeSeparators(path), reason),
+        strings::kAppTitle, platform::Buttons::Ok, this);
+    return false;
+}
+
+platform::LResult CKOB_PCMgrDlg::onOpenFailed()
+{
+    if (!m_adapter || !m_playing)
+        return 0;
+    const QByteArray failed = QByteArray::fromStdString(m_adapter->failedFileName());
+    // Only the recording this window is waiting for; the player ignores older ones itself.
+    if (failed.isEmpty() || failed != m_openedName)
+        return 0;
+    openFailed(QString::fromLocal8Bit(failed), strings::kReasonNotPlayable);
+    return 0;
+}
+
+void CKOB_PCMgrDlg::stopPlayer()
+{
+    if (!m_adapter)
+        return;
+    m_adapter->current()->stopFile();
+    m_adapter->current()->trace();
+}
+
+void CKOB_PCMgrDlg::resetPlayback(bool closeRecording)
+{
+    ++m_openTicket;
+    if (m_adapter) {
+        m_adapter->positionSeconds = 0;
+        m_adapter->lengthSeconds = 0;
+    }
+    m_seekBar.setProgress(0);
+    telemetryOnReset();
+    m_playing = false;
+    m_paused = false;
+    m_speed.reset();
+    if (closeRecording)
+        m_list.closeCurrent();
+    redrawPlaybackAreas();
+}
+
+void CKOB_PCMgrDlg::onPlay()
+{
+    if (!settingsIdle())
+        return;
+    if (m_adapter && playback::playHeldNearEnd(currentSecond(), lengthSeconds())) {
+        // So close to the end only a held picture runs again; the end itself moves on.
+        if (m_paused) {
+            m_adapter->current()->resume();
+            m_adapter->current()->trace();
+            m_paused = false;
+        }
+        return;
+    }
+    if (m_list.isEmpty())
+        return;
+    if (m_playing) {
+        if (m_paused) {
+            m_paused = false;
+            m_adapter->current()->pause();
+            m_adapter->current()->trace();
+            return;
+        }
+        if (m_list.current() == m_list.selected())
+            return;
+    }
+    openSelectedRow();
+}
+
+void CKOB_PCMgrDlg::onPause()
+{
+    if (m_adapter)
+        m_adapter->pauseAfterSeek = 0;
+    if (!m_playing || m_paused || !settingsIdle() || !m_adapter)
+        return;
+    // The last second shown: the recording is ending, and the end moves on by itself.
+    if (currentSecond() + 1 == lengthSeconds())
+        return;
+    if (m_adapter->current()->pause() == 0)
+        m_paused = true;
+    m_adapter->current()->trace();
+}
+
+void CKOB_PCMgrDlg::onStop()
+{
+    if (!settingsIdle() || !m_playing || !m_adapter)
+        return;
+    if (m_speed.preset() != SpeedSlider::kNormalPreset) {
+        m_speed.reset();
+        applySpeed();
+    }
+    hideMap();
+    stopPlayer();
+    resetPlayback(true);
+}
+
+void CKOB_PCMgrDlg::onPrevious()
+{
+    if (settingsIdle() && !m_list.isEmpty())
+        changeRecording(m_list.previousIndex());
+}
+
+void CKOB_PCMgrDlg::onNext()
+{
+    if (settingsIdle() && !m_list.isEmpty())
+        changeRecording(m_list.nextIndex());
+}
+
+void CKOB_PCMgrDlg::changeRecording(int index)
+{
+    // In its last seconds the recording's own end is on its way and moves on by itself.
+    if (!playback::canChangeRecording(currentSecond(), lengthSeconds()))
+        return;
+    if (m_list.moveTo(index) >= 0)
+        openSelectedRow();
+}
+
+void CKOB_PCMgrDlg::onSecondForward()
+{
+    stepSecond(1);
+}
+
+void CKOB_PCMgrDlg::onSecondBack()
+{
+    stepSecond(-1);
+}
+
+void CKOB_PCMgrDlg::stepSecond(int seconds)
+{
+    if (!m_playing || !m_adapter || !settingsIdle())
+        return;
+    seekPlayer(float(seconds), true);
+    m_adapter->pauseAfterSeek = 1;
+    m_buffer.invalidate(SeekBar::kBarRect);
+    m_buffer.invalidate(SeekBar::kTimeRect);
+    m_adapter->positionSeconds += seconds;
+    m_seekBar.setProgress(SeekBar::progressAt(m_adapter->positionSeconds, lengthSeconds()));
+}
+
+void CKOB_PCMgrDlg::onFrameStep()
+{
+    if (!m_playing || !m_adapter || !settingsIdle())
+        return;
+    if (m_adapter->current()->frameStep() == 0)
+        m_paused = true;
+    m_adapter->current()->trace();
+    m_adapter->pauseAfterSeek = 1;
+    m_buffer.invalidate(SeekBar::kBarRect);
+    m_buffer.invalidate(SeekBar::kTimeRect);
+}
+
+void CKOB_PCMgrDlg::seekPlayer(float seconds, bool relative)
+{
+    const bool holdAfter = m_adapter->pauseAfterSeek == 1;
+    if (m_adapter->current()->seek(seconds, relative ? 1 : 0) == 0)
+        m_paused = holdAfter;
+    m_adapter->current()->trace();
+}
+
+void CKOB_PCMgrDlg::onClearList()
+{
+    if (!settingsIdle())
+        return;
+    if (m_playing && m_adapter) {
+        m_adapter->current()->setVolume(0, 0);
+        m_adapter->current()->trace();
+        stopPlayer();
+        // The settings popup's channel choice is never offered, so it stays at one channel.
+        m_adapter->channelCount = 1;
+    }
+    m_list.clear();
+    resetPlayback(true);
+    hideMap();
+}
+
+void CKOB_PCMgrDlg::applySpeed()
+{
+    const double factor = m_speed.apply();
+    if (m_adapter) {
+        m_adapter->current()->changeSpeed(float(factor), 0);
+        m_adapter->current()->trace();
+    }
+    m_buffer.restore(m_speed.geometry().redraw);
+    m_buffer.invalidate(m_speed.geometry().invalidate);
+}
+
+void CKOB_PCMgrDlg::applyVolume()
+{
+    if (!m_adapter)
+        return;
+    m_adapter->current()->setVolume(float(m_volume.level()), 0);
+    m_adapter->current()->trace();
+}
+
+platform::LResult CKOB_PCMgrDlg::onTimeUpdate()
+{
+    if (!m_playing || !m_adapter)
+        return 0;
+    telemetryTimeUpdate();
+    m_seekBar.follow(currentSecond() + 1, lengthSeconds());
+    for (const QRect& area :
+        {SeekBar::kBarRect, SeekBar::kTimeRect, TelemetryPanel::kPanelArea, GSensorGraph::kArea}) {
+        m_buffer.invalidate(area);
+    }
+    return 0;
+}
+
+platform::LResult CKOB_PCMgrDlg::onLastRecord(platform::LParam lParam)
+{
+    // An end that crossed Stop, Clear list or a job of the settings popup starts nothing.
+    if (!m_playing || m_list.isEmpty() || !settingsIdle())
+        return 0;
+    if (lParam == 1) {
+        // The player reports its end from idle; if it has left idle since, it is busy with a
+        // recording opened after that end, whose own end is still to come.
+        if (!m_adapter || m_adapter->current() != m_adapter->stateIdle.get())
+            return 0;
+        m_playing = false;
+        m_list.selectNext();
+    }
+    openSelectedRow();
+    return 0;
+}
+
+platform::LResult CKOB_PCMgrDlg::onAddFiles(platform::WParam count, platform::LParam lParam)
+{
+    QStringList paths;
+    if (lParam == 2 && m_files)
+        paths = m_files->selection(m_files->currentTab()).mid(0, qsizetype(count));
+    addToList(paths);
+    return 0;
+}
+
+void CKOB_PCMgrDlg::addToList(const QStringList& paths)
+{
+    m_list.add(paths);
+    m_buffer.restore(QRect(685, 638, 330, 126));
+    m_buffer.invalidate(PlayList::kListRect);
+    m_buffer.invalidate(ListScrollBar::kColumn);
+}
