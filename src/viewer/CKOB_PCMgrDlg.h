@@ -245,6 +245,8 @@ private:
     quint64 m_openTicket = 0;
     // The recording's name as handed to the player, to match its failure report against.
     QByteArray m_openedName;
+    // The player refused the volume (no recording played yet): it is given again once one does.
+    bool m_volumeWaiting = false;
     int m_capturePosition = 0;
     bool m_configurationSaved = false;
     // The first recording given from outside, to start once the window is unlocked.

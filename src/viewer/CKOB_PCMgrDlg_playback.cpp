@@ -321,7 +321,13 @@ void CKOB_PCMgrDlg::applyVolume()
 {
     if (!m_adapter)
         return;
-    m_adapter->current()->setVolume(float(m_volume.level()), 0);
+    const int level = m_volume.level();
+    // Until a recording plays, the player's states refuse the volume (before the first one,
+    // and after Stop or Clear list muted it): a player that starts reads the level it is
+    // given here, one that runs already is given it again with the first report.
+    m_volumeWaiting = m_adapter->current()->setVolume(float(level), 0) != 0;
+    if (m_volumeWaiting)
+        m_adapter->volume = level;
     m_adapter->current()->trace();
 }
 
@@ -329,6 +335,8 @@ platform::LResult CKOB_PCMgrDlg::onTimeUpdate()
 {
     if (!m_playing || !m_adapter)
         return 0;
+    if (m_volumeWaiting)
+        applyVolume();
     telemetryTimeUpdate();
     m_seekBar.follow(currentSecond() + 1, lengthSeconds());
     for (const QRect& area :

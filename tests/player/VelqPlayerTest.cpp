@@ -328,6 +328,31 @@ TEST_F(VelqPlayerTest, PauseTogglesAndHolds)
     EXPECT_TRUE(nextProgress(report, 2500ms));
 }
 
+TEST_F(VelqPlayerTest, ALoadedRecordingRunsEvenWhenTheOneBeforeWasHeld)
+{
+    start(s_plain);
+    ASSERT_TRUE(playing());
+    command("pause");
+    settledProgressCount();
+    // As MPlayer's loadfile did: the next recording plays, from held and from stopped alike.
+    for (const char* before : {"", "pt_step 1 1"}) {
+        if (*before)
+            command(before);
+        command("pvex_loadfile \"" + s_plain.toStdString() + "\" \"\"");
+        // A held one would still report its first position; a running one gets past it.
+        log().clear();
+        EXPECT_TRUE(waitUntil(
+            [] {
+                Report report;
+                return log().last(velq::CB_PROGRESS, report) && report.position >= 1.f;
+            },
+            3000ms))
+            << "the new recording runs " << before;
+        command("pause");
+        settledProgressCount();
+    }
+}
+
 TEST_F(VelqPlayerTest, MediaTimeFollowsTheSpeed)
 {
     start(s_plain);

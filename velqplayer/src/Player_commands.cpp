@@ -119,9 +119,13 @@ void Player::loadFiles(const std::string& name1, const std::string& name2)
                     m_currentEntry = result.u.list->values[i].u.int64;
         mpv_free_node_contents(&result);
     }
+    // As MPlayer does, a recording loaded runs, even when the one before was held: mpv would
+    // keep the pause across files, and the viewer would start the next recording frozen.
+    setFlag(m_channels[0].handle(), "pause", false);
     if (m_twoChannels) {
         const char* args2[] = {"loadfile", name2.c_str(), "replace", nullptr};
         mpv_command_async(second.handle(), 0, args2);
+        setFlag(second.handle(), "pause", false);
     } else if (second.isOpen()) {
         const char* stop[] = {"stop", nullptr};
         mpv_command_async(second.handle(), 0, stop);

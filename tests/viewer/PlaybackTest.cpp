@@ -1,0 +1,472 @@
+// The main window playing demo recordings with the real player library: opening, the end of a
+// recording, the guards, the transport commands against what the player is told, and
+// recordings that cannot be played. Real time, so the program runs alone.
+#include "PlaybackFixture.h"
+
+#include "player/PVEXstat1.h"
+#include "player/PVEXstat3.h"
+#include "player/PVEXstat9.h"
+#include "resources/Skin.h"
+#include "viewer/PlayListPainter.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QUrl>
+#include <QWindow>
+
+#include <map>
+
+namespace {
+
+// Demo cards written by zyn-cardgen once per program run.
+QString demoCard(const QString& name, const QStringList& options)
+{
+    static QTemporaryDir root;
+    static std::map<QString, QString> made;
+    if (auto it = made.find(name); it != made.end())
+        return it->second;
+    const QString folder = root.filePath(name);
+    QProcess cardgen;
+    cardgen.start(QStringLiteral(ZYN_CARDGEN),
+        options + QStringList{QStringLiteral("--jobs"), QStringLiteral("2"), folder});
+    if (!cardgen.waitForFinished(300000) || cardgen.exitCode() != 0)
+        return {};
+    made[name] = folder;
+    return folder;
+}
+
+// Two continuous recordings of three seconds and an event recording.
+QString shortCard()
+{
+    return demoCard(QStringLiteral("short"),
+        {"--length", "3", "--drf", "2", "--evt", "1", "--muevt", "0", "--seed", "3"});
+}
+
+// Two continuous recordings of a minute, as the camera writes them.
+QString minuteCard()
+{
+    return demoCard(QStringLiteral("minute"),
+        {"--length", "60", "--drf", "2", "--evt", "0", "--muevt", "0", "--seed", "5"});
+}
+
+QStringList recordingsIn(const QString& folder)
+{
+    QStringList paths;
+    for (const QString& name :
+        QDir(folder).entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Name))
+        paths.append(QDir::toNativeSeparators(QDir(folder).filePath(name)));
+    return paths;
+}
+
+class PlaybackTest : public ListTest
+{
+protected:
+    void SetUp() override
+    {
+        ViewerTest::SetUp();
+        ASSERT_FALSE(shortCard().isEmpty()) << "zyn-cardgen could not write the demo card";
+        startWindow();
+    }
+
+    PVEXAdap* adapter() const { return window->adapter(); }
+    bool playerPlaying() const { return adapter()->current() == adapter()->statePlaying.get(); }
+
+    // Plays the list's row and waits until the player reports its first position.
+    void playRow(int row)
+    {
+        clickAt(rowPoint(row % 7));
+        clickControl(1011);
+        waitPlaying(row);
+    }
+    void waitPlaying(int row, int limitMs = 10000)
+    {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return window->playList().current() == row && window->isPlaying() && playerPlaying()
+                    && adapter()->lengthSeconds > 0;
+            },
+            limitMs))
+            << "row " << row << " did not start";
+    }
+    void waitSecond(int second, int limitMs = 10000)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return adapter()->positionSeconds >= second; }, limitMs))
+            << "second " << second << " not reached";
+    }
+    // The player's position moves on (true) or stays (false) over a while.
+    bool moving(int ms = 1300)
+    {
+        const float before = adapter()->position;
+        QTest::qWait(ms);
+        return adapter()->position != before;
+    }
+    static QPoint stripPoint(int x) { return {x, 489}; }
+    QPoint seekThumb() const { return {window->progress() + 36 + 10, 564}; }
+    int loadsSent() const { return int(CommandLog::starting("pvex_loadfile").size()); }
+};
+
+TEST_F(PlaybackTest, PlayOpensTheSelectedRowAndTheScreenFollows)
+{
+    addFolder(minuteCard());
+    const QStringList listed = window->playList().entries();
+    ASSERT_EQ(listed.size(), 2);
+    clickAt(rowPoint(1));
+    clickControl(1011);
+    EXPECT_TRUE(window->isPlaying()) << "playing from the press on";
+    waitPlaying(1);
+    waitSecond(1);
+    EXPECT_EQ(window->playList().currentPath(), listed[1]);
+    EXPECT_EQ(CommandLog::starting("pvex_loadfile"),
+        std::vector<std::string>{"pvex_loadfile \"" + listed[1].toStdString() + "\" \"\""});
+    // The player was not running yet: it took the level at its start and is given it again
+    // with its first report.
+    EXPECT_EQ(adapter()->volume, 100);
+    EXPECT_EQ(CommandLog::starting("volume 100 2").size(), 1u);
+    EXPECT_GT(window->progress(), 0);
+
+    // Pressed again on the open row: nothing new.
+    clickControl(1011);
+    EXPECT_EQ(loadsSent(), 1);
+    // From a playing recording to another one, the volume goes with the open, twice.
+    playRow(0);
+    EXPECT_EQ(CommandLog::starting("volume 100 2").size(), 3u);
+    playRow(1);
+
+    window->repaint();
+    const QImage shown = window->backBuffer();
+    const QImage clean = skin::bitmap(130).convertToFormat(QImage::Format_RGB32);
+    int title = 0;
+    int time = 0;
+    for (int y = 7; y < 37; ++y)
+        for (int x = 25; x < 325; ++x)
+            title += shown.pixel(x, y) != clean.pixel(x, y);
+    for (int y = 553; y < 573; ++y)
+        for (int x = 430; x < 575; ++x)
+            time += shown.pixel(x, y) != clean.pixel(x, y);
+    EXPECT_GT(title, 100) << "the recording's name at 25, 7";
+    EXPECT_GT(time, 100) << "elapsed and total time";
+    EXPECT_EQ(QColor(shown.pixel(690, 638 + 18 + 2)), PlayListPainter::kSelectionColour);
+}
+
+TEST_F(PlaybackTest, TheEndMovesToTheNextRowAndFromTheLastToTheFirst)
+{
+    addFolder(shortCard());
+    playRow(1);
+    waitPlaying(0, 12000);
+    EXPECT_EQ(window->playList().selected(), 0);
+    waitPlaying(1, 12000);
+    EXPECT_EQ(loadsSent(), 3);
+
+    // An end with another lParam opens the selected row without moving the selection.
+    clickAt(rowPoint(0));
+    platform::sendMessage(window.get(), platform::UM_LAST_RECORD, 0, 0);
+    EXPECT_EQ(window->playList().current(), 0);
+    EXPECT_EQ(window->playList().selected(), 0);
+    waitPlaying(0);
+}
+
+TEST_F(PlaybackTest, StopAndClearListInTheLastSecondStartNothingLater)
+{
+    addFolder(shortCard());
+    playRow(0);
+    waitSecond(adapter()->lengthSeconds - 1);
+    clickControl(1010);
+    // However late the player's end comes, it finds nothing playing.
+    platform::notifyMessage(window.get(), platform::UM_LAST_RECORD, 0, 1);
+    QTest::qWait(1500);
+    EXPECT_FALSE(window->isPlaying());
+    EXPECT_EQ(window->playList().current(), -1);
+    EXPECT_EQ(loadsSent(), 1);
+    EXPECT_EQ(CommandLog::last("pt_step"), "pt_step 1 1");
+
+    playRow(1);
+    waitSecond(adapter()->lengthSeconds - 1);
+    clickControl(1072);
+    platform::notifyMessage(window.get(), platform::UM_LAST_RECORD, 0, 1);
+    QTest::qWait(1500);
+    EXPECT_FALSE(window->isPlaying());
+    EXPECT_TRUE(window->playList().isEmpty());
+    EXPECT_EQ(loadsSent(), 2);
+    EXPECT_EQ(CommandLog::last("volume"), "volume 0 2");
+    // Clear list muted the player; the next recording is heard again.
+    addFolder(shortCard());
+    playRow(0);
+    waitSecond(1);
+    EXPECT_EQ(CommandLog::last("volume"), "volume 100 2");
+}
+
+TEST_F(PlaybackTest, WhileTheSettingsPopupWorksTheTransportAndTheKeysDoNothing)
+{
+    addFolder(minuteCard());
+    playRow(0);
+    waitSecond(1); // the volume has reached the player with its first report
+    QSignalSpy finished(window.get(), &QDialog::finished);
+    for (int mode : {SettingPopup::Capture, SettingPopup::FileSaving, SettingPopup::ViewSettings}) {
+        popup()->setMode(mode);
+        CommandLog::clear();
+        for (int id : {1011, 1009, 1010, 1007, 1012, 1072, 1002})
+            clickControl(id);
+        for (int id : {1081, 1082, 1094})
+            control(id)->click();
+        for (Qt::Key k : {Qt::Key_Space, Qt::Key_Right, Qt::Key_Left, Qt::Key_Period,
+                 Qt::Key_PageUp, Qt::Key_PageDown})
+            key(k);
+        key(Qt::Key_F4, Qt::AltModifier);
+        window->windowHandle()->close(); // the window manager's close
+        QTest::qWait(100);
+        EXPECT_TRUE(CommandLog::sent().empty())
+            << "mode " << mode << ": " << CommandLog::sent().front();
+        EXPECT_TRUE(window->isPlaying()) << mode;
+        EXPECT_FALSE(window->isPaused()) << mode;
+        EXPECT_EQ(window->playList().current(), 0) << mode;
+        EXPECT_EQ(window->playList().count(), 2) << mode;
+        EXPECT_EQ(adapter()->pauseAfterSeek, 0) << mode;
+        EXPECT_TRUE(window->isVisible()) << mode;
+        EXPECT_EQ(finished.count(), 0) << mode;
+    }
+    popup()->setMode(SettingPopup::NotInUse);
+    key(Qt::Key_Space);
+    EXPECT_TRUE(window->isPaused());
+    EXPECT_EQ(CommandLog::sent(), std::vector<std::string>{"pause"});
+    key(Qt::Key_PageDown);
+    waitPlaying(1);
+    key(Qt::Key_PageUp);
+    waitPlaying(0);
+    window->windowHandle()->close();
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_FALSE(window->isPlaying()) << "closing stops playback";
+    EXPECT_EQ(CommandLog::last("pt_step"), "pt_step 1 1");
+}
+
+TEST_F(PlaybackTest, NearTheEndOfAMinuteOnlyTheEndMovesOn)
+{
+    addFolder(minuteCard());
+    playRow(0);
+    ASSERT_EQ(adapter()->lengthSeconds, 60);
+    // Progress 331 of 342 stands for second 58.
+    clickAt(stripPoint(52 + 331));
+    EXPECT_EQ(CommandLog::last("seek"), "seek 58.00 2");
+    waitSecond(58);
+    CommandLog::clear();
+    clickControl(1012);
+    clickControl(1007);
+    key(Qt::Key_PageDown);
+    clickAt(rowPoint(1));
+    QTest::mouseDClick(window.get(), Qt::LeftButton, {}, rowPoint(1));
+    clickControl(1011);
+    EXPECT_EQ(loadsSent(), 0);
+    EXPECT_EQ(window->playList().current(), 0);
+    // A held picture runs again, but nothing else is opened.
+    clickControl(1009);
+    EXPECT_TRUE(window->isPaused());
+    clickControl(1011);
+    EXPECT_FALSE(window->isPaused());
+    EXPECT_EQ(CommandLog::sent(), (std::vector<std::string>{"pause", "pause"}));
+    // The selection is on row 1: the end moves on from the open row 0 to row 1 all the same.
+    waitPlaying(1, 8000);
+
+    // The thumb dragged to the end seeks to the last second, not past it.
+    press(seekThumb());
+    moveTo({300, 564});
+    moveTo({500, 564});
+    EXPECT_EQ(window->progress(), 342);
+    release({500, 564});
+    EXPECT_EQ(CommandLog::last("seek"), "seek 59.00 2");
+    EXPECT_FALSE(window->isPaused()) << "the seek let the held picture run";
+    waitPlaying(0, 8000);
+}
+
+TEST_F(PlaybackTest, PauseFollowsThePlayerThroughStepsAndSeeks)
+{
+    addFolder(minuteCard());
+    playRow(0);
+    waitSecond(1);
+    CommandLog::clear();
+    clickControl(1009);
+    EXPECT_TRUE(window->isPaused());
+    EXPECT_FALSE(moving());
+
+    // A frame step leaves the picture held; Pause then has nothing to toggle.
+    control(1094)->click();
+    EXPECT_TRUE(window->isPaused());
+    EXPECT_EQ(adapter()->pauseAfterSeek, 1);
+    clickControl(1009);
+    EXPECT_EQ(adapter()->pauseAfterSeek, 0);
+    EXPECT_EQ(CommandLog::starting("pause").size(), 1u);
+    control(1094)->click();
+    clickControl(1011);
+    EXPECT_FALSE(window->isPaused());
+    EXPECT_TRUE(moving()) << "play after a pause and a step plays";
+
+    // Pause ends the step mode; after it the first one-second step lets the picture run, and
+    // in step mode the next one holds it.
+    clickControl(1009);
+    key(Qt::Key_Space);
+    EXPECT_FALSE(window->isPaused());
+    control(1081)->click();
+    EXPECT_FALSE(window->isPaused());
+    control(1082)->click();
+    EXPECT_TRUE(window->isPaused());
+    EXPECT_FALSE(moving());
+    key(Qt::Key_Space);
+    EXPECT_FALSE(window->isPaused());
+    EXPECT_TRUE(moving());
+
+    // Pressing the seek thumb holds the picture while it is dragged; out of step mode the
+    // seek lets it run.
+    clickControl(1009);
+    key(Qt::Key_Space);
+    press(seekThumb());
+    EXPECT_TRUE(window->isPaused());
+    release(seekThumb());
+    EXPECT_FALSE(window->isPaused());
+    EXPECT_TRUE(moving());
+    // Held before the press, the picture is not toggled back to running by it.
+    clickControl(1009);
+    CommandLog::clear();
+    press(seekThumb());
+    EXPECT_TRUE(CommandLog::sent().empty());
+    release(seekThumb());
+    EXPECT_FALSE(window->isPaused());
+    EXPECT_TRUE(moving());
+
+    // A held picture does not carry over to the next recording, nor past Stop.
+    clickControl(1009);
+    clickControl(1012);
+    waitPlaying(1);
+    EXPECT_FALSE(window->isPaused());
+    EXPECT_TRUE(moving());
+    clickControl(1009);
+    clickControl(1010);
+    clickControl(1011);
+    waitPlaying(1);
+    EXPECT_FALSE(window->isPaused());
+    EXPECT_TRUE(moving());
+}
+
+TEST_F(PlaybackTest, SliderAndSeekBarPixelsGiveTheirCommands)
+{
+    addFolder(minuteCard());
+    playRow(0);
+    // Each click lands beside the thumb the click before left, so none of them grabs it.
+    const std::pair<int, const char*> speeds[]
+        = {{640, "speed_set 0.15 2"}, {663, "speed_set 0.15 2"}, {732, "speed_set 4.00 2"},
+            {664, "speed_set 0.25 2"}, {731, "speed_set 2.00 2"}, {697, "speed_set 0.50 2"},
+            {769, "speed_set 4.00 2"}, {698, "speed_set 1.00 2"}};
+    for (const auto& [x, command] : speeds) {
+        clickAt({x, 560});
+        EXPECT_EQ(CommandLog::last("speed_set"), command) << "x " << x;
+    }
+    EXPECT_EQ(window->speedSlider().value(), 52);
+    EXPECT_EQ(window->speedSlider().preset(), 4);
+
+    const std::pair<int, const char*> volumes[] = {{837, "volume 0 2"}, {967, "volume 100 2"},
+        {838, "volume 0 2"}, {934, "volume 90 2"}, {947, "volume 100 2"}, {839, "volume 15 2"},
+        {935, "volume 95 2"}, {977, "volume 100 2"}, {946, "volume 95 2"}};
+    for (const auto& [x, command] : volumes) {
+        clickAt({x, 560});
+        EXPECT_EQ(CommandLog::last("volume"), command) << "x " << x;
+    }
+    EXPECT_EQ(window->volumeSlider().value(), 108);
+
+    // The seek strip: pixels 52 to 394 of the strip give progress 0 to 342.
+    for (const auto& [x, command] : {std::pair{35, "seek 0.00 2"}, std::pair{53, "seek 0.00 2"},
+             std::pair{58, "seek 1.00 2"}, std::pair{223, "seek 30.00 2"}}) {
+        clickAt(stripPoint(x));
+        EXPECT_EQ(CommandLog::last("seek"), command) << "x " << x;
+    }
+    // The strip's right end seeks to the very end, and the end moves on.
+    clickAt(stripPoint(394));
+    EXPECT_EQ(window->progress(), 342);
+    EXPECT_EQ(CommandLog::last("seek"), "seek 60.00 2");
+    waitPlaying(1, 8000);
+}
+
+TEST_F(PlaybackTest, RecordingsThatCannotBePlayedAreNamedAndStopPlayback)
+{
+    QTemporaryDir card;
+    const QStringList demo = recordingsIn(shortCard());
+    const auto copy = [&](int source, const QString& name, qint64 bytes) {
+        QFile in(demo[source]);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QFile out(card.filePath(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes < 0 ? in.readAll() : in.read(bytes));
+    };
+    copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1);
+    copy(0, QStringLiteral("drf_20240101_000002.mp4"), 0); // empty
+    copy(0, QStringLiteral("drf_20240101_000003.mp4"), 100000); // cut short
+    copy(0, QStringLiteral("drf_20240101_000004.mp4"), -1); // removed once listed
+    copy(1, QStringLiteral("drf_20240101_000005.mp4"), -1);
+    addFolder(card.path());
+    ASSERT_EQ(window->playList().count(), 5);
+    ASSERT_TRUE(QFile::remove(card.filePath(QStringLiteral("drf_20240101_000004.mp4"))));
+
+    playRow(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.texts.size() == 1; }, 10000));
+    EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("drf_20240101_000002.mp4")));
+    EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("Файл пуст.")));
+    EXPECT_FALSE(window->isPlaying());
+    EXPECT_EQ(window->playList().current(), 1);
+
+    clickControl(1012);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.texts.size() == 2; }, 10000));
+    EXPECT_TRUE(boxes.texts[1].contains(QStringLiteral("drf_20240101_000003.mp4")));
+    EXPECT_TRUE(boxes.texts[1].contains(QStringLiteral("Проигрыватель не смог")));
+    EXPECT_FALSE(window->isPlaying());
+    EXPECT_NE(adapter()->current(), adapter()->stateLoading.get());
+
+    clickControl(1012);
+    ASSERT_EQ(boxes.texts.size(), 3);
+    EXPECT_TRUE(boxes.texts[2].contains(QStringLiteral("drf_20240101_000004.mp4")));
+    EXPECT_TRUE(boxes.texts[2].contains(QStringLiteral("Файл не найден.")));
+
+    clickControl(1012);
+    waitPlaying(4);
+    EXPECT_EQ(boxes.texts.size(), 3);
+}
+
+TEST_F(PlaybackTest, RecordingsFromTheCommandLineAndADropStartPlaying)
+{
+    window->openRecordings({shortCard()});
+    EXPECT_EQ(window->playList().count(), 3);
+    waitPlaying(0);
+
+    const QString dropped = recordingsIn(minuteCard()).last();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(dropped)});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window.get(), &enter);
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(window.get(), &drop);
+    waitPlaying(3);
+    EXPECT_EQ(window->playList().currentPath().toStdString(), dropped.toStdString())
+        << window->playList().entries().join(u' ').toStdString() << " current "
+        << window->playList().current();
+    EXPECT_EQ(window->playList().page(), 0);
+    EXPECT_TRUE(boxes.texts.isEmpty());
+}
+
+TEST(PlaybackLockTest, ARecordingGivenToALockedViewerStartsOnceItOpens)
+{
+    ASSERT_FALSE(shortCard().isEmpty());
+    platform::RecordingMessageBox boxes;
+    ASSERT_TRUE(platform::Registry::write(QLatin1String(viewer_config::kKey),
+        QLatin1String(viewer_config::kValueName), "2?21?0?1?0042?0???128??1?0??1?0???"));
+    CKOB_PCMgrDlg window;
+    window.show();
+    window.openRecordings({recordingsIn(shortCard()).first()});
+    EXPECT_EQ(window.playList().count(), 1);
+    EXPECT_FALSE(window.isPlaying()) << "nothing plays behind the lock";
+    auto* entry = window.findChild<QLineEdit*>(QStringLiteral("1058"));
+    QTest::keyClicks(entry, QStringLiteral("0042"));
+    QTest::keyClick(entry, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.isPlaying(); }, 5000));
+    EXPECT_EQ(window.playList().current(), 0);
+    platform::Registry::remove(
+        QLatin1String(viewer_config::kKey), QLatin1String(viewer_config::kValueName));
+}
+
+} // namespace
