@@ -148,6 +148,16 @@ TEST_F(PlaybackTest, PlayOpensTheSelectedRowAndTheScreenFollows)
     EXPECT_GT(title, 100) << "the recording's name at 25, 7";
     EXPECT_GT(time, 100) << "elapsed and total time";
     EXPECT_EQ(QColor(shown.pixel(690, 638 + 18 + 2)), PlayListPainter::kSelectionColour);
+
+    // The player's picture stays over the video area when the window is dragged.
+    auto* video = window->findChild<QWidget*>(QStringLiteral("velqplayer-video-1"));
+    ASSERT_NE(video, nullptr);
+    QTest::mousePress(window.get(), Qt::LeftButton, {}, QPoint(500, 10));
+    QTest::mouseMove(window.get(), QPoint(560, 50));
+    QTest::mouseRelease(window.get(), Qt::LeftButton, {}, QPoint(560, 50));
+    EXPECT_EQ(window->pos(), QPoint(60, 40));
+    EXPECT_EQ(video->geometry(), QRect(24, 52, 640, 480));
+    EXPECT_TRUE(video->isVisible());
 }
 
 TEST_F(PlaybackTest, TheEndMovesToTheNextRowAndFromTheLastToTheFirst)
