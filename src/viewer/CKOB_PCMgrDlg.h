@@ -197,6 +197,7 @@ private:
     void telemetryOnSeek();
     void telemetryTimeUpdate();
     void paintEventMarkers();
+    void paintEventTicks();
     void paintPanel();
     void paintSpeedDigits();
     void showMap();

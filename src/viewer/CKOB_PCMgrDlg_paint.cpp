@@ -68,7 +68,9 @@ void CKOB_PCMgrDlg::paintUnlocked()
     m_buffer.restore(SeekBar::kBarRect);
     m_buffer.restore(SeekBar::kTimeRect);
     paintEventMarkers();
-    m_seekBar.draw(m_buffer, currentSecond() + 1, lengthSeconds(), m_playing);
+    m_seekBar.drawFill(m_buffer);
+    paintEventTicks();
+    m_seekBar.drawThumbAndTime(m_buffer, currentSecond() + 1, lengthSeconds(), m_playing);
     paintPanel();
     m_speed.draw(m_buffer);
     m_volume.draw(m_buffer);

@@ -58,6 +58,13 @@ void CKOB_PCMgrDlg::paintEventMarkers()
     // Not yet connected.
 }
 
+// Paint, after the seek bar's fill and before its thumb: a tick through the bar under each
+// event marker.
+void CKOB_PCMgrDlg::paintEventTicks()
+{
+    // Not yet connected.
+}
+
 // Paint, after the seek bar and time text: the unit label and the compass needle.
 void CKOB_PCMgrDlg::paintPanel()
 {

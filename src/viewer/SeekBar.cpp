@@ -90,20 +90,25 @@ QString SeekBar::totalText(int seconds)
     return clockText(" / 00:%d%d:%d%d", seconds);
 }
 
-void SeekBar::draw(BackBuffer& buffer, int displayedPosition, int length, bool playing) const
+void SeekBar::drawFill(BackBuffer& buffer) const
 {
     buffer.restore(kBarRect);
     buffer.restore(kTimeRect);
+    QPainter painter(&buffer.image());
+    painter.drawImage(kFillLeftX, kFillY, skin::bitmap(181));
+    const QImage& column = skin::bitmap(182);
+    for (int i = 0; i < m_progress; ++i)
+        painter.drawImage(kColumnsX + i, kFillY, column);
+    if (m_progress == kLength)
+        painter.drawImage(kFillRightX, kFillY, skin::bitmap(183));
+}
+
+void SeekBar::drawThumbAndTime(
+    BackBuffer& buffer, int displayedPosition, int length, bool playing) const
+{
     {
         QPainter painter(&buffer.image());
-        painter.drawImage(kFillLeftX, kFillY, skin::bitmap(181));
-        const QImage& column = skin::bitmap(182);
-        for (int i = 0; i < m_progress; ++i)
-            painter.drawImage(kColumnsX + i, kFillY, column);
-        if (m_progress == kLength)
-            painter.drawImage(kFillRightX, kFillY, skin::bitmap(183));
         painter.drawImage(m_progress + kThumbOffset, kThumbY, skin::bitmap(184));
-
         if (playing && length > 0) {
             painter.setFont(fonts::pointFont(120));
             painter.setPen(Qt::white);

@@ -42,7 +42,17 @@ public:
 
     // Redraws bar and time text over the clean background and marks both rectangles: the
     // texts only while playing with a known length.
-    void draw(BackBuffer& buffer, int displayedPosition, int length, bool playing) const;
+    void draw(BackBuffer& buffer, int displayedPosition, int length, bool playing) const
+    {
+        drawFill(buffer);
+        drawThumbAndTime(buffer, displayedPosition, length, playing);
+    }
+    // The two halves of draw(), for what is drawn on the bar between them (event ticks): the
+    // bar and time text restored and the fill drawn; then the thumb and the texts, with both
+    // rectangles marked.
+    void drawFill(BackBuffer& buffer) const;
+    void drawThumbAndTime(
+        BackBuffer& buffer, int displayedPosition, int length, bool playing) const;
 
     // "00:MM:SS" of the displayed position and " / 00:MM:SS" of the length.
     static QString elapsedText(int seconds);
