@@ -9,12 +9,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace velq {
 
 Channel::Channel()
-    : m_frame(kFrameBytes, 0)
-{ }
+    : m_frame(kFrameBytes + kFrameAlignment, 0)
+{
+    void* data = m_frame.data();
+    std::size_t space = m_frame.size();
+    m_frameData = static_cast<std::uint8_t*>(std::align(kFrameAlignment, kFrameBytes, data, space));
+}
 
 Channel::~Channel()
 {
@@ -125,7 +130,7 @@ bool Channel::waitForFrameAfter(std::uint64_t count, std::chrono::milliseconds l
 void Channel::clearFrame()
 {
     std::lock_guard lock(m_frameMutex);
-    std::memset(m_frame.data(), 0, m_frame.size());
+    std::memset(m_frameData, 0, kFrameBytes);
 }
 
 void Channel::onRenderUpdate(void* self)
@@ -161,7 +166,7 @@ void Channel::renderLoop()
                 std::lock_guard frameLock(m_frameMutex);
                 mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, size},
                     {MPV_RENDER_PARAM_SW_FORMAT, format}, {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                    {MPV_RENDER_PARAM_SW_POINTER, m_frame.data()},
+                    {MPV_RENDER_PARAM_SW_POINTER, m_frameData},
                     {MPV_RENDER_PARAM_INVALID, nullptr}};
                 mpv_render_context_render(m_render, params);
                 if (!redraw)

@@ -34,7 +34,7 @@ public:
     bool isOpen() const { return m_mpv != nullptr; }
     mpv_handle* handle() const { return m_mpv; }
 
-    const std::uint8_t* frame() const { return m_frame.data(); }
+    const std::uint8_t* frame() const { return m_frameData; }
     std::mutex& frameMutex() const { return m_frameMutex; }
     std::uint64_t frameCount() const;
     // True once a frame after the count'th has been drawn, false when the time ran out.
@@ -43,6 +43,8 @@ public:
 
     // Touched on the GUI thread only.
     QPointer<QWidget> window;
+    // A repaint of the window is asked for and not yet taken up by the GUI thread.
+    std::atomic<bool> repaintQueued{false};
 
 private:
     static void onRenderUpdate(void* self);
@@ -58,7 +60,11 @@ private:
     bool m_updatePending = false;
     bool m_stopRender = false;
 
+    // mpv's software renderer takes its fast path only into memory aligned to 64 bytes; a
+    // frame buffer that is not would cost a copy of every frame.
+    static constexpr std::size_t kFrameAlignment = 64;
     std::vector<std::uint8_t> m_frame;
+    std::uint8_t* m_frameData = nullptr; // within m_frame, aligned
     mutable std::mutex m_frameMutex;
     mutable std::condition_variable m_frameDrawn;
     std::uint64_t m_frames = 0;

@@ -301,9 +301,14 @@ void Player::repaintLater(int index)
 {
     if (!QCoreApplication::instance())
         return;
+    // One call on its way at a time: however far the GUI thread is behind, it paints the newest
+    // frame once, not every frame it missed.
+    if (m_channels[index].repaintQueued.exchange(true))
+        return;
     postToGui([this, index] {
-        if (m_channels[index].window)
-            m_channels[index].window->update();
+        m_channels[index].repaintQueued = false;
+        if (auto* window = static_cast<VideoWindow*>(m_channels[index].window.data()))
+            window->frameArrived();
     });
 }
 

@@ -6,13 +6,14 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 
 namespace velq {
 
 namespace {
 
-    // A capture waits for the stepped frame; a file at its end never delivers one.
-    constexpr auto kFrameStepLimit = std::chrono::milliseconds(1000);
+// A capture waits for the stepped frame; a file at its end never delivers one.
+constexpr auto kFrameStepLimit = std::chrono::milliseconds(1000);
 
 } // namespace
 
@@ -23,6 +24,20 @@ VideoWindow::VideoWindow(QWidget* parent, Player& player, int channel)
 {
     setObjectName(QStringLiteral("velqplayer-video-%1").arg(channel));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_paintDue = new QTimer(this);
+    m_paintDue->setSingleShot(true);
+    connect(m_paintDue, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+}
+
+void VideoWindow::frameArrived()
+{
+    if (m_paintDue->isActive())
+        return; // the paint on its way shows the newest frame
+    const qint64 since = m_sincePaint.isValid() ? m_sincePaint.elapsed() : kMinPaintPeriodMs;
+    if (since >= kMinPaintPeriodMs)
+        update();
+    else
+        m_paintDue->start(int(kMinPaintPeriodMs - since));
 }
 
 bool VideoWindow::event(QEvent* event)
@@ -53,6 +68,7 @@ bool VideoWindow::event(QEvent* event)
 
 void VideoWindow::paintEvent(QPaintEvent*)
 {
+    m_sincePaint.restart();
     QPainter painter(this);
     const Channel& channel = m_player.channel(m_channel);
     std::lock_guard lock(channel.frameMutex());
