@@ -51,7 +51,6 @@ FrameCapture::FrameCapture(QObject* parent)
     , m_nextFrame(new QTimer(this))
 {
     m_nextFrame->setSingleShot(true);
-    m_nextFrame->setInterval(kFrameGap);
     connect(m_nextFrame, &QTimer::timeout, this, &FrameCapture::scheduleNext);
 }
 
@@ -86,6 +85,7 @@ int FrameCapture::start(
     m_taken = 0;
     m_taking = true;
     m_waitingForWorker = false;
+    m_stepped = false;
     captureCount = 0;
     // Known from the start, so that the progress never shows fewer frames to do than done;
     // a single frame reads "01 / 01".
@@ -107,9 +107,18 @@ int FrameCapture::framesLeft() const
 void FrameCapture::takeFrame()
 {
     captured = 1;
-    if (m_taken > 0 && m_adapter)
-        if (PVEXState* state = m_adapter->current())
-            state->frameStep();
+    if (m_taken > 0 && !m_stepped) {
+        if (m_adapter)
+            if (PVEXState* state = m_adapter->current())
+                state->frameStep();
+        m_stepped = true;
+        const auto left = kFrameGap - std::chrono::milliseconds(m_sinceCopy.elapsed());
+        if (left.count() > 0) {
+            m_nextFrame->start(left);
+            return;
+        }
+    }
+    m_stepped = false;
 
     Job job;
     const int number = m_taken + 1;
@@ -125,12 +134,14 @@ void FrameCapture::takeFrame()
         m_shared->jobs.push_back(std::move(job));
     }
     m_shared->wake.notify_one();
+    m_sinceCopy.start();
     ++m_taken;
 
     if (m_thirtyFrames)
         captureTotal = std::max(m_taken, framesLeft());
+    // The next step waits for the event loop, so that the progress of this frame is painted.
     if (m_taken < captureTotal)
-        m_nextFrame->start();
+        m_nextFrame->start(std::chrono::milliseconds(0));
     else
         m_taking = false;
 }

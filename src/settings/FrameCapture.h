@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -14,7 +15,8 @@ class QTimer;
 // One capture run: the frame on show, or up to thirty frames in a row, saved as JPEG files.
 //
 // The GUI thread does everything that touches the player: it steps the player a frame, reads
-// the position and copies the frame buffer, 50 ms after the previous frame was taken. The
+// the position and copies the frame buffer, at least 50 ms after the previous frame was taken
+// (the step itself counts towards the gap, so thirty frames take no longer than they must). The
 // worker thread only converts, encodes and writes; it reports each frame back as a queued call,
 // so the counters live on the GUI thread and the window repaints from there. A frame step from
 // the worker could deadlock: the player's states wait for the GUI thread, which may itself be
@@ -84,6 +86,8 @@ private:
     int m_taken = 0;
     bool m_taking = false;
     bool m_waitingForWorker = false;
+    bool m_stepped = false; // the player is on the next frame, which waits for the gap to pass
+    QElapsedTimer m_sinceCopy;
     std::uint64_t m_run = 0;
     Summary m_summary;
     QTimer* m_nextFrame = nullptr;

@@ -530,8 +530,7 @@ TEST_F(VelqPlayerTest, LoadCommandCarriesAnyNameWhole)
         }
         log().clear();
         command("pvex_loadfile \"" + escaped + "\" \"\"");
-        // A report of the recording before may still come after the clear: the new one is
-        // under way once its count is in.
+        // The file before may still report its progress; the count belongs to the new one.
         ASSERT_TRUE(waitUntil([] { return log().has(velq::CB_RECORD_COUNT); }))
             << name.toStdString();
         Report count;

@@ -208,15 +208,20 @@ bool Player::frameStep(std::chrono::milliseconds limit)
         return false;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     const std::uint64_t frames = m_channels[0].frameCount();
+    std::uint64_t made = 0;
+    {
+        std::lock_guard lock(m_stepMutex);
+        made = m_reportsMade;
+    }
     enqueue("frame_step");
     // The stepped frame may be the first one of the file, at the position already reported,
     // so it is the frame itself that ends the step, not a change of position.
     if (!m_channels[0].waitForFrameAfter(frames, limit))
         return false;
     std::unique_lock lock(m_stepMutex);
-    // The position moves on with the frame or just after it; the report that follows it is the
-    // one a capture names its file after. Failing that, the position is asked for outright.
-    const std::uint64_t made = m_reportsMade;
+    // The position moves on with the frame, often before the render thread has the frame in
+    // the buffer, so a report made since the step was asked for is the one a capture names its
+    // file after. Failing that, the position is asked for outright.
     if (m_stepReported.wait_for(lock, kStepReportGrace, [&] { return m_reportsMade > made; }))
         return true;
     const std::uint64_t ticket = ++m_reportsAsked;
