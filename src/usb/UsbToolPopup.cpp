@@ -46,8 +46,8 @@ QString failureText(int result)
 
 } // namespace
 
-UsbToolPopup::UsbToolPopup(const QString& usbLibraryFile, DeviceConfig& config)
-    : QDialog(nullptr)
+UsbToolPopup::UsbToolPopup(const QString& usbLibraryFile, DeviceConfig& config, QWidget* owner)
+    : QDialog(owner)
     , m_config(config)
     , m_transmission(new UsbTransmission(usbLibraryFile, this))
 {
@@ -64,10 +64,11 @@ UsbToolPopup::UsbToolPopup(const QString& usbLibraryFile, DeviceConfig& config)
 
 UsbToolPopup::~UsbToolPopup() = default;
 
-void UsbToolPopup::showOnRequest(std::unique_ptr<UsbToolPopup>& tool)
+void UsbToolPopup::showOnRequest(std::unique_ptr<UsbToolPopup>& tool, QWidget* owner)
 {
     if (!tool)
-        tool = std::make_unique<UsbToolPopup>();
+        tool = std::make_unique<UsbToolPopup>(
+            platform::Library::usbLibraryFile(), DeviceConfig::instance(), owner);
     tool->SetVisible(5);
 }
 

@@ -20,7 +20,9 @@ class UsbTransmission;
 // it only hides it, so the pages keep what the user entered until the tool is shown again.
 //
 // The main window's USB button (1008) creates it on first use and shows it every time:
-//     UsbToolPopup::showOnRequest(m_usbTool); // std::unique_ptr<UsbToolPopup> m_usbTool
+//     UsbToolPopup::showOnRequest(m_usbTool, this); // std::unique_ptr<UsbToolPopup> m_usbTool
+// The main window owns it (as a window of its own, standing in front of it): the main window
+// runs modally, and a window it does not own would take no input while it runs.
 class UsbToolPopup : public QDialog
 {
     Q_OBJECT
@@ -36,10 +38,10 @@ public:
     // Loads the record from the registry into config and builds the pages from it; hidden until
     // SetVisible(5). Tests name the USB library and their own record.
     explicit UsbToolPopup(const QString& usbLibraryFile = platform::Library::usbLibraryFile(),
-        DeviceConfig& config = DeviceConfig::instance());
+        DeviceConfig& config = DeviceConfig::instance(), QWidget* owner = nullptr);
     ~UsbToolPopup() override;
 
-    static void showOnRequest(std::unique_ptr<UsbToolPopup>& tool);
+    static void showOnRequest(std::unique_ptr<UsbToolPopup>& tool, QWidget* owner = nullptr);
 
     // 5 shows the tool, 0 hides it; a request for the state it is in changes nothing.
     void SetVisible(int state);

@@ -76,7 +76,7 @@ void CKOB_PCMgrDlg::onInfo()
 
 void CKOB_PCMgrDlg::onUsbTool()
 {
-    UsbToolPopup::showOnRequest(m_usbTool);
+    UsbToolPopup::showOnRequest(m_usbTool, this);
 }
 
 void CKOB_PCMgrDlg::onFiles()

@@ -234,6 +234,36 @@ TEST_F(MainWindowListTest, PopupsOpenFromTheirButtonsOnceAndWhereTheWindowIsNow)
     EXPECT_EQ(window->filesPopup()->pos(), FilesOpenPopup::placement(window->frameGeometry()));
 }
 
+// The program runs the main window modally: a popup it does not own would be blocked by it,
+// shown but deaf to every click. The clicks go through the windows, as the system's do.
+TEST_F(MainWindowListTest, PopupsTakeClicksWhileTheWindowRunsModally)
+{
+    window->hide();
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const auto clickThroughWindow = [](QWidget* button) {
+        ASSERT_NE(button, nullptr);
+        QWidget* popup = button->window();
+        QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {},
+            button->mapTo(popup, button->rect().center()));
+    };
+
+    clickControl(1008);
+    UsbToolPopup* tool = window->usbTool();
+    ASSERT_NE(tool, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(tool));
+    clickThroughWindow(
+        tool->findChild<QAbstractButton*>(QString::number(UsbToolPopup::kCancelId)));
+    EXPECT_FALSE(tool->isVisible());
+
+    clickControl(1241);
+    FilesOpenPopup* files = window->filesPopup();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(files));
+    clickThroughWindow(files->findChild<QAbstractButton*>(QStringLiteral("2")));
+    EXPECT_FALSE(files->isVisible());
+}
+
 TEST_F(MainWindowListTest, TheWindowManagersCloseGoesThroughTheCloseGuard)
 {
     QSignalSpy finished(window.get(), &QDialog::finished);
