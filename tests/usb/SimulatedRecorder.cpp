@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,6 +36,8 @@ struct Simulation
     std::vector<unsigned char> reply;
     std::vector<unsigned char> received;
     std::string log;
+    // Where each request received is written, for a test that cannot call in (see below).
+    std::string receivedFile;
     int initCount = 0;
     // The hold is the one part a test touches while the exchange runs on another thread.
     std::mutex holdMutex;
@@ -154,6 +159,24 @@ SIM_EXPORT int zynsim_received(unsigned char* out, int capacity)
     return n;
 }
 
+// A program that loads this library in place of libusb without knowing it (the real viewer,
+// started by the end-to-end test) cannot call the control functions; the environment scripts it
+// instead, as the library is loaded:
+//   ZYN_SIM_SCENARIO  the SimScenario to start in (a number);
+//   ZYN_SIM_REPLY     a file holding the recorder's answer;
+//   ZYN_SIM_RECEIVED  a file that every request the recorder takes is written to.
+__attribute__((constructor)) static void scriptFromEnvironment()
+{
+    if (const char* scenario = std::getenv("ZYN_SIM_SCENARIO"))
+        zynsim_reset(std::atoi(scenario));
+    if (const char* reply = std::getenv("ZYN_SIM_REPLY")) {
+        std::ifstream in(reply, std::ios::binary);
+        sim().reply.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (const char* received = std::getenv("ZYN_SIM_RECEIVED"))
+        sim().receivedFile = received;
+}
+
 // The libusb 0.1 functions.
 
 SIM_EXPORT void usb_init(void)
@@ -224,6 +247,10 @@ SIM_EXPORT int usb_bulk_write(usb_dev_handle* dev, int ep, const char* bytes, in
     (void)dev;
     const int accepted = sim().scenario == SimShortWrite ? std::min(size, 100) : size;
     sim().received.assign(bytes, bytes + accepted);
+    if (!sim().receivedFile.empty()) {
+        std::ofstream out(sim().receivedFile, std::ios::binary | std::ios::trunc);
+        out.write(bytes, accepted);
+    }
     return accepted;
 }
 
