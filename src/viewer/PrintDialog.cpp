@@ -19,9 +19,16 @@ bool runPrintDialog(QPrinter& printer, QWidget* parent)
         return service->exec(printer, parent);
     QPrintDialog dialog(&printer, parent);
     // One page of one frame: nothing to select or number; copies and collation stay with the
-    // printer's own settings.
-    dialog.setOptions(
-        QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
+    // printer's own settings, and no file of the printer's own language is offered.
+    QAbstractPrintDialog::PrintDialogOptions options
+        = QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies;
+#ifndef Q_OS_WIN
+    // Qt's own dialog makes of this option the PDF printer that a desktop offers beside the
+    // real ones (as Windows has its PDF printer), on a machine without a printer the only way
+    // to print at all.
+    options |= QAbstractPrintDialog::PrintToFile;
+#endif
+    dialog.setOptions(options);
     return dialog.exec() == QDialog::Accepted;
 }
 

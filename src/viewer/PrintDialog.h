@@ -22,7 +22,7 @@ public:
 };
 
 // The print dialog for a printer that the caller has preset (paper, orientation, name):
-// no selection, no page range, no printing to a file of the user's own.
+// no selection, no page range; the PDF printer is offered beside the system's printers.
 bool runPrintDialog(QPrinter& printer, QWidget* parent = nullptr);
 
 // Replaces the dialog (tests); nullptr restores the real one. The caller keeps ownership.
