@@ -20,6 +20,7 @@ journey went as expected, 1 when a step failed, 77 when the journey cannot run h
 """
 
 import argparse
+import calendar
 import os
 import re
 import shutil
@@ -467,6 +468,140 @@ class Journey:
                 raise StepFailed("off line, but the map area shows no 'no internet' text")
         self.shot("panel")
 
+    def settings_popup(self, known, what):
+        popup = self.new_window(what, known, size=SETTINGS_SIZE)
+        if (popup["x"] - self.origin[0], popup["y"] - self.origin[1]) != (324, 155):
+            raise StepFailed(f"{what} stands at {popup['x']},{popup['y']}")
+        return popup
+
+    def popup_click(self, popup, point):
+        self.display.click(popup["x"] + point[0], popup["y"] + point[1])
+
+    def jpegs(self):
+        return sorted(n for n in os.listdir(self.captures) if n.endswith(".jpg"))
+
+    def capture(self):
+        # From a known place: about a third into the recording.
+        self.click((52 + 110, STRIP_Y))
+        wait_until("the seek thumb near 110", lambda: 110 <= (self.progress() or -1) <= 140,
+                   timeout=3)
+        known = self.known_windows()
+        self.click(BUTTON["capture"])
+        popup = self.settings_popup(known, "the settings popup in capture mode")
+        self.popup_click(popup, SETTINGS_SEL_DIR)
+        self.choose_folder("Please select the directory", self.captures)
+        self.chosen_captures = True
+        time.sleep(0.3)
+        self.shot("capture-popup")
+        known = self.known_windows()
+        self.popup_click(popup, SETTINGS_ACTION)
+        self.answer_message(known, "after one frame")
+        if len(self.jpegs()) != 1:
+            raise StepFailed(f"one frame captured, but the folder holds {self.jpegs()}")
+        self.popup_click(popup, SETTINGS_BOX)  # "30 кадров"
+        known = self.known_windows()
+        self.popup_click(popup, SETTINGS_ACTION)
+        time.sleep(0.5)
+        self.shot("capture-thirty-frames")
+        self.answer_message(known, "after thirty frames")
+        held = self.progress()
+        self.popup_click(popup, SETTINGS_EXIT)
+        self.display.wait_gone("the capture popup to close", popup["id"])
+        wait_until("playback to go on after the capture", lambda: self.progress() != held,
+                   timeout=10)
+        self.check_jpegs()
+
+    def check_jpegs(self):
+        names = self.jpegs()
+        if len(names) != 31:
+            raise StepFailed(f"31 captured frames expected, the folder holds {len(names)}")
+        bases = {n.rsplit("_", 2)[0] for n in names}
+        if len(bases) != 1 or bases.pop() + ".mp4" not in self.recordings:
+            raise StepFailed(f"captured frames not named after one recording: {names[:3]}...")
+        for name in names:
+            if not re.fullmatch(r".+_\d{4}_\d+(-\d+)?\.jpg", name):
+                raise StepFailed(f"captured frame {name} is not named <recording>_MMSS_N.jpg")
+            decoded = subprocess.run(["djpeg", "-pnm", os.path.join(self.captures, name)],
+                                     capture_output=True)
+            header = re.match(rb"P6\s+(\d+)\s+(\d+)\s", decoded.stdout)
+            if decoded.returncode != 0 or not header or header.groups() != (b"640", b"480"):
+                raise StepFailed(f"{name} does not decode to a 640 x 480 picture: "
+                                 f"{decoded.stderr.decode(errors='replace').strip()}")
+
+    def print_frame(self):
+        known = self.known_windows()
+        self.click(BUTTON["print"])
+        dialog = self.new_window("the print dialog", known, name="Print")
+        time.sleep(0.5)
+        self.shot("print-dialog")
+        # With no printer the dialog offers its PDF printer, with the output file under it.
+        self.display.click(dialog["x"] + dialog["w"] * 6 // 10, dialog["y"] + dialog["h"] - 65)
+        self.display.key("ctrl+a")
+        self.display.type(self.print_file)
+        self.display.key("Return")
+        self.display.wait_gone("the print dialog to close", dialog["id"])
+        wait_until("the printed PDF file", lambda: os.path.exists(self.print_file)
+                   and os.path.getsize(self.print_file) > 1000, timeout=10)
+        time.sleep(0.5)
+        self.check_printed_page()
+
+    def telemetry_rows(self):
+        rows = {}
+        tool = os.path.join(self.build, "bin", "zyn-telemetry")
+        csv = subprocess.run([tool, "--csv", *[os.path.join(self.card, r) for r in
+                                               self.recordings]],
+                             check=True, capture_output=True, text=True).stdout
+        for line in csv.splitlines()[1:]:
+            fields = line.split(",")
+            rows[fields[2]] = fields
+        return rows
+
+    def check_printed_page(self):
+        text = subprocess.run(["pdftotext", "-layout", self.print_file, "-"], check=True,
+                              capture_output=True, text=True).stdout
+        with open(os.path.join(self.out, "printed.txt"), "w") as f:
+            f.write(text)
+        when = re.search(r"Дата и время: (\d{4})/(\d\d)/(\d\d)\s+(\d\d):(\d\d):(\d\d)", text)
+        speed = re.search(r"Скорость: (\d+\.\d) км/ч", text)
+        position = re.search(r"Положение Широта: .+ Долгота: .+", text)
+        sensor = re.search(r"GSensor X: (-?\d+\.\d{3})\s+Y: (-?\d+\.\d{3})\s+"
+                           r"Z: (-?\d+\.\d{3})", text)
+        if not (when and speed and position and sensor):
+            raise StepFailed(f"the printed page lacks a line; its text: {text!r}")
+        # The page shows the record of its second: local time three hours ahead of UTC.
+        y, mo, d, h, mi, se = map(int, when.groups())
+        utc = time.strftime("%Y-%m-%dT%H:%M:%SZ",
+                            time.gmtime(calendar.timegm((y, mo, d, h, mi, se)) - 3 * 3600))
+        row = self.telemetry_rows().get(utc)
+        if row is None:
+            raise StepFailed(f"the printed time {when.group(0)} is no record of the card")
+        if abs(float(speed.group(1)) - float(row[7])) > 0.11:
+            raise StepFailed(f"printed {speed.group(0)}, the record at {utc} says {row[7]} km/h")
+        if [float(v) for v in sensor.groups()] != [float(v) for v in row[9:12]]:
+            raise StepFailed(f"printed {sensor.group(0)}, the record at {utc} says {row[9:12]}")
+
+    def copy_recording(self):
+        known = self.known_windows()
+        self.click(BUTTON["save"])
+        popup = self.settings_popup(known, "the settings popup in copy mode")
+        self.popup_click(popup, SETTINGS_SEL_DIR)
+        self.choose_folder("Please select the directory", self.copies)
+        self.chosen_copies = True
+        time.sleep(0.3)
+        self.shot("copy-popup")
+        known = self.known_windows()
+        self.popup_click(popup, SETTINGS_ACTION)
+        self.display.wait_gone("the copy popup to close", popup["id"])
+        self.answer_message(known, "after the copy")
+        copies = os.listdir(self.copies)
+        if len(copies) != 1 or not copies[0].startswith("copy_"):
+            raise StepFailed(f"one copy_ file expected, the copy folder holds {copies}")
+        source = os.path.join(self.card, copies[0][len("copy_"):])
+        if not os.path.exists(source):
+            raise StepFailed(f"{copies[0]} names no recording of the card")
+        if subprocess.run(["cmp", "-s", source, os.path.join(self.copies, copies[0])]).returncode:
+            raise StepFailed(f"{copies[0]} differs from {source}")
+
     def settings(self):
         known = self.known_windows()
         self.click(BUTTON["settings"])
@@ -502,6 +637,8 @@ class Journey:
         self.display.click(p[0] + SETTINGS_EXIT[0], p[1] + SETTINGS_EXIT[1])
         self.display.wait_gone("the settings popup to close", popup["id"])
         self.check_device_file()
+        wait_until("the knots label once the settings are closed",
+                   lambda: self.unit_label() == 2, timeout=5)
 
     def check_device_file(self):
         path = os.path.join(self.card_root, "kob_config.dat")
@@ -553,6 +690,8 @@ class Journey:
         window = self.display.wait_window("the unlocked main window", name="ZYN Viewer",
                                           size=MAIN_SIZE, timeout=10)
         self.origin = (window["x"], window["y"])
+        wait_until("the knots label on the unlocked window",
+                   lambda: self.unit_label() == 2, timeout=5)
         self.shot("unlocked")
 
     def usb_tool(self):
@@ -614,6 +753,10 @@ class Journey:
             ("seek by dragging the thumb", self.seek_by_drag),
             ("speed", self.change_speed),
             ("volume", self.change_volume),
+            ("speed digits, compass and graph", self.panel_changes),
+            ("capture one frame and thirty frames", self.capture),
+            ("print the frame to a PDF file", self.print_frame),
+            ("copy the recording", self.copy_recording),
             ("settings: knots, password, kob_config.dat", self.settings),
             ("close, configuration stored", self.first_close),
             ("start again locked and unlock", self.unlock),
