@@ -43,6 +43,25 @@ inline QString minuteCard()
         {"--length", "60", "--drf", "2", "--evt", "0", "--muevt", "0", "--seed", "5"});
 }
 
+// One recording of each kind, ten seconds each: drf, evt and muevt with telemetry (the two
+// event recordings with their events), and a drf recording without any telemetry.
+inline QString eventCard()
+{
+    return demoCard(QStringLiteral("events"),
+        {"--length", "10", "--drf", "1", "--evt", "1", "--muevt", "1", "--plain", "1", "--seed",
+            "1"});
+}
+
+inline QString cardFile(const QString& name)
+{
+    return QDir::toNativeSeparators(QDir(eventCard()).filePath(name));
+}
+
+inline const QString kDrf = QStringLiteral("drf_20250614_142337.mp4");
+inline const QString kEvt = QStringLiteral("evt_20250614_142347.mp4");
+inline const QString kMuevt = QStringLiteral("muevt_20250614_142357.mp4");
+inline const QString kPlain = QStringLiteral("drf_20250614_142407.mp4"); // no telemetry
+
 inline QStringList recordingsIn(const QString& folder)
 {
     QStringList paths;
@@ -95,6 +114,16 @@ protected:
         const float before = adapter()->position;
         QTest::qWait(ms);
         return adapter()->position != before;
+    }
+    // Opens a recording of the event card as the command line does and waits until it plays.
+    void play(const QString& name, int second = 1)
+    {
+        const QString path = cardFile(name);
+        window->openRecordings({path});
+        const int row = int(window->playList().entries().indexOf(path));
+        ASSERT_GE(row, 0);
+        waitPlaying(row);
+        waitSecond(second);
     }
     static QPoint stripPoint(int x) { return {x, 489}; }
     QPoint seekThumb() const { return {window->progress() + 36 + 10, 564}; }

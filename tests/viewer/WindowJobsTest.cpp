@@ -19,25 +19,6 @@
 
 namespace {
 
-// One recording of each kind, ten seconds each: drf, evt and muevt with telemetry (the two
-// event recordings with their events), and a drf recording without any telemetry.
-QString eventCard()
-{
-    return demoCard(QStringLiteral("events"),
-        {"--length", "10", "--drf", "1", "--evt", "1", "--muevt", "1", "--plain", "1", "--seed",
-            "1"});
-}
-
-QString cardFile(const QString& name)
-{
-    return QDir::toNativeSeparators(QDir(eventCard()).filePath(name));
-}
-
-const QString kDrf = QStringLiteral("drf_20250614_142337.mp4");
-const QString kEvt = QStringLiteral("evt_20250614_142347.mp4");
-const QString kMuevt = QStringLiteral("muevt_20250614_142357.mp4");
-const QString kPlain = QStringLiteral("drf_20250614_142407.mp4"); // no telemetry
-
 QString pdfText(const QString& pdf)
 {
     QProcess process;
@@ -82,17 +63,6 @@ protected:
     {
         PlaybackTest::SetUp();
         ASSERT_FALSE(eventCard().isEmpty()) << "zyn-cardgen could not write the demo card";
-    }
-
-    // Opens a recording as the command line does and waits until it plays.
-    void play(const QString& name, int second = 1)
-    {
-        const QString path = cardFile(name);
-        window->openRecordings({path});
-        const int row = int(window->playList().entries().indexOf(path));
-        ASSERT_GE(row, 0);
-        waitPlaying(row);
-        waitSecond(second);
     }
 
     QImage area(const QRect& rect) const { return window->backBuffer().copy(rect); }
