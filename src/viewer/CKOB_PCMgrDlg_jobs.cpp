@@ -22,10 +22,11 @@ void CKOB_PCMgrDlg::onPrint()
 {
     if (!m_adapter || !m_playing || !noJobRunning())
         return;
-    const FramePrinter printer = FramePrinter::fromAdapter(
-        *m_adapter, m_frames, m_settings->workingRecord().speedUnit);
+    const FramePrinter printer
+        = FramePrinter::fromAdapter(*m_adapter, m_frames, m_settings->workingRecord().speedUnit);
     if (printer.print(this) == FramePrinter::PrinterFailed)
-        platform::messageBox(strings::kPrintFailed, strings::kAppTitle, platform::Buttons::Ok, this);
+        platform::messageBox(
+            strings::kPrintFailed, strings::kAppTitle, platform::Buttons::Ok, this);
 }
 
 // Button 1004: still frames through the settings popup's capture mode, from the picture held
@@ -97,7 +98,8 @@ void CKOB_PCMgrDlg::startCopy(const QString& path, const QString& folder1)
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_copyCursor = true;
     if (!m_copy->start(path, folder1))
-        onCopyFinished(RecordingCopy::Cancelled, {}, RecordingCopy::message(RecordingCopy::Cancelled, {}));
+        onCopyFinished(
+            RecordingCopy::Cancelled, {}, RecordingCopy::message(RecordingCopy::Cancelled, {}));
 }
 
 void CKOB_PCMgrDlg::onCopyFinished(int result, const QString&, const QString& message)

@@ -129,4 +129,3 @@ protected:
     QPoint seekThumb() const { return {window->progress() + 36 + 10, 564}; }
     int loadsSent() const { return int(CommandLog::starting("pvex_loadfile").size()); }
 };
-

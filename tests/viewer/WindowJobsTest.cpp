@@ -22,7 +22,8 @@ namespace {
 QString pdfText(const QString& pdf)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    process.start(
+        QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {};
     return QString::fromUtf8(process.readAllStandardOutput()).simplified();
@@ -106,14 +107,19 @@ TEST_F(WindowJobsTest, TelemetryFollowsTheRecordingAndOneWithoutItLeavesItAlone)
     ASSERT_TRUE(window->eventMarkers().loaded());
     const std::vector<int> marks = window->eventMarkers().positions(adapter()->lengthSeconds);
     ASSERT_FALSE(marks.empty());
-    const QImage marker = skin::bitmap(EventMarkers::kMarkerBitmap)
-                              .convertToFormat(window->backBuffer().format());
+    const QImage marker
+        = skin::bitmap(EventMarkers::kMarkerBitmap).convertToFormat(window->backBuffer().format());
     for (int x : marks) {
         EXPECT_EQ(area(QRect(x, 466, 19, 19)), marker) << "marker at " << x;
         const int tick = EventMarkers::tickX(x);
-        EXPECT_NE(window->backBuffer().pixel(tick, 563), cleanArea(QRect(tick, 563, 1, 1)).pixel(0, 0))
+        EXPECT_NE(
+            window->backBuffer().pixel(tick, 563), cleanArea(QRect(tick, 563, 1, 1)).pixel(0, 0))
             << "tick at " << tick;
     }
+
+    // The markers lie under the player's picture: the back buffer shows them.
+    if (const QString shots = qEnvironmentVariable("ZYN_SCREENSHOT_DIR"); !shots.isEmpty())
+        window->backBuffer().save(QDir(shots).filePath(QStringLiteral("window-back-buffer.png")));
 
     // A held picture with nothing new to show costs no screen update.
     clickControl(1009);
