@@ -47,9 +47,10 @@ void CKOB_PCMgrDlg::onPanelTimer()
     const bool hasTelemetry = m_adapter && m_adapter->noTelemetry == 0;
     const std::optional<TelemetryPanel::MapFix> fix
         = m_panel.timerTick(m_buffer, online, hasTelemetry);
-    // Only a fix moves the map, and only when it is somewhere else: a held picture leaves the
-    // map as the user may have moved it.
-    if (!fix || !m_map)
+    // Only a fix of this recording moves the map (one without telemetry keeps the record of the
+    // recording before it), and only when it is somewhere else: a held picture leaves the map
+    // as the user may have moved it.
+    if (!fix || !m_map || !hasTelemetry)
         return;
     if (m_mapShows && m_mapShows->latitude == fix->latitude
         && m_mapShows->longitude == fix->longitude)
