@@ -7,6 +7,9 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -25,6 +28,14 @@ bool platformChosen(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+#ifdef __GLIBC__
+    // Every recording opened starts the decoder's threads anew, and glibc gives new threads
+    // malloc arenas of their own (up to eight per core) that keep what they once held: the
+    // viewer grew by some 12 MB with each recording until the arenas ran out. Two arenas hold
+    // it flat at no cost in decoding time. A MALLOC_ARENA_MAX of the user's still rules.
+    if (!qEnvironmentVariableIsSet("MALLOC_ARENA_MAX"))
+        mallopt(M_ARENA_MAX, 2);
+#endif
 #ifdef Q_OS_UNIX
     // The map's embedded browser refuses to start its sandbox as root.
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))

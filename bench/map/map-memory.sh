@@ -10,8 +10,9 @@
 #   bench/map/map-memory.sh --viewer [BUILD_DIR]
 #       The viewer itself, started on the demo recording (a path on its command line joins the
 #       play list) and left to play for DURATION seconds (default 60) while its process tree is
-#       sampled once a second. This needs the main window to play command-line recordings and
-#       show the map while on line.
+#       sampled once a second. The main window shows the map only while the machine reports a
+#       connection; the script says so when no browser helper ever ran. The recording starts
+#       over at its end, so the map window is made anew once a minute.
 #
 # Both run under Xvfb, as on a desktop (the offscreen platform loads no GL and reads lower).
 # No tiles are fetched: the map shows its route and marker over an empty layer.
@@ -53,6 +54,9 @@ tree_kb() {
 }
 
 duration="${DURATION:-60}"
+# A configuration and browser folders of the run's own, and no tiles asked for.
+export ZYN_REGISTRY_ROOT="$work/registry" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
+export ZYN_MAP_TILES="${ZYN_MAP_TILES:-none}"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$bin/zyn-viewer" "$recording" >/dev/null 2>&1 &
 runner=$!
 sleep 3
@@ -61,15 +65,25 @@ if [ -z "$viewer" ]; then
     echo "map-memory: the viewer did not start" >&2
     exit 1
 fi
-peak_own=0 peak_all=0
+peak_own=0 peak_all=0 peak_own_pss=0 peak_all_rss=0 helpers=0
 for _ in $(seq "$duration"); do
     own="$(awk '$1 == "Rss:" { print $2 }' "/proc/$viewer/smaps_rollup" 2>/dev/null || echo 0)"
+    own_pss="$(awk '$1 == "Pss:" { print $2 }' "/proc/$viewer/smaps_rollup" 2>/dev/null || echo 0)"
     all="$(tree_kb Pss "$viewer")"
+    all_rss="$(tree_kb Rss "$viewer")"
     [ "$own" -gt "$peak_own" ] && peak_own=$own
+    [ "$own_pss" -gt "$peak_own_pss" ] && peak_own_pss=$own_pss
     [ "$all" -gt "$peak_all" ] && peak_all=$all
+    [ "$all_rss" -gt "$peak_all_rss" ] && peak_all_rss=$all_rss
+    n="$(pgrep -P "$viewer" -c 2>/dev/null || echo 0)"
+    [ "$n" -gt "$helpers" ] && helpers=$n
     sleep 1
 done
 kill "$viewer" 2>/dev/null || true
 wait "$runner" 2>/dev/null || true
+[ "$helpers" -gt 0 ] ||
+    echo "map-memory: no browser helper ran: the viewer saw no connection and showed no map" >&2
 echo "peak resident (RSS), viewer process: $((peak_own / 1024)) MB"
+echo "peak proportional (PSS), viewer process: $((peak_own_pss / 1024)) MB"
+echo "peak resident (RSS), viewer and helpers summed: $((peak_all_rss / 1024)) MB"
 echo "peak proportional (PSS), viewer and helpers together: $((peak_all / 1024)) MB"

@@ -3,6 +3,8 @@
 #include "resources/Fonts.h"
 #include "viewer/CKOB_PCMgrDlg.h"
 
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QTimer>
 
 void CKOB_PCMgrApp::prepare()
@@ -10,6 +12,13 @@ void CKOB_PCMgrApp::prepare()
     // The map's embedded browser is hosted in the viewer's dialogs; it needs the windows to share
     // their graphics contexts, which can only be asked for before the application exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser's only picture is the 310 x 410 map, which the processor draws at no cost;
+    // composing it through the graphics driver kept some 60 MB more resident (where there is
+    // no graphics card, as in a virtual machine, Mesa's software driver) and ties the map to
+    // drivers that may show it black. A backend chosen by the user's QT_QUICK_BACKEND stays.
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")
+        && !qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
 
 CKOB_PCMgrApp::CKOB_PCMgrApp(int& argc, char** argv)

@@ -85,9 +85,24 @@ void MapWindow::hide()
         m_window->hide();
 }
 
+bool MapWindow::exists() const
+{
+    return m_window != nullptr;
+}
+
+CGoogleMap* MapWindow::window() const
+{
+    return m_window;
+}
+
 bool MapWindow::isCreationPending() const
 {
     return m_recreate->isActive();
+}
+
+bool MapWindow::isShown() const
+{
+    return (m_window || m_recreate->isActive()) && m_visible;
 }
 
 bool MapWindow::updatePosition(double latitude, double longitude)

@@ -54,9 +54,11 @@ public:
     void show();
     void hide();
 
-    bool exists() const { return m_window != nullptr; }
+    bool exists() const;
     bool isCreationPending() const;
-    CGoogleMap* window() const { return m_window; }
+    // A map window is there or on its way, and is to be seen.
+    bool isShown() const;
+    CGoogleMap* window() const;
 
     // Moves the marker; dropped while no map window exists or its page has not loaded, and for
     // a position that is none.

@@ -103,6 +103,7 @@ const Text kCopyWriteFailed{"Ошибка записи: возможно, на �
 const Text kCopySizeMismatch{"Размер копии не совпал с размером исходного файла; копия удалена."};
 const Text kCopyCannotReplace{"Не удалось заменить существующий файл."};
 const Text kCopyCancelled{"Копирование прервано; неполная копия удалена."};
+const Text kPrintFailed{"Не удалось напечатать кадр: принтер не принял задание."};
 
 const Text kChooseFolderFirst{"Сначала выберите папку."};
 const Text kFolderNameRefused{"Имя папки не может содержать знаки \"?\" и \"*\":\n%1"};

@@ -64,6 +64,8 @@ extern const Text kCopyWriteFailed;
 extern const Text kCopySizeMismatch;
 extern const Text kCopyCannotReplace;
 extern const Text kCopyCancelled;
+// Main window: the printer could not start the page (the dialog was confirmed).
+extern const Text kPrintFailed;
 
 // Reports of the settings popup, the save popup and the password panel that the numbered texts
 // have no words for. "%1", "%2" are filled in.

@@ -260,6 +260,7 @@ void SettingPopup::onAction()
                 platform::WParam(m_folders.folderFlags[1][0]), m_folders.folderFlags[1][1]);
         SetVisible(popup::kHidden);
         reset();
+        emit closed();
         break;
     case ViewSettings: {
         m_record.recomputeLevel();
@@ -319,6 +320,7 @@ void SettingPopup::onClose()
     }
     reset();
     SetVisible(popup::kHidden);
+    emit closed();
 }
 
 platform::LResult SettingPopup::onWriteDeviceFile()

@@ -75,6 +75,11 @@ public:
     bool unitListClosed() const { return m_unitListClosed; }
     bool thirtyFrames() const { return m_thirtyFrames; }
 
+signals:
+    // The popup has closed, in whichever mode it was (the capture mode's close also sends
+    // UM_SETTINGS_CLOSED to the main window first).
+    void closed();
+
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

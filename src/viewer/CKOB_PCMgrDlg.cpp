@@ -12,8 +12,10 @@
 #include "resources/Strings.h"
 #include "settings/SettingPopup.h"
 #include "usb/UsbToolPopup.h"
+#include "viewer/RecordingCopy.h"
 #include "viewer/UnlockAnimation.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -134,6 +136,7 @@ void CKOB_PCMgrDlg::createControls()
     m_passwordOk = addButton(1059, 240, 242, {278, 197, 29, 29});
 
     m_unlockAnimation = new UnlockAnimation(this);
+    m_copy = new RecordingCopy(this);
     m_panelTimer = new QTimer(this);
     m_panelTimer->setObjectName(QString::number(kPanelTimerId));
 }
@@ -167,6 +170,8 @@ void CKOB_PCMgrDlg::bindMessageMap()
     connect(m_panelTimer, &QTimer::timeout, this, &CKOB_PCMgrDlg::onPanelTimer);
     connect(m_unlockAnimation, &UnlockAnimation::picture, this, &CKOB_PCMgrDlg::onUnlockPicture);
     connect(m_unlockAnimation, &UnlockAnimation::finished, this, &CKOB_PCMgrDlg::onUnlocked);
+    connect(m_copy, &RecordingCopy::finished, this, &CKOB_PCMgrDlg::onCopyFinished);
+    connect(m_settings, &SettingPopup::closed, this, &CKOB_PCMgrDlg::onSettingsPopupClosed);
     m_passwordEdit->installEventFilter(this);
 
     using platform::LParam;
@@ -192,6 +197,10 @@ void CKOB_PCMgrDlg::bindMessageMap()
 CKOB_PCMgrDlg::~CKOB_PCMgrDlg()
 {
     m_buffer.setDirtyListener({});
+    // A copy still running is abandoned with its partial file when its worker goes with the
+    // window; the cursor it set is given back now.
+    if (m_copyCursor)
+        QGuiApplication::restoreOverrideCursor();
     // A capture steps the player and reads its frames: it ends before the player goes.
     m_settings->stopCapture();
     m_settings->setPlayer(nullptr, {});

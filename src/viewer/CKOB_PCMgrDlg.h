@@ -3,6 +3,7 @@
 #include "platform/AppMessage.h"
 #include "viewer/BackBuffer.h"
 #include "viewer/EventMarkers.h"
+#include "viewer/FrameGrabber.h"
 #include "viewer/GSensorGraph.h"
 #include "viewer/PlayList.h"
 #include "viewer/PlayListPainter.h"
@@ -19,13 +20,16 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class BitmapButton;
 class FilesOpenPopup;
 class InfoPopup;
+class MapWindow;
 class PVEXAdap;
 class QLineEdit;
 class QTimer;
+class RecordingCopy;
 class SettingPopup;
 class UnlockAnimation;
 class UsbToolPopup;
@@ -39,7 +43,7 @@ class UsbToolPopup;
 // CKOB_PCMgrDlg.cpp; the lock (_password), the settings popup and the configuration
 // (_settings), playback and the list (_playback), the mouse (_mouse), painting (_paint), the
 // popups, the keyboard and recordings from outside (_input), and the telemetry panel, graph,
-// markers, map and the frame jobs (_telemetry).
+// markers and the map (_telemetry), and the frame jobs: print, capture, save and copy (_jobs).
 class CKOB_PCMgrDlg : public QDialog
 {
     Q_OBJECT
@@ -55,6 +59,8 @@ public:
     static constexpr int kSlowPanelPeriodMs = 1500;
     // Between making the player's loading state current and handing it the recording.
     static constexpr int kOpenDelayMs = 100;
+    // Between muting the sound for a copy and starting it, so the player has let go.
+    static constexpr int kCopyDelayMs = 1000;
     static constexpr QRect kVideoArea{24, 52, 640, 480};
     static constexpr QRect kSecondVideoArea{684, 122, 640, 480};
 
@@ -67,6 +73,10 @@ public:
     FilesOpenPopup* filesPopup() const { return m_files; }
     InfoPopup* infoPopup() const { return m_info; }
     UsbToolPopup* usbTool() const { return m_usbTool.get(); }
+    MapWindow* map() const { return m_map; }
+    const TelemetryPanel& telemetryPanel() const { return m_panel; }
+    const GSensorGraph& graph() const { return m_graph; }
+    const EventMarkers& eventMarkers() const { return m_markers; }
     bool isUnlocked() const { return m_unlocked; }
     // Where a popup takes its place from: the window's rectangle as it is now, so that a window
     // dragged since it was unlocked still gets its popups in place.
@@ -81,6 +91,9 @@ public:
     const SpeedSlider& speedSlider() const { return m_speed; }
     const VolumeSlider& volumeSlider() const { return m_volume; }
     int panelTimerPeriod() const;
+    // A copy of the open recording is under way (from the settings popup's saving mode until
+    // its outcome is shown).
+    bool isCopying() const { return m_copying; }
 
     // Recordings from outside the file selector (the command line, a drop): files and folders
     // join the list by the selector's rules, and the first of them starts playing as soon as
@@ -139,7 +152,9 @@ private:
     platform::LResult onShowCompletion(platform::WParam type);
 
     // Playback and the play list (CKOB_PCMgrDlg_playback.cpp).
-    bool settingsIdle() const;
+    // Whether the window takes commands that would cross a job: the settings popup is not in
+    // use and no copy runs. Play, stop, close, the list and the other jobs ask it.
+    bool noJobRunning() const;
     bool openSelectedRow();
     void loadOpenedRecording(quint64 ticket, const QByteArray& name);
     bool openFailed(const QString& path, const QString& reason);
@@ -200,12 +215,23 @@ private:
     void paintEventTicks();
     void paintPanel();
     void paintSpeedDigits();
-    void showMap();
+    // The map goes with the recording (Stop, Clear list, a failed open); a popup over the map
+    // area only hides it until the popup closes.
     void hideMap();
+    void hideMapForPopup();
+    void showMapAfterPopup();
+    // Whenever the settings popup closes, in any mode: the map back, the unit redrawn.
+    void onSettingsPopupClosed();
+    void refreshUnit();
+
+    // The frame jobs (CKOB_PCMgrDlg_jobs.cpp).
     void onPrint();
     void onCapture();
     void onSave();
+    void showSettingsPopup(int mode);
     platform::LResult onCopyRecordings();
+    void startCopy(const QString& path, const QString& folder1);
+    void onCopyFinished(int result, const QString& destination, const QString& message);
 
     qreal m_scale = 1.0;
     BackBuffer m_buffer;
@@ -257,6 +283,18 @@ private:
     TelemetryPanel m_panel;
     GSensorGraph m_graph;
     EventMarkers m_markers;
+    FrameGrabber m_frames;
+    // The map object lives as long as the window; its map window comes and goes.
+    MapWindow* m_map = nullptr;
+    bool m_mapHiddenForPopup = false;
+    // The last position the map was moved to, so a still picture does not move it again.
+    std::optional<TelemetryPanel::MapFix> m_mapShows;
+
+    // The copy of the open recording: the worker, and the window's state around it.
+    RecordingCopy* m_copy = nullptr; // child of this window
+    bool m_copying = false;
+    bool m_copyCursor = false; // the wait cursor is ours to take back
+    int m_volumeBeforeCopy = 0;
 
     // The mouse: the window drag by its top strip, and the drags of thumbs.
     bool m_movingWindow = false;

@@ -50,7 +50,7 @@ void CKOB_PCMgrDlg::onMinimise()
 
 void CKOB_PCMgrDlg::onClose()
 {
-    if (!settingsIdle() || unlocking())
+    if (!noJobRunning() || unlocking())
         return;
     m_panelTimer->stop();
     onStop();
@@ -223,7 +223,7 @@ void CKOB_PCMgrDlg::startGivenRecording()
     const QString path = std::exchange(m_givenStart, QString());
     const int index = int(m_list.entries().indexOf(path));
     // During a capture or a copy the recordings wait in the list.
-    if (path.isEmpty() || index < 0 || !settingsIdle())
+    if (path.isEmpty() || index < 0 || !noJobRunning())
         return;
     m_list.moveTo(index);
     openSelectedRow();

@@ -142,6 +142,7 @@ void CKOB_PCMgrDlg::onUnlocked()
 {
     m_passwordEdit->hide();
     m_buffer.setBackground(skinOr(130, {kWidth, kHeight}));
+    m_panel.forgetShown();
     setFixedSize(kWidth, kHeight);
     setGeometry(0, 0, kWidth, kHeight);
     raise();

@@ -24,6 +24,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 // Why a listed recording cannot be handed to the player; empty when it can.
@@ -40,11 +42,23 @@ QString unopenableReason(const QString& path)
     return {};
 }
 
+// A developer's line on standard output for each recording the window opens and each that
+// fails, so that a long run can be counted from outside.
+void diagnostic(const char* what, const QString& path, const QString& reason = {})
+{
+    const QByteArray file = QDir::toNativeSeparators(path).toLocal8Bit();
+    if (reason.isEmpty())
+        std::printf("%s: %s\n", what, file.constData());
+    else
+        std::printf("%s: %s: %s\n", what, file.constData(), reason.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
 } // namespace
 
-bool CKOB_PCMgrDlg::settingsIdle() const
+bool CKOB_PCMgrDlg::noJobRunning() const
 {
-    return m_settings->getMode() == SettingPopup::NotInUse;
+    return m_settings->getMode() == SettingPopup::NotInUse && !m_copying;
 }
 
 int CKOB_PCMgrDlg::currentSecond() const
@@ -76,6 +90,7 @@ bool CKOB_PCMgrDlg::openSelectedRow()
     m_speed.reset();
     if (!m_list.openSelected())
         return false;
+    diagnostic("open", path);
 
     m_buffer.invalidate(PlayListPainter::kTitleRect);
     redrawList();
@@ -125,6 +140,7 @@ void CKOB_PCMgrDlg::loadOpenedRecording(quint64 ticket, const QByteArray& name)
 
 bool CKOB_PCMgrDlg::openFailed(const QString& path, const QString& reason)
 {
+    diagnostic("open failed", path, reason);
     // Whatever played before does not go on under the name of the recording that failed.
     stopPlayer();
     resetPlayback(false);
@@ -174,7 +190,7 @@ void CKOB_PCMgrDlg::resetPlayback(bool closeRecording)
 
 void CKOB_PCMgrDlg::onPlay()
 {
-    if (!settingsIdle())
+    if (!noJobRunning())
         return;
     if (m_adapter && playback::playHeldNearEnd(currentSecond(), lengthSeconds())) {
         // So close to the end only a held picture runs again; the end itself moves on.
@@ -204,7 +220,7 @@ void CKOB_PCMgrDlg::onPause()
 {
     if (m_adapter)
         m_adapter->pauseAfterSeek = 0;
-    if (!m_playing || m_paused || !settingsIdle() || !m_adapter)
+    if (!m_playing || m_paused || !noJobRunning() || !m_adapter)
         return;
     // The last second shown: the recording is ending, and the end moves on by itself.
     if (currentSecond() + 1 == lengthSeconds())
@@ -216,7 +232,7 @@ void CKOB_PCMgrDlg::onPause()
 
 void CKOB_PCMgrDlg::onStop()
 {
-    if (!settingsIdle() || !m_playing || !m_adapter)
+    if (!noJobRunning() || !m_playing || !m_adapter)
         return;
     if (m_speed.preset() != SpeedSlider::kNormalPreset) {
         m_speed.reset();
@@ -229,13 +245,13 @@ void CKOB_PCMgrDlg::onStop()
 
 void CKOB_PCMgrDlg::onPrevious()
 {
-    if (settingsIdle() && !m_list.isEmpty())
+    if (noJobRunning() && !m_list.isEmpty())
         changeRecording(m_list.previousIndex());
 }
 
 void CKOB_PCMgrDlg::onNext()
 {
-    if (settingsIdle() && !m_list.isEmpty())
+    if (noJobRunning() && !m_list.isEmpty())
         changeRecording(m_list.nextIndex());
 }
 
@@ -260,7 +276,7 @@ void CKOB_PCMgrDlg::onSecondBack()
 
 void CKOB_PCMgrDlg::stepSecond(int seconds)
 {
-    if (!m_playing || !m_adapter || !settingsIdle())
+    if (!m_playing || !m_adapter || !noJobRunning())
         return;
     seekPlayer(float(seconds), true);
     m_adapter->pauseAfterSeek = 1;
@@ -272,7 +288,7 @@ void CKOB_PCMgrDlg::stepSecond(int seconds)
 
 void CKOB_PCMgrDlg::onFrameStep()
 {
-    if (!m_playing || !m_adapter || !settingsIdle())
+    if (!m_playing || !m_adapter || !noJobRunning())
         return;
     if (m_adapter->current()->frameStep() == 0)
         m_paused = true;
@@ -292,7 +308,7 @@ void CKOB_PCMgrDlg::seekPlayer(float seconds, bool relative)
 
 void CKOB_PCMgrDlg::onClearList()
 {
-    if (!settingsIdle())
+    if (!noJobRunning())
         return;
     if (m_playing && m_adapter) {
         m_adapter->current()->setVolume(0, 0);
@@ -349,7 +365,7 @@ platform::LResult CKOB_PCMgrDlg::onTimeUpdate()
 platform::LResult CKOB_PCMgrDlg::onLastRecord(platform::LParam lParam)
 {
     // An end that crossed Stop, Clear list or a job of the settings popup starts nothing.
-    if (!m_playing || m_list.isEmpty() || !settingsIdle())
+    if (!m_playing || m_list.isEmpty() || !noJobRunning())
         return 0;
     if (lParam == 1) {
         // The player reports its end from idle; if it has left idle since, it is busy with a

@@ -64,26 +64,21 @@ void CKOB_PCMgrDlg::saveBeforeExit()
 
 void CKOB_PCMgrDlg::onSettings()
 {
-    if (m_settings->getMode() != SettingPopup::NotInUse)
+    if (!noJobRunning())
         return;
     createAdapter();
-    m_settings->reset();
-    m_settings->setMode(SettingPopup::ViewSettings);
-    m_settings->setMainOrigin(mainRectangle());
-    m_settings->layOut();
-    m_settings->SetVisible(popup::kShown);
-    m_settings->raise();
-    m_settings->activateWindow();
-    hideMap();
+    showSettingsPopup(SettingPopup::ViewSettings);
 }
 
 platform::LResult CKOB_PCMgrDlg::onSettingsClosed(platform::WParam thirtyFrames, platform::LParam)
 {
-    showMap();
+    showMapAfterPopup();
     if (thirtyFrames == 1) {
         // Back to where the run started, a second early, so the frames can be watched again.
         m_capturePosition -= 1;
         if (m_adapter && m_playing) {
+            // The run ends playing, even when a frame step before it had left step mode on.
+            m_adapter->pauseAfterSeek = 0;
             const int last = playback::lastSeekSecond(lengthSeconds());
             seekPlayer(float(std::clamp(m_capturePosition, 0, last)), false);
         }
@@ -92,10 +87,24 @@ platform::LResult CKOB_PCMgrDlg::onSettingsClosed(platform::WParam thirtyFrames,
     } else {
         onPause();
     }
-    // The unit may have changed.
-    m_panel.setUnit(m_settings->workingRecord().speedUnit);
-    m_buffer.invalidate(TelemetryPanel::kUnitLabelArea);
+    refreshUnit();
     return 0;
+}
+
+void CKOB_PCMgrDlg::onSettingsPopupClosed()
+{
+    // The capture mode's close has done this already with its own message; the other modes
+    // send none.
+    showMapAfterPopup();
+    refreshUnit();
+}
+
+void CKOB_PCMgrDlg::refreshUnit()
+{
+    // The unit may have changed: its label, and the digits in it.
+    m_panel.setUnit(m_settings->workingRecord().speedUnit);
+    m_panel.drawUnitLabel(m_buffer);
+    m_panel.drawSpeedDigits(m_buffer);
 }
 
 platform::LResult CKOB_PCMgrDlg::onShowCompletion(platform::WParam type)

@@ -34,6 +34,7 @@ void drawText(BackBuffer& buffer, QPoint topLeft, const QString& text, const QFo
 bool TelemetryPanel::timeUpdate(BackBuffer& buffer, std::string_view positionText)
 {
     buffer.restoreAndInvalidate(kPanelArea);
+    m_digitsShown = -1;
     if (!recording::isPositionSentence(positionText))
         return false;
     m_record = recording::parsePositionSentence(positionText);
@@ -52,9 +53,18 @@ std::optional<TelemetryPanel::MapFix> TelemetryPanel::timerTick(
     }
     if (hasTelemetry) {
         drawPositionLines(buffer);
-        drawSpeedDigits(buffer);
+        int lastValid = m_lastValidSpeed;
+        if (recording::displayedSpeed(m_record, m_unit, lastValid) != m_digitsShown)
+            drawSpeedDigits(buffer);
     }
     return fix;
+}
+
+void TelemetryPanel::forgetShown()
+{
+    m_noInternetArea = {};
+    m_digitsShown = -1;
+    m_linesShown.clear();
 }
 
 void TelemetryPanel::drawUnitLabel(BackBuffer& buffer) const
@@ -94,27 +104,35 @@ void TelemetryPanel::drawSpeedDigits(BackBuffer& buffer)
         painter.drawImage(
             QPoint(kDigitLeft[i], kDigitsTop), skin::bitmap(kFirstDigitBitmap + digits[i]));
     buffer.invalidate(kDigitsArea);
+    m_digitsShown = value;
 }
 
-void TelemetryPanel::drawPositionLines(BackBuffer& buffer) const
+void TelemetryPanel::drawPositionLines(BackBuffer& buffer)
 {
     if (!recording::hasPosition(m_record))
         return;
+    const QString latitude = recording::latitudeLine(m_record.latitude);
+    const QString longitude = recording::longitudeLine(m_record.longitude);
+    const QString lines = latitude + QLatin1Char('\n') + longitude;
+    if (lines == m_linesShown)
+        return;
+    m_linesShown = lines;
     buffer.restore(kPositionArea);
     const QFont font = fonts::pointFont(kPositionFont);
-    drawText(buffer, kLatitudeAt, recording::latitudeLine(m_record.latitude), font, Qt::black);
-    drawText(buffer, kLongitudeAt, recording::longitudeLine(m_record.longitude), font, Qt::black);
+    drawText(buffer, kLatitudeAt, latitude, font, Qt::black);
+    drawText(buffer, kLongitudeAt, longitude, font, Qt::black);
     buffer.invalidate(kPositionArea);
 }
 
 void TelemetryPanel::drawNoInternet(BackBuffer& buffer)
 {
+    // Drawn once while off line; a second pass would thicken its anti-aliased edges, and a
+    // screen update every tick for a text that stands still is no use.
+    if (noInternetShown())
+        return;
     const QString text = strings::text(121);
     const QFont font = fonts::pointFont(kNoInternetFont);
     const int half = QFontMetrics(font).horizontalAdvance(text) / 2;
-    // Redrawn on every tick while off line: the old text goes first, so the anti-aliased edges
-    // do not thicken with each pass.
-    clearNoInternet(buffer);
     drawText(
         buffer, QPoint(kNoInternetCentreX - half, kNoInternetTop), text, font, QColor(255, 0, 0));
     m_noInternetArea = QRect(QPoint(kNoInternetCentreX - half - 5, kNoInternetTop),

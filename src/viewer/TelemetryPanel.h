@@ -4,6 +4,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QString>
 
 #include <optional>
 #include <string_view>
@@ -59,7 +60,8 @@ public:
 
     // Timer tick. When online, the no-internet text is cleared (once) and the fix to move the
     // map to is returned, if the record holds one; when not, the text is drawn. With telemetry
-    // the position lines and the speed digits are drawn from the record.
+    // the position lines and the speed digits are drawn from the record. What already shows
+    // as the record would draw it is left alone, so a still picture costs no screen update.
     std::optional<MapFix> timerTick(BackBuffer& buffer, bool online, bool hasTelemetry);
 
     // The routines the window's paint calls, in its order: unit label, needle, digits.
@@ -67,12 +69,15 @@ public:
     void drawNeedle(BackBuffer& buffer) const;
     void drawSpeedDigits(BackBuffer& buffer);
     // Only when both coordinates differ from 0; otherwise the previous lines stay.
-    void drawPositionLines(BackBuffer& buffer) const;
+    void drawPositionLines(BackBuffer& buffer);
 
+    // Drawn where it is not shown yet.
     void drawNoInternet(BackBuffer& buffer);
     // Restores the background under the no-internet text if it is shown.
     void clearNoInternet(BackBuffer& buffer);
     bool noInternetShown() const { return !m_noInternetArea.isEmpty(); }
+    // The back buffer was restored as a whole: nothing of the panel shows any more.
+    void forgetShown();
 
     // A fix worth moving the map to: status "A" with both coordinates finite and non-zero.
     // A sentence missing a coordinate, or a receiver without a fix, leaves the map where it is.
@@ -86,4 +91,7 @@ private:
     int m_unit = recording::KilometresPerHour;
     int m_lastValidSpeed = 0;
     QRect m_noInternetArea;
+    // What the buffer shows: the digits' value (-1 when they were wiped) and the two lines.
+    int m_digitsShown = -1;
+    QString m_linesShown;
 };

@@ -1,7 +1,7 @@
 // The main window playing demo recordings with the real player library: opening, the end of a
 // recording, the guards, the transport commands against what the player is told, and
 // recordings that cannot be played. Real time, so the program runs alone.
-#include "PlaybackFixture.h"
+#include "PlayingFixture.h"
 
 #include "player/PVEXstat1.h"
 #include "player/PVEXstat3.h"
@@ -19,95 +19,6 @@
 #include <map>
 
 namespace {
-
-// Demo cards written by zyn-cardgen once per program run.
-QString demoCard(const QString& name, const QStringList& options)
-{
-    static QTemporaryDir root;
-    static std::map<QString, QString> made;
-    if (auto it = made.find(name); it != made.end())
-        return it->second;
-    const QString folder = root.filePath(name);
-    QProcess cardgen;
-    cardgen.start(QStringLiteral(ZYN_CARDGEN),
-        options + QStringList{QStringLiteral("--jobs"), QStringLiteral("2"), folder});
-    if (!cardgen.waitForFinished(300000) || cardgen.exitCode() != 0)
-        return {};
-    made[name] = folder;
-    return folder;
-}
-
-// Two continuous recordings of three seconds and an event recording.
-QString shortCard()
-{
-    return demoCard(QStringLiteral("short"),
-        {"--length", "3", "--drf", "2", "--evt", "1", "--muevt", "0", "--seed", "3"});
-}
-
-// Two continuous recordings of a minute, as the camera writes them.
-QString minuteCard()
-{
-    return demoCard(QStringLiteral("minute"),
-        {"--length", "60", "--drf", "2", "--evt", "0", "--muevt", "0", "--seed", "5"});
-}
-
-QStringList recordingsIn(const QString& folder)
-{
-    QStringList paths;
-    for (const QString& name :
-        QDir(folder).entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Name))
-        paths.append(QDir::toNativeSeparators(QDir(folder).filePath(name)));
-    return paths;
-}
-
-class PlaybackTest : public ListTest
-{
-protected:
-    void SetUp() override
-    {
-        ViewerTest::SetUp();
-        ASSERT_FALSE(shortCard().isEmpty()) << "zyn-cardgen could not write the demo card";
-        startWindow();
-    }
-
-    PVEXAdap* adapter() const { return window->adapter(); }
-    bool playerPlaying() const { return adapter()->current() == adapter()->statePlaying.get(); }
-
-    // Plays the list's row and waits until the player reports its first position.
-    void playRow(int row)
-    {
-        clickAt(rowPoint(row % 7));
-        clickControl(1011);
-        waitPlaying(row);
-    }
-    void waitPlaying(int row, int limitMs = 10000)
-    {
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                return window->playList().current() == row && window->isPlaying() && playerPlaying()
-                    && adapter()->lengthSeconds > 0;
-            },
-            limitMs))
-            << "row " << row << " did not start";
-    }
-    void waitSecond(int second, int limitMs = 10000)
-    {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return adapter()->positionSeconds >= second; }, limitMs))
-            << "second " << second << " not reached";
-    }
-    // The player's position moves on (true) or stays (false) over a while.
-    bool moving(int ms = 1300)
-    {
-        // The report a seek or a step asks for comes first, whether the picture runs or not.
-        QTest::qWait(400);
-        const float before = adapter()->position;
-        QTest::qWait(ms);
-        return adapter()->position != before;
-    }
-    static QPoint stripPoint(int x) { return {x, 489}; }
-    QPoint seekThumb() const { return {window->progress() + 36 + 10, 564}; }
-    int loadsSent() const { return int(CommandLog::starting("pvex_loadfile").size()); }
-};
 
 TEST_F(PlaybackTest, PlayOpensTheSelectedRowAndTheScreenFollows)
 {
@@ -464,6 +375,7 @@ TEST_F(PlaybackTest, RecordingsFromTheCommandLineAndADropStartPlaying)
 TEST(PlaybackLockTest, ARecordingGivenToALockedViewerStartsOnceItOpens)
 {
     ASSERT_FALSE(shortCard().isEmpty());
+    platform::forceOnline(false);
     platform::RecordingMessageBox boxes;
     ASSERT_TRUE(platform::Registry::write(QLatin1String(viewer_config::kKey),
         QLatin1String(viewer_config::kValueName), "2?21?0?1?0042?0???128??1?0??1?0???"));

@@ -147,9 +147,11 @@ TEST_F(TelemetryPanelTest, NoInternetTextIsDrawnInRedAndClearedOnce)
     // Centred on x 840: the red pixels lie about evenly either side.
     const int left = countColour(buffer.image(), QRect(684, 255, 156, 30), QColor(255, 0, 0));
     EXPECT_NEAR(double(left) / red, 0.5, 0.1);
-    // A second tick off line redraws it in place, not thicker.
+    // A second tick off line leaves it as it is: not thicker, nothing marked.
+    buffer.takeDirty();
     panel.timerTick(buffer, false, false);
     EXPECT_EQ(countColour(buffer.image(), mapText, QColor(255, 0, 0)), red);
+    EXPECT_TRUE(buffer.takeDirty().isEmpty());
 
     buffer.takeDirty();
     panel.timerTick(buffer, true, false);
@@ -171,6 +173,45 @@ TEST_F(TelemetryPanelTest, TimerDrawsOnlyForRecordingsWithTelemetry)
     panel.timerTick(buffer, true, true);
     EXPECT_EQ(speedDigits(buffer), QLatin1String("041"));
     EXPECT_FALSE(isClean(buffer, TelemetryPanel::kPositionArea));
+}
+
+TEST_F(TelemetryPanelTest, TicksDrawOnlyWhatChanged)
+{
+    panel.timeUpdate(buffer, kExample);
+    panel.timerTick(buffer, false, true);
+    EXPECT_EQ(speedDigits(buffer), QLatin1String("041"));
+    buffer.takeDirty();
+    // A held picture: nothing new, nothing marked for the screen.
+    panel.timerTick(buffer, false, true);
+    EXPECT_TRUE(buffer.takeDirty().isEmpty());
+
+    // The next report wipes the panel (digits included) with the same sentence: the digits
+    // come back, the lines below the panel stay as they are.
+    panel.timeUpdate(buffer, kExample);
+    buffer.takeDirty();
+    panel.timerTick(buffer, false, true);
+    EXPECT_EQ(speedDigits(buffer), QLatin1String("041"));
+    EXPECT_EQ(buffer.takeDirty(), QRegion(TelemetryPanel::kDigitsArea));
+
+    // A new position is drawn; a new speed alone redraws only the digits.
+    panel.timeUpdate(buffer, kExampleSouthWest);
+    buffer.takeDirty();
+    panel.timerTick(buffer, false, true);
+    EXPECT_TRUE(buffer.takeDirty().intersects(TelemetryPanel::kPositionArea));
+    panel.drawSpeedDigits(buffer); // the paint
+    panel.timeUpdate(buffer, "$GPRMC,123519,A,4807.038,S,01131.000,W,010.0,084.4,230394,,");
+    buffer.takeDirty();
+    panel.timerTick(buffer, false, true);
+    EXPECT_EQ(speedDigits(buffer), QLatin1String("018"));
+    EXPECT_FALSE(buffer.takeDirty().intersects(TelemetryPanel::kPositionArea));
+
+    // The whole back buffer restored (the lock opening): everything is drawn anew.
+    buffer.restore(buffer.image().rect());
+    panel.forgetShown();
+    panel.timerTick(buffer, false, true);
+    EXPECT_TRUE(panel.noInternetShown());
+    EXPECT_FALSE(isClean(buffer, TelemetryPanel::kPositionArea));
+    EXPECT_EQ(speedDigits(buffer), QLatin1String("018"));
 }
 
 TEST_F(TelemetryPanelTest, MapMovesOnlyToAFix)

@@ -3,6 +3,7 @@
 #include "app/ViewerConfig.h"
 #include "password/PasswordSetting.h"
 #include "platform/Dialogs.h"
+#include "platform/Online.h"
 #include "platform/Registry.h"
 #include "settings/SettingPopup.h"
 #include "viewer/CKOB_PCMgrDlg.h"
@@ -16,11 +17,15 @@
 #include <optional>
 
 // Main-window tests start from no stored configuration, with scripted message boxes and folder
-// browser.
+// browser, and off line: the map's browser engine starts only in the tests made for it.
 class ViewerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { platform::Registry::remove(configKey(), configValue()); }
+    void SetUp() override
+    {
+        platform::forceOnline(false);
+        platform::Registry::remove(configKey(), configValue());
+    }
     void TearDown() override { window.reset(); }
 
     static QString configKey() { return QLatin1String(viewer_config::kKey); }
