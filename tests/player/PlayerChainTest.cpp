@@ -458,8 +458,11 @@ TEST_F(PlayerChainTest, BrokenAndUnknownLengthRecordingsEndVisibly)
             EXPECT_EQ(adapter->failedFileName(), c.path.toStdString()) << what;
             EXPECT_EQ(owner->count(platform::UM_LAST_RECORD), 0) << what;
         } else {
-            // The stream's length is unknown when it opens, so is its record count.
-            EXPECT_EQ(adapter->recordTotal, 0) << what;
+            // A raw stream has no length of its own: whether the demuxer has guessed one by the
+            // time the stream opens is a race, so the count is 0 or that guess, never more than
+            // the stream's two seconds.
+            EXPECT_GE(adapter->recordTotal, 0) << what;
+            EXPECT_LE(adapter->recordTotal, 2) << what;
         }
         // And the list goes on: the next recording plays.
         ASSERT_TRUE(openNext(s_path)) << "after " << what;
