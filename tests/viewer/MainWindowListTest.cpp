@@ -174,15 +174,7 @@ TEST_F(MainWindowListTest, AnIdleWindowPaintsNothing)
     ASSERT_TRUE(
         QTest::qWaitFor([this] { return window->telemetryPanel().noInternetShown(); }, 3000));
     QTest::qWait(200);
-    struct PaintCounter : QObject
-    {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            paints += event->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
+    PaintCounter counter;
     window->installEventFilter(&counter);
     // Over a second and a half, so a tick of the panel timer falls into it.
     QTest::qWait(1500);

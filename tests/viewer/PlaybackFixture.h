@@ -10,6 +10,7 @@
 #include "player/PVEXState.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -73,6 +74,18 @@ private:
     static inline std::mutex s_mutex;
     static inline std::vector<std::string> s_sent;
     static inline velq::CommandFn s_library = nullptr;
+};
+
+// Counts the paint events of the widget it filters: a window at rest paints nothing, and a
+// change is painted once however many rectangles it marked.
+struct PaintCounter : QObject
+{
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
 };
 
 // The main window with recordings in its list, added the way a user adds them: through the

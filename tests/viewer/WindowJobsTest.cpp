@@ -73,15 +73,7 @@ protected:
     }
     int paintsOver(int ms)
     {
-        struct PaintCounter : QObject
-        {
-            int paints = 0;
-            bool eventFilter(QObject*, QEvent* event) override
-            {
-                paints += event->type() == QEvent::Paint;
-                return false;
-            }
-        } counter;
+        PaintCounter counter;
         window->installEventFilter(&counter);
         QTest::qWait(ms);
         window->removeEventFilter(&counter);
