@@ -197,8 +197,8 @@ void CKOB_PCMgrDlg::bindMessageMap()
 CKOB_PCMgrDlg::~CKOB_PCMgrDlg()
 {
     m_buffer.setDirtyListener({});
-    // A copy still running is abandoned with its partial file when its worker goes with the
-    // window; the cursor it set is given back now.
+    // A copy still running is cancelled when its worker goes with the window, and its
+    // temporary file with it; the cursor it set is given back now.
     if (m_copyCursor)
         QGuiApplication::restoreOverrideCursor();
     // A capture steps the player and reads its frames: it ends before the player goes.
