@@ -478,6 +478,17 @@ class Journey:
     def popup_click(self, popup, point):
         self.display.click(popup["x"] + point[0], popup["y"] + point[1])
 
+    def job_popup(self, button, mode, folder, shot):
+        """The settings popup opened by a job button, its folder chosen in the folder dialog."""
+        known = self.known_windows()
+        self.click(BUTTON[button])
+        popup = self.settings_popup(known, f"the settings popup in {mode} mode")
+        self.popup_click(popup, SETTINGS_SEL_DIR)
+        self.choose_folder("Please select the directory", folder)
+        time.sleep(0.3)
+        self.shot(shot)
+        return popup
+
     def jpegs(self):
         return sorted(n for n in os.listdir(self.captures) if n.endswith(".jpg"))
 
@@ -486,14 +497,8 @@ class Journey:
         self.click((52 + 20, STRIP_Y))
         wait_until("the seek thumb near 20", lambda: 20 <= (self.progress() or -1) <= 50,
                    timeout=3)
-        known = self.known_windows()
-        self.click(BUTTON["capture"])
-        popup = self.settings_popup(known, "the settings popup in capture mode")
-        self.popup_click(popup, SETTINGS_SEL_DIR)
-        self.choose_folder("Please select the directory", self.captures)
+        popup = self.job_popup("capture", "capture", self.captures, "capture-popup")
         self.chosen_captures = True
-        time.sleep(0.3)
-        self.shot("capture-popup")
         known = self.known_windows()
         self.popup_click(popup, SETTINGS_ACTION)
         self.answer_message(known, "after one frame")
@@ -582,14 +587,8 @@ class Journey:
             raise StepFailed(f"printed {sensor.group(0)}, the record at {utc} says {row[9:12]}")
 
     def copy_recording(self):
-        known = self.known_windows()
-        self.click(BUTTON["save"])
-        popup = self.settings_popup(known, "the settings popup in copy mode")
-        self.popup_click(popup, SETTINGS_SEL_DIR)
-        self.choose_folder("Please select the directory", self.copies)
+        popup = self.job_popup("save", "copy", self.copies, "copy-popup")
         self.chosen_copies = True
-        time.sleep(0.3)
-        self.shot("copy-popup")
         known = self.known_windows()
         self.popup_click(popup, SETTINGS_ACTION)
         self.display.wait_gone("the copy popup to close", popup["id"])
