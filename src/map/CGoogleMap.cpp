@@ -4,6 +4,7 @@
 
 #include <QChildEvent>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -24,11 +25,12 @@ CGoogleMap::CGoogleMap(
     m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     m_browser->setPage(m_page);
     layout->addWidget(m_browser);
-    // Keys reach the page through a widget the browser makes for it, and makes again when the
-    // page's process is restarted: watch for it.
-    m_browser->installEventFilter(this);
+    // The map is a picture to look at and drag: the keyboard stays with the main window, whose
+    // keys drive playback. The browser takes focus through a widget it makes for the page, and
+    // makes again when the page's process is restarted: watch for it.
+    keepOffKeyboard(m_browser);
     if (QWidget* input = m_browser->focusProxy())
-        input->installEventFilter(this);
+        keepOffKeyboard(input);
     bindMessageMap();
     if (!page.isEmpty())
         m_browser->load(page);
@@ -71,14 +73,33 @@ bool CGoogleMap::runScript(const QString& script)
     return true;
 }
 
+void CGoogleMap::keepOffKeyboard(QWidget* widget)
+{
+    widget->setFocusPolicy(Qt::NoFocus);
+    widget->installEventFilter(this);
+}
+
 bool CGoogleMap::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_browser && event->type() == QEvent::ChildAdded) {
         if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child()))
-            child->installEventFilter(this);
+            keepOffKeyboard(child);
         return false;
     }
     switch (event->type()) {
+    case QEvent::FocusIn: {
+        // The browser gives its page the focus on a click whatever the policy says; handed back
+        // once the click is done, so the next key reaches the main window.
+        QPointer<QWidget> widget = qobject_cast<QWidget*>(watched);
+        QMetaObject::invokeMethod(
+            this,
+            [widget] {
+                if (widget && widget->hasFocus())
+                    widget->clearFocus();
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:

@@ -10,9 +10,10 @@ class QWebEngineView;
 // The map window: a child window hosting the browser that shows the map page. It is made anew
 // each time the map is shown (see MapWindow), so every recording starts on a fresh page.
 //
-// The window draws nothing itself. The browser has no context menu; F5 never reaches the page,
-// so the user cannot reload it; keys the page leaves unhandled (Enter and Escape among them)
-// end here and never reach the main window, where they might close it.
+// The window draws nothing itself. The browser has no context menu and never keeps the
+// keyboard focus, so the main window's keys work while the map shows; should a key reach it
+// all the same, F5 never reaches the page, so the user cannot reload it, and keys the page
+// leaves unhandled (Enter and Escape among them) end here.
 class CGoogleMap : public QWidget
 {
     Q_OBJECT
@@ -45,6 +46,7 @@ protected:
 
 private:
     void bindMessageMap();
+    void keepOffKeyboard(QWidget* widget);
     void onLoadStarted();
     void onLoadFinished(bool ok);
 

@@ -336,6 +336,14 @@ void PVEXAdap::openTelemetry()
     currentGps = nullptr;
     currentSensor = nullptr;
     currentTime = nullptr;
+    {
+        // The copies are the recording before's: a recording without telemetry of its own
+        // would otherwise be printed with its date, position and speed.
+        std::lock_guard lock(m_telemetryMutex);
+        m_hasCopies = false;
+        m_gpsCopy.fill(0);
+        m_sensorCopy.fill(0);
+    }
     std::string name1;
     std::string name2;
     lastFileNames(name1, name2);

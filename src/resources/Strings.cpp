@@ -120,6 +120,7 @@ const Text kReasonMissing{"Файл не найден."};
 const Text kReasonEmpty{"Файл пуст."};
 const Text kReasonUnreadable{"Файл недоступен для чтения."};
 const Text kReasonNotPlayable{"Проигрыватель не смог его открыть: файл повреждён или не является видеозаписью."};
+const Text kSkippedDamaged{"Повреждена, пропущена: %1"};
 const Text kNotRecordings{"Это не записи видеорегистратора (имя записи содержит drf_, evt_ или muevt_ и оканчивается на .mp4; в папке ищутся такие файлы):\n%1"};
 
 const Text kUsbToolTitle{"USB Management Tool"};

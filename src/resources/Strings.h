@@ -86,6 +86,8 @@ extern const Text kReasonMissing;
 extern const Text kReasonEmpty;
 extern const Text kReasonUnreadable;
 extern const Text kReasonNotPlayable;
+// The title's note when the list plays on past a damaged recording (%1: its name).
+extern const Text kSkippedDamaged;
 extern const Text kNotRecordings;
 
 // USB tool (English by design).

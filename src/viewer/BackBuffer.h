@@ -37,6 +37,13 @@ public:
     void invalidate(const QRegion& region);
 
     bool hasDirty() const { return !m_dirty.isEmpty(); }
+
+    // The screen has been given the back buffer's pixels in region.
+    void markShown(const QRegion& region);
+    // The rectangles of region whose pixels differ from what the screen was last given: a paint
+    // draws every routine, but only its own region reaches the screen, so whatever changed
+    // outside it has to be asked for again or it would never be seen.
+    QRegion unshown(const QRegion& region) const;
     // The gathered region, emptied.
     QRegion takeDirty();
 
@@ -47,6 +54,8 @@ public:
 private:
     QImage m_clean;
     QImage m_back;
+    // A copy of what the screen shows, so that a change can be told from a repaint of the same.
+    QImage m_shown;
     QRegion m_dirty;
     std::function<void()> m_listener;
 };

@@ -16,9 +16,11 @@
 #include "viewer/UnlockAnimation.h"
 
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -139,6 +141,9 @@ void CKOB_PCMgrDlg::createControls()
     m_copy = new RecordingCopy(this);
     m_panelTimer = new QTimer(this);
     m_panelTimer->setObjectName(QString::number(kPanelTimerId));
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setInterval(kStatusShownMs);
 }
 
 void CKOB_PCMgrDlg::bindMessageMap()
@@ -168,6 +173,7 @@ void CKOB_PCMgrDlg::bindMessageMap()
     command(1008, &CKOB_PCMgrDlg::onUsbTool);
     command(1241, &CKOB_PCMgrDlg::onFiles);
     connect(m_panelTimer, &QTimer::timeout, this, &CKOB_PCMgrDlg::onPanelTimer);
+    connect(m_statusTimer, &QTimer::timeout, this, &CKOB_PCMgrDlg::onStatusTimeout);
     connect(m_unlockAnimation, &UnlockAnimation::picture, this, &CKOB_PCMgrDlg::onUnlockPicture);
     connect(m_unlockAnimation, &UnlockAnimation::finished, this, &CKOB_PCMgrDlg::onUnlocked);
     connect(m_copy, &RecordingCopy::finished, this, &CKOB_PCMgrDlg::onCopyFinished);
@@ -238,5 +244,15 @@ bool CKOB_PCMgrDlg::event(QEvent* event)
 {
     if (m_messages.dispatch(event))
         return true;
+    if (event->type() == QEvent::ToolTip) {
+        // A damaged row says why it was passed over.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int index = m_unlocked ? m_list.entryAt(help->pos()) : -1;
+        if (index >= 0 && m_list.isDamaged(index))
+            QToolTip::showText(help->globalPos(), m_list.damagedReason(index), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
     return QDialog::event(event);
 }

@@ -61,6 +61,8 @@ public:
     static constexpr int kOpenDelayMs = 100;
     // Between muting the sound for a copy and starting it, so the player has let go.
     static constexpr int kCopyDelayMs = 1000;
+    // How long a passing note (a damaged recording passed over) stands in the title.
+    static constexpr int kStatusShownMs = 5000;
     static constexpr QRect kVideoArea{24, 52, 640, 480};
     static constexpr QRect kSecondVideoArea{684, 122, 640, 480};
 
@@ -94,6 +96,8 @@ public:
     // A copy of the open recording is under way (from the settings popup's saving mode until
     // its outcome is shown).
     bool isCopying() const { return m_copying; }
+    // The passing note in the title's place; empty when the title shows the recording's name.
+    const QString& status() const { return m_status; }
 
     // Recordings from outside the file selector (the command line, a drop): files and folders
     // join the list by the selector's rules, and the first of them starts playing as soon as
@@ -155,9 +159,15 @@ private:
     // Whether the window takes commands that would cross a job: the settings popup is not in
     // use and no copy runs. Play, stop, close, the list and the other jobs ask it.
     bool noJobRunning() const;
-    bool openSelectedRow();
+    // automatic: the list moving on by itself at a recording's end, where a damaged recording
+    // is passed over rather than stopping everything with a message.
+    bool openSelectedRow(bool automatic = false);
     void loadOpenedRecording(quint64 ticket, const QByteArray& name);
     bool openFailed(const QString& path, const QString& reason);
+    void skipDamaged(const QString& path, const QString& reason);
+    // A passing note in the title's place, for a few seconds.
+    void showStatus(const QString& text);
+    void onStatusTimeout();
     void stopPlayer();
     // The resets of Stop: nothing playing, the bar at 0; closeRecording forgets the open entry.
     void resetPlayback(bool closeRecording);
@@ -243,6 +253,7 @@ private:
     InfoPopup* m_info = nullptr; // made on first use
     std::unique_ptr<UsbToolPopup> m_usbTool; // made on first use
     QTimer* m_panelTimer = nullptr; // timer 100
+    QTimer* m_statusTimer = nullptr; // ends the title's passing note
 
     BitmapButton* m_minimise = nullptr;
     BitmapButton* m_close = nullptr;
@@ -272,6 +283,14 @@ private:
     quint64 m_openTicket = 0;
     // The recording's name as handed to the player, to match its failure report against.
     QByteArray m_openedName;
+    // A recording that ended while the settings popup was over it: its end, for when the popup
+    // closes.
+    std::optional<platform::LParam> m_endWhileSettings;
+    // The open under way came from the list moving on by itself.
+    bool m_openAutomatic = false;
+    // Damaged recordings passed over since one last played: a whole list of them ends the run.
+    int m_skippedInARow = 0;
+    QString m_status;
     // The player refused the volume (no recording played yet): it is given again once one does.
     bool m_volumeWaiting = false;
     int m_capturePosition = 0;

@@ -186,6 +186,10 @@ void CKOB_PCMgrDlg::endDrag()
         else if (m_dragTarget == SpeedThumb)
             applySpeed();
     }
+    if (m_dragTarget == ListThumb) {
+        m_list.releaseThumb();
+        redrawList();
+    }
     m_dragging = false;
     m_dragTarget = NoDrag;
 }

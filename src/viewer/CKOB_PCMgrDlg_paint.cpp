@@ -52,18 +52,20 @@ void CKOB_PCMgrDlg::paintEvent(QPaintEvent* event)
         for (const QRect& rect : event->region())
             painter.drawImage(rect, m_buffer.image(), rect);
     }
-    // Every routine marks its own rectangles as it draws; this paint's copy has shown them, and
-    // asking for them again would paint for ever.
-    m_buffer.takeDirty();
+    m_buffer.markShown(event->region());
+    // Every routine marks its own rectangles as it draws. Inside this paint's region its copy
+    // has shown them; outside it only what really changed is asked for again, since asking for
+    // all of it would paint for ever.
+    const QRegion drawnOutside = m_buffer.takeDirty() - event->region();
     m_painting = false;
-    const QRegion rest = waiting - event->region();
+    const QRegion rest = (waiting - event->region()) + m_buffer.unshown(drawnOutside);
     if (!rest.isEmpty())
         m_buffer.invalidate(rest);
 }
 
 void CKOB_PCMgrDlg::paintUnlocked()
 {
-    m_listPainter.drawTitle(m_buffer, m_list);
+    m_listPainter.drawTitle(m_buffer, m_list, m_status);
     m_listPainter.drawHeader(m_buffer);
     m_buffer.restore(SeekBar::kBarRect);
     m_buffer.restore(SeekBar::kTimeRect);

@@ -71,9 +71,12 @@ int CKOB_PCMgrDlg::lengthSeconds() const
     return m_adapter ? int(m_adapter->lengthSeconds) : 0;
 }
 
-bool CKOB_PCMgrDlg::openSelectedRow()
+bool CKOB_PCMgrDlg::openSelectedRow(bool automatic)
 {
     createAdapter();
+    m_openAutomatic = automatic;
+    if (!automatic)
+        m_skippedInARow = 0;
     const bool oneChannel = m_adapter->channelCount == 1;
     const QString path = m_list.entry(m_list.selected());
     if (oneChannel)
@@ -83,6 +86,7 @@ bool CKOB_PCMgrDlg::openSelectedRow()
         m_adapter->lengthSeconds = 0;
     }
     ++m_openTicket;
+    m_endWhileSettings.reset();
     m_seekBar.setProgress(0);
     telemetryOnReset();
     m_playing = false;
@@ -145,10 +149,49 @@ bool CKOB_PCMgrDlg::openFailed(const QString& path, const QString& reason)
     stopPlayer();
     resetPlayback(false);
     hideMap();
+    if (m_openAutomatic) {
+        skipDamaged(path, reason);
+        return false;
+    }
     platform::messageBox(
         QString(strings::kRecordingNotOpened).arg(QDir::toNativeSeparators(path), reason),
         strings::kAppTitle, platform::Buttons::Ok, this);
     return false;
+}
+
+void CKOB_PCMgrDlg::skipDamaged(const QString& path, const QString& reason)
+{
+    // An afternoon of recordings plays on past a damaged one: marked in the list, said in the
+    // title for a moment, and the entry after it opened.
+    m_list.markDamaged(m_list.current(), reason);
+    showStatus(QString(strings::kSkippedDamaged).arg(PlayListPainter::namePart(path)));
+    redrawList();
+    // A whole pass over nothing but damaged recordings: the list ends there, quietly.
+    if (++m_skippedInARow >= m_list.count()) {
+        m_skippedInARow = 0;
+        return;
+    }
+    // From the event loop: a run of damaged entries does not nest one open in another.
+    const quint64 ticket = m_openTicket;
+    QTimer::singleShot(0, this, [this, ticket] {
+        if (ticket != m_openTicket || m_playing || m_list.isEmpty() || !noJobRunning())
+            return;
+        m_list.selectNext();
+        openSelectedRow(true);
+    });
+}
+
+void CKOB_PCMgrDlg::showStatus(const QString& text)
+{
+    m_status = text;
+    m_statusTimer->start();
+    m_buffer.invalidate(PlayListPainter::kTitleRect);
+}
+
+void CKOB_PCMgrDlg::onStatusTimeout()
+{
+    m_status.clear();
+    m_buffer.invalidate(PlayListPainter::kTitleRect);
 }
 
 platform::LResult CKOB_PCMgrDlg::onOpenFailed()
@@ -174,6 +217,7 @@ void CKOB_PCMgrDlg::stopPlayer()
 void CKOB_PCMgrDlg::resetPlayback(bool closeRecording)
 {
     ++m_openTicket;
+    m_endWhileSettings.reset();
     if (m_adapter) {
         m_adapter->positionSeconds = 0;
         m_adapter->lengthSeconds = 0;
@@ -353,6 +397,7 @@ platform::LResult CKOB_PCMgrDlg::onTimeUpdate()
         return 0;
     if (m_volumeWaiting)
         applyVolume();
+    m_skippedInARow = 0;
     telemetryTimeUpdate();
     m_seekBar.follow(currentSecond() + 1, lengthSeconds());
     for (const QRect& area :
@@ -364,9 +409,16 @@ platform::LResult CKOB_PCMgrDlg::onTimeUpdate()
 
 platform::LResult CKOB_PCMgrDlg::onLastRecord(platform::LParam lParam)
 {
-    // An end that crossed Stop, Clear list or a job of the settings popup starts nothing.
-    if (!m_playing || m_list.isEmpty() || !noJobRunning())
+    // An end that crossed Stop, Clear list, a copy or a capture starts nothing.
+    if (!m_playing || m_list.isEmpty())
         return 0;
+    if (!noJobRunning()) {
+        // The settings popup leaves the recording playing to its end: the end waits for the
+        // popup to close, or the list would stand still with nothing playing.
+        if (m_settings->getMode() == SettingPopup::ViewSettings && !m_copying)
+            m_endWhileSettings = lParam;
+        return 0;
+    }
     if (lParam == 1) {
         // The player reports its end from idle; if it has left idle since, it is busy with a
         // recording opened after that end, whose own end is still to come.
@@ -375,7 +427,7 @@ platform::LResult CKOB_PCMgrDlg::onLastRecord(platform::LParam lParam)
         m_playing = false;
         m_list.selectNext();
     }
-    openSelectedRow();
+    openSelectedRow(true);
     return 0;
 }
 

@@ -15,6 +15,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -97,6 +99,8 @@ void CKOB_PCMgrDlg::onSettingsPopupClosed()
     // send none.
     showMapAfterPopup();
     refreshUnit();
+    if (const std::optional<platform::LParam> end = std::exchange(m_endWhileSettings, {}))
+        onLastRecord(*end);
 }
 
 void CKOB_PCMgrDlg::refreshUnit()

@@ -67,7 +67,8 @@ FramePrinter FramePrinter::fromAdapter(const PVEXAdap& adapter, FrameGrabber& fr
     std::array<std::uint8_t, 12> sensor{};
     std::optional<GSensorGraph::Sample> sample;
     QByteArray text;
-    if (adapter.telemetryCopies(gps, sensor)) {
+    // A recording without telemetry prints none, whatever the copies hold.
+    if (adapter.noTelemetry == 0 && adapter.telemetryCopies(gps, sensor)) {
         const std::string_view sentence = recording::sentenceText(gps.data(), gps.size());
         text = QByteArray(sentence.data(), qsizetype(sentence.size()));
         sample = GSensorGraph::Sample::fromRecord(sensor);
@@ -83,16 +84,24 @@ QStringList FramePrinter::lines() const
     const recording::TelemetryRecord record = recording::isPositionSentence(text)
         ? recording::parsePositionSentence(text)
         : recording::TelemetryRecord{};
+    // No record at all (a recording without telemetry): dashes, not a position at 0, 0.
+    const bool none = m_positionText.isEmpty();
+    const QString noCoordinate = QStringLiteral("---° --' --.--\"");
     const QString position = strings::text(124) + QLatin1Char(' ')
         + QStringLiteral("%1: %2   %3: %4")
-              .arg(strings::text(122), recording::formatCoordinate(record.latitude),
-                  strings::text(123), recording::formatCoordinate(record.longitude));
+              .arg(strings::text(122),
+                  none ? noCoordinate : recording::formatCoordinate(record.latitude),
+                  strings::text(123),
+                  none ? noCoordinate : recording::formatCoordinate(record.longitude));
+    QString speed = recording::speedText(record, m_unit);
+    if (none)
+        speed.replace(QStringLiteral("0.0"), QStringLiteral("--.-"));
     QString sensor;
     if (m_sensor && GSensorGraph::inRange(*m_sensor))
         sensor = QString::asprintf(
             "GSensor X: %.3f     Y: %.3f     Z: %.3f", m_sensor->x, m_sensor->y, m_sensor->z);
     return {
-        recording::dateTimeText(record), position, recording::speedText(record, m_unit), sensor};
+        recording::dateTimeText(record), position, speed, sensor};
 }
 
 bool FramePrinter::printTo(QPrinter& printer) const

@@ -48,6 +48,8 @@ void PlayList::clear()
     m_selected = 0;
     m_current = -1;
     m_currentPath.clear();
+    m_damaged.clear();
+    m_thumbHeld = false;
     m_scrollBar.place(0, 1);
 }
 
@@ -58,6 +60,12 @@ bool PlayList::openSelected()
     m_current = m_selected;
     m_currentPath = m_entries.at(m_current);
     return true;
+}
+
+void PlayList::markDamaged(int index, const QString& reason)
+{
+    if (index >= 0 && index < count())
+        m_damaged.insert(m_entries.at(index), reason);
 }
 
 int PlayList::previousIndex() const
@@ -113,11 +121,24 @@ PlayList::Press PlayList::press(QPoint point)
         return Press::PageDown;
     case ListScrollBar::Hit::Thumb:
         m_scrollBar.grab(point);
+        m_thumbHeld = true;
         return Press::ThumbGrabbed;
     case ListScrollBar::Hit::None:
         break;
     }
     return Press::None;
+}
+
+void PlayList::placeThumb()
+{
+    if (!m_thumbHeld)
+        m_scrollBar.place(m_page, m_pageCount);
+}
+
+void PlayList::releaseThumb()
+{
+    m_thumbHeld = false;
+    placeThumb();
 }
 
 PlayList::Drag PlayList::dragThumb(QPoint point)

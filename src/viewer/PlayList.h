@@ -2,6 +2,7 @@
 
 #include "viewer/ListScrollBar.h"
 
+#include <QHash>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -65,6 +66,11 @@ public:
     int selectNext() { return moveTo(nextIndex()); }
     int moveTo(int index);
 
+    // Entries found damaged while the list played on by itself, with the reason.
+    void markDamaged(int index, const QString& reason);
+    QString damagedReason(int index) const { return m_damaged.value(entry(index)); }
+    bool isDamaged(int index) const { return m_damaged.contains(entry(index)); }
+
     // Entry under a point of the rows area, -1 off the shown rows.
     int entryAt(QPoint point) const;
 
@@ -73,10 +79,15 @@ public:
     Press press(QPoint point);
     // Moves a grabbed thumb; the page follows the thumb's top.
     Drag dragThumb(QPoint point);
+    // Lets go of a grabbed thumb, which then settles at the place of the page it shows.
+    void releaseThumb();
+    bool thumbHeld() const { return m_thumbHeld; }
 
     QRect thumbRect() const { return m_scrollBar.thumbRect(); }
-    // Re-places the thumb for the shown page by the usual rule.
-    void placeThumb() { m_scrollBar.place(m_page, m_pageCount); }
+    // Re-places the thumb for the shown page by the usual rule. A thumb in the user's hand stays
+    // where the mouse has it: the drag moves it by each mouse step, which is smaller than a
+    // page's share of the track, so settling it at every repaint would hold it on its page.
+    void placeThumb();
 
 private:
     void recountPages();
@@ -87,5 +98,7 @@ private:
     int m_selected = 0;
     int m_current = -1;
     QString m_currentPath;
+    QHash<QString, QString> m_damaged; // path -> reason
     ListScrollBar m_scrollBar;
+    bool m_thumbHeld = false;
 };

@@ -15,10 +15,14 @@ const QColor PlayListPainter::kLineColour(0x85, 0xD2, 0xD9);
 const QColor PlayListPainter::kSelectionColour(0xAA, 0xFF, 0x4B);
 const QColor PlayListPainter::kTrackColour(0x23, 0x23, 0x23);
 const QColor PlayListPainter::kThumbColour(0x87, 0x87, 0x87);
+const QColor PlayListPainter::kDamagedColour(0xF0, 0x5A, 0x4B);
+const QColor PlayListPainter::kDamagedSelectedColour(0x96, 0x00, 0x00);
+const QColor PlayListPainter::kStatusColour(0xFF, 0xAA, 0x00);
 
 namespace {
 
 constexpr int kTitleSize = 150;
+constexpr int kStatusSize = 90;
 constexpr int kHeaderSize = 120;
 constexpr int kRowSize = 100;
 constexpr int kTypeColumn = 725;
@@ -72,12 +76,19 @@ int PlayListPainter::iconId(const QString& path)
     return -1;
 }
 
-void PlayListPainter::drawTitle(BackBuffer& buffer, PlayList& list) const
+void PlayListPainter::drawTitle(BackBuffer& buffer, PlayList& list, const QString& status) const
 {
     buffer.restoreAndInvalidate(kTitleRect);
+    if (!status.isEmpty()) {
+        QPainter painter(&buffer.image());
+        painter.setClipRect(kTitleRect);
+        painter.setFont(fonts::pointFont(kStatusSize));
+        painter.setPen(kStatusColour);
+        painter.drawText(kTitleRect, Qt::AlignLeft | Qt::AlignVCenter, status);
+    }
     if (list.isEmpty())
         return;
-    const QString name = namePart(list.currentPath());
+    const QString name = status.isEmpty() ? namePart(list.currentPath()) : QString();
     if (!name.isEmpty()) {
         QPainter painter(&buffer.image());
         painter.setClipRect(kTitleRect);
@@ -124,18 +135,24 @@ void PlayListPainter::drawRows(BackBuffer& buffer, const PlayList& list) const
             const int y = PlayList::kRowsTop + PlayList::kRowHeight * i;
             const int k = list.page() * PlayList::kRowsPerPage + i;
             const QString path = list.entry(k);
+            const bool damaged = list.isDamaged(k);
             if (k == list.selected()) {
                 painter.fillRect(PlayList::kRowsLeft, y, PlayList::kRowsRight - PlayList::kRowsLeft,
                     PlayList::kRowHeight, kSelectionColour);
-                painter.setPen(Qt::black);
+                painter.setPen(damaged ? kDamagedSelectedColour : QColor(Qt::black));
             } else {
-                painter.setPen(Qt::white);
+                painter.setPen(damaged ? kDamagedColour : QColor(Qt::white));
             }
             const int icon = iconId(path);
             if (icon >= 0)
                 painter.drawImage(700, y + 2, skin::bitmap(icon));
             textOut(painter, 727, y, dateText(path));
             textOut(painter, 796, y, namePart(path));
+            if (damaged) {
+                // Struck through as well as coloured, for eyes that do not tell red from white.
+                const int middle = y + PlayList::kRowHeight / 2;
+                painter.drawLine(796, middle, PlayList::kRowsRight - 4, middle);
+            }
         }
         painter.setClipping(false);
         paintScrollBar(painter, list);

@@ -21,15 +21,20 @@ public:
     static const QColor kSelectionColour;
     static const QColor kTrackColour;
     static const QColor kThumbColour;
+    // Rows of damaged recordings, and the title's passing notes.
+    static const QColor kDamagedColour;
+    static const QColor kDamagedSelectedColour;
+    static const QColor kStatusColour;
 
     // The name of the open recording from its type prefix on; nothing while the list is
-    // empty. With a non-empty list it also re-places the scroll thumb for the shown page and
-    // marks the list, as the thumb may have been left by a drag or an update between pages.
-    void drawTitle(BackBuffer& buffer, PlayList& list) const;
+    // empty. A status, while there is one, stands in the name's place. With a non-empty list it
+    // also re-places the scroll thumb for the shown page and marks the list, as the thumb may
+    // have been left by an update between pages.
+    void drawTitle(BackBuffer& buffer, PlayList& list, const QString& status = {}) const;
     // Column titles and the lines that frame them.
     void drawHeader(BackBuffer& buffer) const;
-    // The shown rows with type icon, date and name, the selection highlighted, then the
-    // scroll bar.
+    // The shown rows with type icon, date and name, the selection highlighted and damaged
+    // recordings struck through in red, then the scroll bar.
     void drawRows(BackBuffer& buffer, const PlayList& list) const;
     // The scroll bar column alone (a drag of the thumb within one page).
     void drawScrollBar(BackBuffer& buffer, const PlayList& list) const;

@@ -156,6 +156,59 @@ TEST_F(MainWindowListTest, SevenHundredEntriesScrollAndDragToTheirEnd)
     EXPECT_EQ(list.visibleRows(), 7);
 }
 
+TEST_F(MainWindowListTest, TheThumbFollowsSmallMouseStepsWhateverTheNumberOfPages)
+{
+    const PlayList& list = window->playList();
+    for (const int entries : {8, 35, 84}) {
+        clickControl(1072);
+        addFolder(namesFolder(entries));
+        const int pages = (entries + 6) / 7;
+        ASSERT_EQ(list.pageCount(), pages);
+        // A pixel at a time, the window painting between the mouse's steps as it does on screen.
+        const auto drag = [&](int from, int to) {
+            press({992, from});
+            const int step = to > from ? 1 : -1;
+            for (int y = from + step; y != to + step; y += step) {
+                moveTo({992, y});
+                window->repaint();
+            }
+            release({992, to});
+        };
+        drag(list.thumbRect().center().y(), 747);
+        EXPECT_EQ(list.page(), pages - 1) << pages << " pages, dragged down";
+        EXPECT_EQ(list.thumbRect().bottom(), ListScrollBar::kTrackBottom - 1) << pages;
+        drag(list.thumbRect().center().y(), 653);
+        EXPECT_EQ(list.page(), 0) << pages << " pages, dragged up";
+        EXPECT_EQ(list.thumbRect().top(), ListScrollBar::kTrackTop) << pages;
+        // Halfway: the page of the thumb's top, where the thumb settles when let go.
+        const QRect before = list.thumbRect();
+        drag(before.center().y(), 700);
+        const int top = before.top() + 700 - before.center().y();
+        EXPECT_EQ(list.page(), (top - ListScrollBar::kTrackTop) / (ListScrollBar::kTrackLength / pages))
+            << pages << " pages, halfway";
+        EXPECT_TRUE(screenShows(ListScrollBar::kColumn)) << pages;
+    }
+}
+
+TEST_F(MainWindowListTest, EveryChangeReachesTheScreen)
+{
+    addFolder(namesFolder(3));
+    const QRect title = PlayListPainter::kTitleRect;
+    const QImage noTitle = onScreen().copy(title);
+    // An empty recording opened: its name in the title, and a message.
+    clickAt(rowPoint(1));
+    clickControl(1011);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_NE(onScreen().copy(title), noTitle) << "the name is shown";
+    EXPECT_TRUE(screenShows(title));
+
+    // Clear list: the name leaves the screen, not only the back buffer.
+    clickControl(1072);
+    EXPECT_EQ(onScreen().copy(title), noTitle);
+    EXPECT_TRUE(screenShows(title));
+    EXPECT_TRUE(screenShows(PlayList::kListRect));
+}
+
 TEST_F(MainWindowListTest, AddingTheSameRecordingsAgainKeepsOneEntryEach)
 {
     const QString folder = namesFolder(5);

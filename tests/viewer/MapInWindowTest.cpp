@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include <cmath>
 
@@ -177,6 +178,40 @@ TEST_F(MapInWindowTest, OffLineTheMapAreaSaysSo)
     play(kMuevt);
     waitForMap();
     EXPECT_TRUE(mapVisible());
+}
+
+TEST_F(MapInWindowTest, TheMapNeverKeepsTheKeyboard)
+{
+    play(kDrf);
+    waitForMap();
+    QWidget* browser = map()->window()->browser();
+    window->activateWindow();
+    // Keys as the system delivers them: to whatever holds the focus in the window.
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(window->windowHandle(), key);
+        QTest::qWait(50);
+    };
+    const auto mapHasFocus = [&] {
+        QWidget* focus = window->focusWidget();
+        return focus && (focus == browser || browser->isAncestorOf(focus));
+    };
+
+    // A click on the map, as when it is dragged or zoomed, and the page's own focus request.
+    QWidget* input = browser->focusProxy() ? browser->focusProxy() : browser;
+    QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+    QTest::qWait(50);
+    EXPECT_FALSE(mapHasFocus()) << "a click";
+    press(Qt::Key_Space);
+    EXPECT_TRUE(window->isPaused()) << "Space after a click on the map";
+
+    input->setFocus(Qt::OtherFocusReason);
+    QTest::qWait(50);
+    EXPECT_FALSE(mapHasFocus()) << "the page's focus";
+    press(Qt::Key_Space);
+    EXPECT_FALSE(window->isPaused()) << "Space after the page took the focus";
+    CommandLog::clear();
+    press(Qt::Key_Right);
+    EXPECT_EQ(CommandLog::last("seek"), "seek 1.00") << "Right";
 }
 
 } // namespace

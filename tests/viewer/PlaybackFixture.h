@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <mutex>
@@ -143,6 +144,24 @@ protected:
         QTest::keyClick(window.get(), k, modifiers);
     }
     static QPoint rowPoint(int row) { return {800, 638 + 18 * row + 9}; }
+
+    // What the screen shows of the window once pending paints are done: the pixels the window's
+    // paints handed over, not a fresh paint of the whole window as QWidget::grab would make.
+    QImage onScreen()
+    {
+        QTest::qWait(100);
+        return window->screen()
+            ->grabWindow(window->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    // The screen shows the back buffer in area.
+    bool screenShows(const QRect& area)
+    {
+        const QImage screen = onScreen();
+        return screen.copy(area)
+            == window->backBuffer().convertToFormat(QImage::Format_RGB32).copy(area);
+    }
 
     std::vector<std::unique_ptr<QTemporaryDir>> m_folders;
 };

@@ -11,8 +11,10 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QUrl>
 #include <QWindow>
 
@@ -307,32 +309,63 @@ TEST_F(PlaybackTest, SliderAndSeekBarPixelsGiveTheirCommands)
     waitPlaying(1, 8000);
 }
 
-TEST_F(PlaybackTest, RecordingsThatCannotBePlayedAreNamedAndStopPlayback)
+// A card folder of the short card's recordings, some of them damaged.
+class DamagedCardTest : public PlaybackTest
 {
-    QTemporaryDir card;
-    const QStringList demo = recordingsIn(shortCard());
-    const auto copy = [&](int source, const QString& name, qint64 bytes) {
-        QFile in(demo[source]);
+protected:
+    void copy(int source, const QString& name, qint64 bytes, const QString& from = shortCard())
+    {
+        QFile in(recordingsIn(from)[source]);
         ASSERT_TRUE(in.open(QIODevice::ReadOnly));
         QFile out(card.filePath(name));
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(bytes < 0 ? in.readAll() : in.read(bytes));
-    };
+    }
+    bool removeFromCard(const QString& name) { return QFile::remove(card.filePath(name)); }
+    QTemporaryDir card;
+};
+
+TEST_F(DamagedCardTest, TheListPlaysOnPastDamagedRecordingsAndNamesThoseOpenedOnPurpose)
+{
     copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1);
     copy(0, QStringLiteral("drf_20240101_000002.mp4"), 0); // empty
     copy(0, QStringLiteral("drf_20240101_000003.mp4"), 100000); // cut short
     copy(0, QStringLiteral("drf_20240101_000004.mp4"), -1); // removed once listed
     copy(1, QStringLiteral("drf_20240101_000005.mp4"), -1);
     addFolder(card.path());
-    ASSERT_EQ(window->playList().count(), 5);
-    ASSERT_TRUE(QFile::remove(card.filePath(QStringLiteral("drf_20240101_000004.mp4"))));
+    const PlayList& list = window->playList();
+    ASSERT_EQ(list.count(), 5);
+    ASSERT_TRUE(removeFromCard(QStringLiteral("drf_20240101_000004.mp4")));
 
+    // The list moving on by itself passes over the three without a message box, marks them
+    // with their reasons and says so in the title; the fifth plays.
     playRow(0);
+    waitPlaying(4, 20000);
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(u'\n').toStdString();
+    EXPECT_FALSE(list.isDamaged(0));
+    EXPECT_EQ(list.damagedReason(1), QStringLiteral("Файл пуст."));
+    EXPECT_TRUE(list.damagedReason(2).startsWith(QStringLiteral("Проигрыватель не смог")));
+    EXPECT_EQ(list.damagedReason(3), QStringLiteral("Файл не найден."));
+    EXPECT_FALSE(list.isDamaged(4));
+    EXPECT_EQ(window->status(), QStringLiteral("Повреждена, пропущена: drf_20240101_000004.mp4"));
+    window->repaint();
+    int red = 0;
+    for (int x = 796; x < 985; ++x)
+        red += QColor(window->backBuffer().pixel(x, 638 + 18 * 2 + 9))
+            == PlayListPainter::kDamagedColour;
+    EXPECT_GT(red, 20) << "the damaged row is struck through in its colour";
+    QHelpEvent hover(QEvent::ToolTip, rowPoint(1), window->mapToGlobal(rowPoint(1)));
+    QCoreApplication::sendEvent(window.get(), &hover);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Файл пуст."));
+
+    // Opened on purpose, each is named in a message and playback stops.
+    clickAt(rowPoint(1));
+    clickControl(1011);
     ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.texts.size() == 1; }, 10000));
     EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("drf_20240101_000002.mp4")));
     EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("Файл пуст.")));
     EXPECT_FALSE(window->isPlaying());
-    EXPECT_EQ(window->playList().current(), 1);
+    EXPECT_EQ(list.current(), 1);
 
     clickControl(1012);
     ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.texts.size() == 2; }, 10000));
@@ -349,6 +382,103 @@ TEST_F(PlaybackTest, RecordingsThatCannotBePlayedAreNamedAndStopPlayback)
     clickControl(1012);
     waitPlaying(4);
     EXPECT_EQ(boxes.texts.size(), 3);
+}
+
+TEST_F(DamagedCardTest, AListOfOnlyDamagedRecordingsEndsQuietlyAfterOnePass)
+{
+    copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1);
+    copy(0, QStringLiteral("drf_20240101_000002.mp4"), 0);
+    copy(0, QStringLiteral("drf_20240101_000003.mp4"), 100000);
+    addFolder(card.path());
+    playRow(0);
+    // Gone from the card while it plays: once it ends, nothing of the list can be played.
+    ASSERT_TRUE(removeFromCard(QStringLiteral("drf_20240101_000001.mp4")));
+    const PlayList& list = window->playList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.isDamaged(0); }, 15000));
+    QTest::qWait(2000);
+    EXPECT_FALSE(window->isPlaying());
+    EXPECT_TRUE(list.isDamaged(1) && list.isDamaged(2));
+    EXPECT_TRUE(boxes.texts.isEmpty());
+    EXPECT_EQ(loadsSent(), 2) << "the first recording and the cut one, once each";
+}
+
+// How much of the player's picture is not black.
+int litPixels(QWidget* video)
+{
+    const QImage picture = video->grab().toImage();
+    int lit = 0;
+    for (int y = 0; y < picture.height(); y += 4)
+        for (int x = 0; x < picture.width(); x += 4)
+            lit += qGray(picture.pixel(x, y)) > 16;
+    return lit;
+}
+
+TEST_F(DamagedCardTest, AFailedOpenLeavesTheVideoAreaEmptyAsStopDoes)
+{
+    copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1, minuteCard());
+    copy(0, QStringLiteral("drf_20240101_000002.mp4"), 100000, minuteCard()); // the player fails
+    copy(1, QStringLiteral("drf_20240101_000003.mp4"), -1, minuteCard()); // gone once listed
+    addFolder(card.path());
+    ASSERT_TRUE(removeFromCard(QStringLiteral("drf_20240101_000003.mp4")));
+    playRow(0);
+    waitSecond(1);
+    auto* video = window->findChild<QWidget*>(QStringLiteral("velqplayer-video-1"));
+    ASSERT_NE(video, nullptr);
+    ASSERT_GT(litPixels(video), 1000) << "the recording's picture";
+    clickControl(1010);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels(video) == 0; }, 3000)) << "Stop";
+
+    for (int row : {1, 2}) {
+        playRow(0);
+        waitSecond(1);
+        ASSERT_GT(litPixels(video), 1000);
+        clickAt(rowPoint(row));
+        clickControl(1011);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.texts.isEmpty(); }, 10000)) << row;
+        boxes.texts.clear();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels(video) == 0; }, 3000))
+            << "row " << row << " failed to open";
+    }
+}
+
+TEST_F(PlaybackTest, ARecordingEndingUnderTheSettingsPopupMovesOnOnceItCloses)
+{
+    addFolder(shortCard());
+    playRow(0);
+    clickControl(1006);
+    ASSERT_EQ(popup()->getMode(), SettingPopup::ViewSettings);
+    // It plays to its end under the popup, and the list waits for the popup.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return adapter()->current() == adapter()->stateIdle.get(); }, 10000));
+    QTest::qWait(300);
+    EXPECT_EQ(window->playList().current(), 0);
+    clickPopupButton(1045);
+    waitPlaying(1);
+    key(Qt::Key_Space);
+    EXPECT_TRUE(window->isPaused()) << "the transport works again";
+}
+
+TEST_F(PlaybackTest, StopPutsTheSpeedThumbBackOnTheScreen)
+{
+    addFolder(minuteCard());
+    playRow(0);
+    const SpeedSlider& speed = window->speedSlider();
+    const QRect area = speed.geometry().invalidate;
+    const QPoint thumb(speed.geometry().origin + speed.value() + Slider::kThumbWidth / 2,
+        Slider::kThumbY + Slider::kThumbHeight / 2);
+    // Dragged a little, still within normal speed.
+    press(thumb);
+    moveTo(thumb + QPoint(5, 0));
+    release(thumb + QPoint(5, 0));
+    ASSERT_NE(speed.value(), SpeedSlider::kNormalPosition);
+    ASSERT_EQ(speed.preset(), SpeedSlider::kNormalPreset);
+    const QImage dragged = onScreen().copy(area);
+    EXPECT_TRUE(screenShows(area));
+
+    clickControl(1010);
+    EXPECT_EQ(speed.value(), SpeedSlider::kNormalPosition);
+    EXPECT_NE(onScreen().copy(area), dragged);
+    EXPECT_TRUE(screenShows(area));
 }
 
 TEST_F(PlaybackTest, RecordingsFromTheCommandLineAndADropStartPlaying)

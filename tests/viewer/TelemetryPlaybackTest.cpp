@@ -2,6 +2,9 @@
 // player library) hands each second's copies over, and the panel, the graph and the map follow
 // as the main window drives them on each time update and timer tick.
 #include "player/AdapterFixture.h"
+#include "player/PVEXstat9.h"
+#include "viewer/FrameGrabber.h"
+#include "viewer/FramePrinter.h"
 #include "viewer/GSensorGraph.h"
 #include "viewer/TelemetryPanel.h"
 
@@ -205,6 +208,46 @@ TEST_F(NoTelemetryPlaybackTest, RecordingWithoutTelemetryLeavesPanelAndGraphAlon
     EXPECT_TRUE(isClean(buffer, TelemetryPanel::kDigitsArea));
     tickAndPaint();
     EXPECT_EQ(speedDigits(buffer), QLatin1String("041"));
+}
+
+TEST_F(NoTelemetryPlaybackTest, PrintingARecordingWithoutTelemetryShowsNoneOfTheOneBefore)
+{
+    testsupport::Telemetry telemetry;
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        telemetry.times.push_back(i);
+        telemetry.sentences.append(
+            "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A");
+        telemetry.samples.push_back({0.5f, -0.25f, 1.0f});
+    }
+    const QString withTelemetry
+        = QString::fromStdString(recordingPath("evt_20240501_123450.mp4"));
+    ASSERT_TRUE(
+        testsupport::RecordingBuilder().ftyp().mdat(512).udat(telemetry).writeTo(withTelemetry));
+    startPlaying(withTelemetry.toStdString());
+    playRecord(1);
+    FrameGrabber frames;
+    ASSERT_NE(FramePrinter::fromAdapter(*adapter, frames, 0).lines()[3], QString());
+
+    const QString plain = QString::fromStdString(recordingPath("drf_20240501_123550.mp4"));
+    ASSERT_TRUE(testsupport::RecordingBuilder().ftyp().mdat(512).writeTo(plain));
+    // Opened over the playing one, as the window opens the next recording.
+    adapter->switchState(adapter->stateLoading.get());
+    ASSERT_EQ(adapter->current()->openFile(plain.toLocal8Bit().constData(), ""), 0);
+    fake().fire(velq::CB_PLAYING);
+    ASSERT_EQ(adapter->noTelemetry, 1);
+    // Printed before its first report and after it: neither the date, the position, the speed
+    // nor the G line of the recording before.
+    for (int report = 0; report < 2; ++report) {
+        const QStringList lines = FramePrinter::fromAdapter(*adapter, frames, 0).lines();
+        ASSERT_EQ(lines.size(), 4);
+        EXPECT_EQ(lines[0], QStringLiteral("Дата и время: ----/--/--  --:--:--")) << report;
+        EXPECT_EQ(lines[1],
+            QStringLiteral("Положение Широта: ---° --' --.--\"   Долгота: ---° --' --.--\""))
+            << report;
+        EXPECT_EQ(lines[2], QStringLiteral("Скорость: --.- км/ч")) << report;
+        EXPECT_EQ(lines[3], QString()) << report;
+        playRecord(0);
+    }
 }
 
 } // namespace

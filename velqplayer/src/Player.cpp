@@ -269,6 +269,18 @@ bool Player::handleEvent(const mpv_event& event)
 void Player::reportEnd(EndReason reason)
 {
     m_currentEntry = -1;
+    if (reason != END_REACHED) {
+        // Stopped, or nothing could be played: the video window goes empty rather than keep
+        // the last picture under whatever the viewer names next. A recording that reached its
+        // end keeps its last picture until the next one's first, so a list plays on without a
+        // black flash between its recordings.
+        for (int i = 0; i < int(m_channels.size()); ++i) {
+            if (m_channels[i].isOpen()) {
+                m_channels[i].clearFrame();
+                repaintLater(i);
+            }
+        }
+    }
     m_end = EndOfFile{};
     m_end.reason = reason;
     m_end.file = reinterpret_cast<std::uintptr_t>(m_file1.c_str());
