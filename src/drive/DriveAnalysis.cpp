@@ -23,10 +23,10 @@ std::vector<TimelineSecond> buildTimeline(
     std::vector<TimelineSecond> timeline;
     for (size_t k = 0; k < recordings.size(); ++k) {
         const RecordingTelemetry& r = recordings[k];
-        const int length = r.hasTelemetry ? int(r.seconds.size()) : r.lengthSeconds;
-        for (int j = 0; j < length; ++j) {
+        for (int j = 0; j < r.lengthSeconds; ++j) {
+            const size_t i = size_t(j);
             timeline.push_back(
-                {r.hasTelemetry ? &r.seconds[size_t(j)] : nullptr, offsets[k] + j, int(k), j});
+                {i < r.seconds.size() ? &r.seconds[i] : nullptr, offsets[k] + j, int(k), j});
         }
     }
     return timeline;
@@ -74,14 +74,20 @@ void measureTravel(
     out.meanMovingSpeedKmh = out.movingSeconds ? movingSum / double(out.movingSeconds) : 0;
 }
 
+bool holds(const DriveSummary& drive, int recording)
+{
+    return recording >= 0 && size_t(recording) < drive.recordingOffsets.size()
+        && size_t(recording) < drive.recordingLengths.size();
+}
+
 qint64 eventOffset(const DriveSummary& drive, const DriveEvent& e)
 {
-    return drive.recordingOffsets.at(size_t(e.recording)) + e.second;
+    return holds(drive, e.recording) ? drive.recordingOffsets[size_t(e.recording)] + e.second : 0;
 }
 
 double positionOffset(const DriveSummary& drive, const DrivePosition& p)
 {
-    if (p.recording < 0 || size_t(p.recording) >= drive.recordingOffsets.size())
+    if (!holds(drive, p.recording))
         return 0;
     return double(drive.recordingOffsets[size_t(p.recording)]) + p.second;
 }
@@ -196,6 +202,8 @@ int driveOf(const std::vector<DriveSummary>& drives, const QString& path)
 
 DrivePosition eventPlayPosition(const DriveSummary& drive, const DriveEvent& event, int lead)
 {
+    if (!holds(drive, event.recording))
+        return {};
     const double target = playOffset(drive, event, lead);
     // The recording that holds the target, the event's own when it starts inside it.
     for (int k = event.recording; k >= 0; --k) {

@@ -20,6 +20,8 @@ namespace drive {
 namespace {
 
 constexpr double kKmhPerKnot = 1.852;
+// No recording of a dashboard camera lasts a day; a length beyond it is damage.
+constexpr uint32_t kLongestSeconds = 24 * 3600;
 
 float littleEndianFloat(const uint8_t* b)
 {
@@ -139,7 +141,7 @@ std::optional<int> movieDurationSeconds(const QString& path)
     if (timescale == 0 || duration == (wide ? UINT64_MAX : UINT32_MAX))
         return std::nullopt;
     const uint64_t seconds = duration / timescale + (duration % timescale ? 1 : 0);
-    return int(std::min<uint64_t>(seconds, 24 * 3600));
+    return int(std::min<uint64_t>(seconds, kLongestSeconds));
 }
 
 ReadResult readRecording(const QString& path, RecordingTelemetry& out)
@@ -168,13 +170,15 @@ ReadResult readRecording(const QString& path, RecordingTelemetry& out)
             || out.telemetryCode == recording::kNoFileName)
             return ReadResult::CannotOpen;
         if (out.telemetryCode == 0) {
-            const uint32_t count = udat.timeRecordCapacity();
+            // A damaged time box may claim far more seconds than any recording holds.
+            const uint32_t count = std::min<uint32_t>(udat.timeRecordCapacity(), kLongestSeconds);
             udat.setRecordCount(count);
-            out.seconds.reserve(count);
-            for (uint32_t i = 0; i < count; ++i)
+            // Only seconds that have a position or a sample are kept, so a time box claiming more
+            // records than the others hold costs nothing.
+            for (uint32_t i = 0; i < count && (udat.gpsRecord(i) || udat.sensorRecord(i)); ++i)
                 out.seconds.push_back(readSecond(udat, i));
             out.hasTelemetry = count > 0;
-            out.lengthSeconds = int(std::min<uint32_t>(count, 24 * 3600));
+            out.lengthSeconds = int(count);
         }
     }
     if (!out.hasTelemetry)

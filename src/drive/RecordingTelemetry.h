@@ -42,7 +42,7 @@ struct RecordingTelemetry
     int lengthSeconds = 0; // time records, or the movie's duration when there is no telemetry
     bool hasTelemetry = false;
     int telemetryCode = 0; // the reader's code when there is none
-    std::vector<TelemetrySecond> seconds;
+    std::vector<TelemetrySecond> seconds; // from the start; fewer than the length when cut short
     std::vector<CameraEvent> cameraEvents;
 };
 

@@ -240,6 +240,18 @@ TEST(DriveAnalysis, UnreadableAndMisnamedFilesAreReportedNotFatal)
     EXPECT_EQ(a.drives[0].durationSeconds, 0);
     EXPECT_TRUE(a.drives[0].events.empty());
 
+    // A time box claiming more seconds than positions and samples follow: the drive lasts as
+    // long as the time box says, the seconds without data are simply empty.
+    testsupport::Telemetry t = testsupport::Telemetry::drive(10);
+    t.sentences.resize(3);
+    t.samples.resize(3);
+    const QString shortBoxes = dir.filePath("drf_20250614_160000.mp4");
+    testsupport::RecordingBuilder().ftyp().udat(t).writeTo(shortBoxes);
+    const Analysis cut = analyseRecordings({shortBoxes});
+    ASSERT_EQ(cut.drives.size(), 1u);
+    EXPECT_EQ(cut.drives[0].durationSeconds, 10);
+    EXPECT_EQ(cut.drives[0].movingSeconds + cut.drives[0].stoppedSeconds, 3);
+
     std::atomic<bool> cancel{true};
     EXPECT_TRUE(analyseRecordings({empty}, {}, &cancel).cancelled);
 }
