@@ -117,6 +117,9 @@ TEST(TelemetryToolTest, HelpAndUsage)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(
         help.out.contains("--gpx") && help.out.contains("--csv") && help.out.contains("--events"));
+    for (const char* option : {"--summary", "--json", "--brake-kmh", "--brake-g", "--accel-kmh",
+             "--accel-g", "--impact-g", "--turn-dps", "--turn-min-kmh"})
+        EXPECT_TRUE(help.out.contains(option)) << option;
     EXPECT_EQ(telemetry({}).exitCode, 1);
     EXPECT_EQ(telemetry({QStringLiteral("--kml"), QStringLiteral("x")}).exitCode, 1);
 }
