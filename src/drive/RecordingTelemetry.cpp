@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <span>
 
 namespace drive {
 
@@ -61,10 +62,9 @@ TelemetrySecond readSecond(const PVEXUDAT& udat, uint32_t i)
     return s;
 }
 
-void readCameraEvents(const QString& path, RecordingTelemetry& out)
+void keepCameraEvents(const recording::EventIndex& index, RecordingTelemetry& out)
 {
-    recording::EventIndex index;
-    if (!recording::loadEventRecords(path, index) || !index.loaded)
+    if (!index.loaded)
         return;
     const int32_t count = std::min<int32_t>(
         index.count, int32_t(index.records.size() / recording::EventIndex::kRecordSize));
@@ -76,6 +76,28 @@ void readCameraEvents(const QString& path, RecordingTelemetry& out)
         event.text = QString::fromLatin1(text.data(), qsizetype(text.size()));
         out.cameraEvents.push_back(event);
     }
+}
+
+// The camera writes the event index after the telemetry block, so it lies in the block's copy,
+// which runs to the end of the file: searched there at the file offsets the viewer's scan
+// steps on (multiples of 4), it costs no read at all. Only an index elsewhere, or none, sends
+// the search through the whole file as the viewer makes it.
+void readCameraEvents(
+    const QString& path, const std::vector<uint8_t>& block, RecordingTelemetry& out)
+{
+    recording::EventIndex index;
+    const qint64 blockStart = QFileInfo(path).size() - qint64(block.size());
+    if (!block.empty() && blockStart >= 0) {
+        for (size_t at = size_t((4 - blockStart % 4) % 4); at + 8 <= block.size(); at += 4) {
+            if (recording::hasType(block.data() + at + 4, "EVTI")) {
+                recording::loadEventRecords(std::span(block.data() + at, block.size() - at), index);
+                keepCameraEvents(index, out);
+                return;
+            }
+        }
+    }
+    if (recording::loadEventRecords(path, index))
+        keepCameraEvents(index, out);
 }
 
 // Reads the 8 or 16 header bytes of the box at `position`; false when they are not there.
@@ -154,12 +176,12 @@ ReadResult readRecording(const QString& path, RecordingTelemetry& out)
         return ReadResult::NotARecordingName;
     out.start = *start;
     const QByteArray fileName1 = path.toLocal8Bit();
+    std::vector<uint8_t> block;
     if (recording::isTelemetryExempt(fileName1)) {
         if (!QFile(path).open(QIODevice::ReadOnly))
             return ReadResult::CannotOpen;
         out.telemetryCode = recording::kNoTelemetryBox;
     } else {
-        std::vector<uint8_t> block;
         PVEXUDAT udat;
         std::atomic<int> noTelemetry{1};
         // A file of the other view mode is a recording without telemetry here, not a reason
@@ -184,7 +206,7 @@ ReadResult readRecording(const QString& path, RecordingTelemetry& out)
     if (!out.hasTelemetry)
         out.lengthSeconds = movieDurationSeconds(path).value_or(0);
     if (recording::hasEventIndex(path))
-        readCameraEvents(path, out);
+        readCameraEvents(path, block, out);
     return ReadResult::Ok;
 }
 

@@ -2,6 +2,7 @@
 
 #include "DriveFixtures.h"
 #include "DriveSimulator.h"
+#include "recording/EventIndex.h"
 #include "support/RecordingBuilder.h"
 
 #include <QDir>
@@ -254,6 +255,34 @@ TEST(DriveAnalysis, UnreadableAndMisnamedFilesAreReportedNotFatal)
 
     std::atomic<bool> cancel{true};
     EXPECT_TRUE(analyseRecordings({empty}, {}, &cancel).cancelled);
+}
+
+// The camera's index after the telemetry block is read from the block's copy; one before it
+// (or at an offset the viewer would not find) is found as the viewer finds it.
+TEST(DriveAnalysis, CameraEventsWhereverTheIndexLies)
+{
+    QTemporaryDir dir;
+    const QString after = dir.filePath("evt_20250614_140000.mp4");
+    const QString before = dir.filePath("muevt_20250614_140003.mp4");
+    const QString misaligned = dir.filePath("evt_20250614_140006.mp4");
+    using testsupport::RecordingBuilder;
+    const testsupport::Telemetry t = testsupport::Telemetry::drive(3);
+    RecordingBuilder().ftyp().mdat(100).udat(t).evti({"2025/06/14 14:00:01"}).writeTo(after);
+    RecordingBuilder().ftyp().evti({"2025/06/14 14:00:04"}).udat(t).writeTo(before);
+    RecordingBuilder()
+        .ftyp()
+        .mdat(101)
+        .udat(t)
+        .raw("xy")
+        .evti({"2025/06/14 14:00:08"})
+        .writeTo(misaligned);
+    const Analysis a = analyseRecordings({dir.path()});
+    ASSERT_EQ(a.drives.size(), 1u);
+    std::vector<Found> expected{{EventKind::Camera, 0, 1}, {EventKind::Camera, 1, 1}};
+    EXPECT_EQ(found(a.drives[0], true), expected);
+    recording::EventIndex viewer;
+    ASSERT_TRUE(recording::loadEventRecords(misaligned, viewer));
+    EXPECT_FALSE(viewer.loaded) << "the viewer's own scan passes it by too";
 }
 
 // Real receivers' sentences, one a second: the distance agrees with an independent sum, and
