@@ -316,6 +316,11 @@ TEST(CardgenOptions, FailuresSayWhyInOneLineAndExitNonZero)
     expectFailure(cardgen({"--codec", "vp9", dir.filePath("c")}), "unknown codec");
     expectFailure(cardgen({"--length", "0", dir.filePath("c")}), "--length");
     expectFailure(cardgen({"--start", "yesterday", dir.filePath("c")}), "--start");
+    // Incidents lie within the recordings that carry telemetry: one second is 0 to 0 here.
+    expectFailure(cardgen(shortCard + QStringList{"--brake-at", "1", dir.filePath("c")}),
+        "--brake-at");
+    expectFailure(cardgen(shortCard + QStringList{"--turn-at", "0,x", dir.filePath("c")}),
+        "--turn-at");
     expectFailure(cardgen({}), "OUTDIR");
 }
 

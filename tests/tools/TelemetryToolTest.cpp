@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -114,6 +117,9 @@ TEST(TelemetryToolTest, HelpAndUsage)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(
         help.out.contains("--gpx") && help.out.contains("--csv") && help.out.contains("--events"));
+    for (const char* option : {"--summary", "--json", "--brake-kmh", "--brake-g", "--accel-kmh",
+             "--accel-g", "--impact-g", "--turn-dps", "--turn-min-kmh"})
+        EXPECT_TRUE(help.out.contains(option)) << option;
     EXPECT_EQ(telemetry({}).exitCode, 1);
     EXPECT_EQ(telemetry({QStringLiteral("--kml"), QStringLiteral("x")}).exitCode, 1);
 }
@@ -273,11 +279,129 @@ TEST(TelemetryToolTest, EventList)
     EXPECT_EQ(events.exitCode, 0);
     const QList<QByteArray> rows = events.out.trimmed().split('\n');
     ASSERT_EQ(rows.size(), 3);
-    EXPECT_TRUE(rows[1].endsWith(",0,2024-05-01T12:35:10,20,2024/05/01 12:35:10"));
-    EXPECT_TRUE(rows[2].endsWith(",1,2024-05-01T12:36:00,70,\"G, hard 2024/05/01 12:36:00\""));
+    EXPECT_EQ(rows[0], "recording,index,event_time,seconds_from_start,text,kind");
+    EXPECT_TRUE(rows[1].endsWith(",0,2024-05-01T12:35:10,20,2024/05/01 12:35:10,camera"));
+    EXPECT_TRUE(
+        rows[2].endsWith(",1,2024-05-01T12:36:00,70,\"G, hard 2024/05/01 12:36:00\",camera"));
+}
+
+TEST(TelemetryToolTest, SummaryAsJsonAndAsText)
+{
+    // Two recordings one after the other, then one an hour later: two drives.
+    QTemporaryDir dir;
+    const QString first = dir.filePath("drf_20240501_120000.mp4");
+    const QString second = dir.filePath("evt_20240501_120003.mp4");
+    const QString later = dir.filePath("muevt_20240501_130000.mp4");
+    ASSERT_TRUE(RecordingBuilder().ftyp().udat(Telemetry::drive(3)).writeTo(first));
+    ASSERT_TRUE(RecordingBuilder()
+                    .ftyp()
+                    .udat(Telemetry::drive(3))
+                    .evti({"2024/05/01 12:00:04"})
+                    .writeTo(second));
+    ASSERT_TRUE(RecordingBuilder().ftyp().udat(Telemetry::drive(2)).writeTo(later));
+
+    const ToolRun json
+        = telemetry({QStringLiteral("--summary"), QStringLiteral("--json"), dir.path()});
+    ASSERT_EQ(json.exitCode, 0) << json.errorLines.join('\n').toStdString();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonArray drives = document.object().value(QLatin1String("drives")).toArray();
+    ASSERT_EQ(drives.size(), 2);
+    const QJsonObject d = drives[0].toObject();
+    EXPECT_EQ(d.value(QLatin1String("start")).toString(), QLatin1String("2024-05-01T12:00:00"));
+    EXPECT_EQ(d.value(QLatin1String("end")).toString(), QLatin1String("2024-05-01T12:00:06"));
+    EXPECT_EQ(d.value(QLatin1String("recordings")).toArray(), QJsonArray({first, second}));
+    EXPECT_GT(d.value(QLatin1String("distance_km")).toDouble(), 0);
+    EXPECT_TRUE(d.value(QLatin1String("max_speed_kmh")).isDouble());
+    const QJsonArray events = d.value(QLatin1String("events")).toArray();
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(
+        events[0].toObject().value(QLatin1String("kind")).toString(), QLatin1String("camera"));
+    EXPECT_EQ(events[0].toObject().value(QLatin1String("time")).toString(),
+        QLatin1String("2024-05-01T12:00:04"));
+    EXPECT_EQ(
+        drives[1].toObject().value(QLatin1String("recordings")).toArray(), QJsonArray({later}));
+
+    const ToolRun text = telemetry({QStringLiteral("--summary"), first, second, later});
+    ASSERT_EQ(text.exitCode, 0);
+    EXPECT_TRUE(text.out.startsWith("Drive 1 of 2: 2024-05-01 12:00:00 to 2024-05-01 12:00:06"))
+        << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("Drive 2 of 2: 2024-05-01 13:00:00"));
+
+    // A file that cannot be read is named, the rest still summarised; options are checked.
+    const ToolRun missing
+        = telemetry({QStringLiteral("--summary"), first, dir.filePath("drf_20240501_140000.mp4")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.errorLines.size(), 1);
+    EXPECT_TRUE(missing.out.contains("Drive 1 of 1"));
+    EXPECT_EQ(telemetry({QStringLiteral("--json"), first}).exitCode, 1);
+    EXPECT_EQ(
+        telemetry({QStringLiteral("--summary"), QStringLiteral("--brake-kmh"), first}).exitCode, 1);
+    EXPECT_EQ(
+        telemetry({QStringLiteral("--events"), QStringLiteral("--impact-g=-1"), first}).exitCode,
+        1);
+    QTemporaryDir empty;
+    const ToolRun none = telemetry({QStringLiteral("--summary"), empty.path()});
+    EXPECT_EQ(none.exitCode, 1);
+    ASSERT_EQ(none.errorLines.size(), 1);
+    EXPECT_TRUE(none.errorLines[0].contains("no recordings"));
 }
 
 #ifdef ZYN_CARDGEN
+namespace {
+
+// Rows of --events of kind other than camera, as "kind recording-name second".
+QStringList detectedRows(const ToolRun& run)
+{
+    QStringList rows;
+    for (const QByteArray& row : run.out.trimmed().split('\n').mid(1)) {
+        const QList<QByteArray> f = row.split(',');
+        if (f.size() == 6 && f[5] != "camera")
+            rows << QStringLiteral("%1 %2 %3")
+                        .arg(QString::fromUtf8(f[5]), QFileInfo(QString::fromUtf8(f[0])).fileName(),
+                            QString::fromUtf8(f[1]));
+    }
+    rows.sort();
+    return rows;
+}
+
+} // namespace
+
+// A demo card made with incidents at known seconds of the drive: they are listed at those
+// seconds, and nothing else; thresholds given on the command line are applied.
+TEST(TelemetryToolTest, DemoCardIncidentsAreListedAtTheirSeconds)
+{
+    QTemporaryDir dir;
+    QProcess cardgen;
+    cardgen.start(QStringLiteral(ZYN_CARDGEN),
+        {"--length", "20", "--drf", "4", "--evt", "0", "--muevt", "0", "--codec", "mjpeg",
+            "--brake-at", "12,39", "--impact-at", "50", "--turn-at", "65", dir.path()});
+    ASSERT_TRUE(cardgen.waitForFinished(120000));
+    ASSERT_EQ(cardgen.exitCode(), 0) << cardgen.readAllStandardError().toStdString();
+
+    const ToolRun events = telemetry({QStringLiteral("--events"), dir.path()});
+    ASSERT_EQ(events.exitCode, 0) << events.errorLines.join('\n').toStdString();
+    // The drive starts 14:23:37 and its recordings last 20 s each.
+    EXPECT_EQ(detectedRows(events),
+        QStringList({"braking drf_20250614_142337.mp4 12", "braking drf_20250614_142357.mp4 19",
+            "impact drf_20250614_142417.mp4 10", "turn drf_20250614_142437.mp4 5"}));
+    EXPECT_TRUE(events.out.contains(",2025-06-14T14:24:27,10,")) << "impact at 50 s";
+
+    const ToolRun strict = telemetry({"--events", "--brake-kmh", "100", "--brake-g=3", "--impact-g",
+        "3", "--turn-dps", "60", dir.path()});
+    EXPECT_EQ(detectedRows(strict), QStringList());
+    const ToolRun loose = telemetry({"--events", "--turn-dps", "10", dir.path()});
+    EXPECT_GT(detectedRows(loose).size(), 4) << "the town's own corners";
+
+    const ToolRun summary = telemetry({"--summary", "--json", dir.path()});
+    const QJsonArray drives
+        = QJsonDocument::fromJson(summary.out).object().value(QLatin1String("drives")).toArray();
+    ASSERT_EQ(drives.size(), 1);
+    EXPECT_EQ(drives[0].toObject().value(QLatin1String("events")).toArray().size(), 4);
+    EXPECT_EQ(drives[0].toObject().value(QLatin1String("recordings")).toArray().size(), 4);
+}
+
 // The demo card's drive comes out as one continuous track, a segment per recording.
 TEST(TelemetryToolTest, DemoCardTrackFollowsTheDrive)
 {

@@ -142,6 +142,12 @@ QList<DriveSecond> CardGenerator::simulateDrive(const QList<Recording>& recordin
         for (int s : r.eventSeconds)
             plan.hardBrakes.insert(r.firstSecond + s);
     }
+    for (int s : m_options.brakes)
+        plan.hardBrakes.insert(s);
+    for (int s : m_options.impacts)
+        plan.impacts.insert(s);
+    for (int s : m_options.sharpTurns)
+        plan.sharpTurns.insert(s);
     // One stretch without a fix, as under a bridge, about a third of the way into the drive.
     plan.noFixFrom = plan.seconds * 3 / 10;
     plan.noFixLength = std::clamp(plan.seconds / 12, 1, 8);

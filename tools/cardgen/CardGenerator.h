@@ -29,6 +29,11 @@ public:
         std::uint32_t seed = 1;
         bool overwrite = false;
         int jobs = 2; // encodes at once
+        // Incidents at known seconds of the drive (from the first recording's start), so that
+        // what finds them can be checked: hard braking, a jolt as from a kerb, a swerve.
+        QList<int> brakes;
+        QList<int> impacts;
+        QList<int> sharpTurns;
     };
 
     struct Recording

@@ -52,6 +52,17 @@ bool brakeAhead(const QSet<int>& brakes, int second, int window)
     return false;
 }
 
+// An impact or a swerve needs a car going steadily at town speed, without a turn of its own
+// around it, so the incident is the only thing that stands out.
+bool incidentNear(const DriveSimulator::Plan& plan, int second)
+{
+    for (int at = second - 2; at <= second + 8; ++at) {
+        if (plan.impacts.contains(at) || plan.sharpTurns.contains(at))
+            return true;
+    }
+    return false;
+}
+
 // Picks this second's manoeuvre; returns whether the car is turning during it.
 bool steer(State& s, Random& random, bool calmAhead)
 {
@@ -84,8 +95,10 @@ QList<DriveSecond> DriveSimulator::simulate(const Plan& plan)
     QList<DriveSecond> drive;
     drive.reserve(plan.seconds);
     for (int second = 0; second < plan.seconds; ++second) {
-        const bool calmAhead = brakeAhead(plan.hardBrakes, second, 8);
+        const bool calmAhead = brakeAhead(plan.hardBrakes, second, 8) || incidentNear(plan, second);
         const bool turning = steer(s, random, calmAhead);
+        const bool swerving
+            = plan.sharpTurns.contains(second) || plan.sharpTurns.contains(second - 1);
         double desired = s.target;
         if (turning)
             desired = std::min(desired, 6.5);
@@ -112,13 +125,21 @@ QList<DriveSecond> DriveSimulator::simulate(const Plan& plan)
         }
         const double next = std::max(0.0, s.speed + change);
         const double moving = (s.speed + next) / 2;
-        const double yaw = moving < 0.5 ? 0.0 : (turning ? s.turnRate : random.noise(1.5));
+        double yaw = moving < 0.5 ? 0.0 : (turning ? s.turnRate : random.noise(1.5));
+        if (swerving) {
+            yaw = sharpTurnDegreesPerSecond;
+            now.sharpTurn = true;
+        }
         if (!now.hardBraking)
             now.x = float(std::clamp((next - s.speed) / gravity + random.noise(0.02), -0.6, 0.6));
         now.y
             = float(std::clamp(moving * yaw * pi / 180 / gravity + random.noise(0.02), -0.7, 0.7));
         now.z = float(1.0 + random.noise(0.03) + (random.chance(0.05) ? random.noise(0.15) : 0.0)
             + (now.hardBraking ? 0.25 : 0.0));
+        if (plan.impacts.contains(second)) {
+            now.z += impactG;
+            now.impact = true;
+        }
         drive.append(now);
 
         const double heading = (s.course + yaw / 2) * pi / 180;

@@ -39,6 +39,21 @@ QDateTime readStart(const QString& text, int offsetSeconds)
     return {};
 }
 
+// "12,40,95": seconds of the drive, each below `total`.
+bool readSeconds(const QCommandLineParser& parser, const QString& name, int total, QList<int>* out)
+{
+    if (!parser.isSet(name))
+        return true;
+    for (const QString& part : parser.value(name).split(QLatin1Char(','))) {
+        bool ok = false;
+        const int value = part.trimmed().toInt(&ok);
+        if (!ok || value < 0 || value >= total)
+            return false;
+        out->append(value);
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -66,6 +81,12 @@ int main(int argc, char* argv[])
         {"seed", "Seed of the simulated drive (default 1).", "n"},
         {{"f", "force"}, "Replace recordings of the same name in OUTDIR."},
         {{"j", "jobs"}, "Recordings encoded at once (1 to 16, default 2).", "n"},
+        {"brake-at",
+            "Hard braking at these seconds of the drive (counted from the first recording's "
+            "start, comma-separated), beside those of the sensor event recordings.",
+            "seconds"},
+        {"impact-at", "A jolt as from a kerb strike at these seconds of the drive.", "seconds"},
+        {"turn-at", "A swerve of 45 degrees a second over these seconds and the next.", "seconds"},
     });
     parser.addPositionalArgument(QStringLiteral("OUTDIR"), QStringLiteral("Folder to write to."));
     parser.process(app);
@@ -107,6 +128,16 @@ int main(int argc, char* argv[])
     if (options.continuous + options.sensorEvents + options.manualEvents + options.withoutTelemetry
         == 0)
         return fail(QStringLiteral("nothing to write: every count is 0"));
+
+    const int total
+        = options.seconds * (options.continuous + options.sensorEvents + options.manualEvents);
+    if (!readSeconds(parser, "brake-at", total, &options.brakes)
+        || !readSeconds(parser, "impact-at", total, &options.impacts)
+        || !readSeconds(parser, "turn-at", total, &options.sharpTurns))
+        return fail(QStringLiteral(
+            "--brake-at, --impact-at and --turn-at take seconds of the recordings with "
+            "telemetry, from 0 to %1, separated by commas")
+                        .arg(total - 1));
 
     const QString ffmpeg = FfmpegEncoder::findProgram();
     if (ffmpeg.isEmpty())
