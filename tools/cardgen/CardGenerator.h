@@ -29,6 +29,7 @@ public:
         std::uint32_t seed = 1;
         bool overwrite = false;
         int jobs = 2; // encodes at once
+        bool sound = true;
     };
 
     struct Recording

@@ -66,6 +66,7 @@ int main(int argc, char* argv[])
         {"seed", "Seed of the simulated drive (default 1).", "n"},
         {{"f", "force"}, "Replace recordings of the same name in OUTDIR."},
         {{"j", "jobs"}, "Recordings encoded at once (1 to 16, default 2).", "n"},
+        {"no-sound", "Video only, as a camera with its microphone switched off writes."},
     });
     parser.addPositionalArgument(QStringLiteral("OUTDIR"), QStringLiteral("Folder to write to."));
     parser.process(app);
@@ -104,6 +105,7 @@ int main(int argc, char* argv[])
     if (!options.start.isValid())
         return fail(QStringLiteral("--start must look like \"2025-06-14 14:23:37\""));
     options.overwrite = parser.isSet("force");
+    options.sound = !parser.isSet("no-sound");
     if (options.continuous + options.sensorEvents + options.manualEvents + options.withoutTelemetry
         == 0)
         return fail(QStringLiteral("nothing to write: every count is 0"));
