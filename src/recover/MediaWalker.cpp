@@ -74,6 +74,7 @@ bool MediaWalker::walk(
     if (m_reader.failed())
         return false;
     confirmVideoTail();
+    confirmSoundTail();
     return true;
 }
 
@@ -89,9 +90,12 @@ bool MediaWalker::walkVideoChunk(
         if (!sample.delimited && i + 1 == count && soundNext) {
             // A picture without an end marker, then sound: the sound ends where the next
             // picture's start code stands, and starts where its frames decode up to there.
-            if (sample.end >= m_reader.end())
-                return false;
-            sample.end = soundStartBefore(next.track, next.samples, position, sample.end);
+            // Where the data end after it, the sound there may also be all that is left.
+            const uint64_t soundEnd = sample.end;
+            sample.end = soundStartBefore(next.track, next.samples, position, soundEnd);
+            for (uint32_t fewer = next.samples - 1;
+                 sample.end == 0 && soundEnd >= m_reader.end() && fewer > 0; --fewer)
+                sample.end = soundStartBefore(next.track, fewer, position, soundEnd);
             if (sample.end == 0)
                 return false;
         }
@@ -139,18 +143,24 @@ uint32_t MediaWalker::soundFrame(int track, uint64_t position, uint64_t limit)
     return found;
 }
 
-// The start of `frames` sound frames that end exactly at `next`, searched backwards from it:
-// the picture before them ends there. 0 when no start fits.
+// The start of `frames` sound frames that end exactly at `next`: the picture before them ends
+// there. Searched backwards from `next`; the tail of a sound frame can decode as a short frame
+// of its own, so an AAC start must also open with the element a camera's encoder writes first
+// (a single or pair channel element, tag 0). 0 when no start fits.
 uint64_t MediaWalker::soundStartBefore(int track, uint32_t frames, uint64_t vop, uint64_t next)
 {
+    const TrackInfo& info = m_reference.tracks[size_t(track)];
     FrameDecoder& decoder = *m_decoders[size_t(track)];
     const uint64_t span = uint64_t(m_maxSizes[size_t(track)]) * frames;
     const uint64_t earliest = std::max(vop + 5, next > span ? next - span : 0);
-    for (uint64_t start = next; start-- > earliest;) {
+    const uint8_t opening = info.channels == 2 ? 0x20 : 0x00;
+    for (uint64_t start = next > 8 * frames ? next - 8 * frames : 0; start-- > earliest;) {
         const uint8_t* bytes = m_reader.at(start, size_t(next - start));
+        if (!bytes
+            || (info.codec == Codec::Aac && info.channels <= 2 && (bytes[0] & 0xFE) != opening))
+            continue;
         bool error = false;
-        if (bytes && decoder.framesBeforeError(bytes, size_t(next - start), &error) == int(frames)
-            && !error)
+        if (decoder.framesBeforeError(bytes, size_t(next - start), &error) == int(frames) && !error)
             return start;
     }
     return 0;
@@ -179,22 +189,19 @@ void MediaWalker::confirmVideoTail()
         }
     }
     decoder.reset();
-    // Sound after the last picture has nothing after it to confirm where it ends; frames no
-    // larger than the reference's keep, a run of garbage that happened to decode goes.
-    const uint64_t videoEnd = samples.empty() ? 0 : samples.back().offset + samples.back().size;
-    for (size_t t = 0; t < m_tracks.size(); ++t) {
-        const TrackInfo& info = m_reference.tracks[t];
-        if (info.video)
-            continue;
-        for (const FoundSample& s : m_tracks[t].samples) {
-            if (s.offset >= videoEnd
-                && (s.size > info.maxSampleSize + info.maxSampleSize / 2
-                    || s.size < info.minSampleSize / 2)) {
-                dropFrom(s.offset);
-                break;
-            }
-        }
-    }
+}
+
+// Sound after the last picture has no picture after it to show where it ends, and garbage
+// can decode as sound. It stays only when the start of a picture (cut or not) follows it, or
+// the data end there.
+void MediaWalker::confirmSoundTail()
+{
+    const int video = m_reference.videoTrack();
+    const std::vector<FoundSample>& pictures = m_tracks[size_t(video)].samples;
+    const uint64_t videoEnd = pictures.empty() ? 0 : pictures.back().offset + pictures.back().size;
+    const uint64_t end = this->end();
+    if (end > videoEnd && !m_syntax->startsSample(end))
+        dropFrom(videoEnd);
 }
 
 void MediaWalker::dropFrom(uint64_t position)

@@ -61,6 +61,7 @@ private:
     uint32_t soundFrame(int track, uint64_t position, uint64_t limit);
     uint64_t soundStartBefore(int track, uint32_t frames, uint64_t vop, uint64_t next);
     void confirmVideoTail();
+    void confirmSoundTail();
     void dropFrom(uint64_t position);
     void add(int track, uint64_t offset, uint64_t end, bool key);
 

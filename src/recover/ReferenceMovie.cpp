@@ -96,6 +96,15 @@ void readSampleEntry(Bytes stsd, TrackInfo& track)
             track.codec = Codec::Mjpeg;
         else if (objectType == 0x40 || (objectType >= 0x66 && objectType <= 0x68))
             track.codec = Codec::Aac;
+        // Muxers write 2 into the sample entry's channel count whatever the sound holds; the
+        // decoder configuration tells the truth.
+        const QByteArray& config = track.extradata;
+        if (track.codec == Codec::Aac && config.size() >= 2
+            && ((config[0] & 7) << 1 | (uint8_t(config[1]) >> 7)) != 15) {
+            const int channels = (uint8_t(config[1]) >> 3) & 0xF;
+            if (channels > 0)
+                track.channels = channels;
+        }
     } else if (type == "jpeg" || type == "mjpa") {
         track.codec = Codec::Mjpeg;
     } else if (type == "samr") {

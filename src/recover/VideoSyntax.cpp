@@ -55,6 +55,32 @@ bool VideoSyntax::parse(uint64_t position, uint64_t limit, VideoSample& sample)
     }
 }
 
+bool VideoSyntax::startsSample(uint64_t position)
+{
+    const size_t needed = m_codec == Codec::H264 ? size_t(m_lengthSize) + 2 : 4;
+    if (position + needed > m_reader.end())
+        return true;
+    const uint8_t* p = m_reader.at(position, needed);
+    if (!p)
+        return false;
+    switch (m_codec) {
+    case Codec::H264: {
+        uint64_t length = 0;
+        for (int i = 0; i < m_lengthSize; ++i)
+            length = length << 8 | p[i];
+        const uint8_t header = p[m_lengthSize];
+        return length >= 2 && length <= m_maxSize && !(header & 0x80)
+            && plausibleNalType(header & 0x1F);
+    }
+    case Codec::Mpeg4Visual:
+        return p[0] == 0 && p[1] == 0 && p[2] == 1 && sampleStartCode(p[3]);
+    case Codec::Mjpeg:
+        return p[0] == 0xFF && p[1] == 0xD8 && p[2] == 0xFF;
+    default:
+        return false;
+    }
+}
+
 // One access unit: NAL units up to the one that starts the next picture. A unit that does not
 // look like one (a length past the data or the size bound, a forbidden bit, a reserved type)
 // ends the sample; what follows is sound or the end of the walk.

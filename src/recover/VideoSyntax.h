@@ -26,6 +26,9 @@ public:
 
     // The sample that starts at `position` and ends by `limit`; false when none does.
     bool parse(uint64_t position, uint64_t limit, VideoSample& sample);
+    // Whether a sample may start at `position`, judged from its first bytes alone; true when
+    // the data end before enough bytes to judge.
+    bool startsSample(uint64_t position);
 
 private:
     bool parseH264(uint64_t position, uint64_t limit, VideoSample& sample);
