@@ -259,10 +259,15 @@ Report recoverRecording(
     report.output = target;
     if (progress)
         progress(1000);
-    return finish(report, Outcome::Recovered,
-        QStringLiteral("Recovered %1 s of video into %2.")
-            .arg(report.seconds, 0, 'f', 1)
-            .arg(QFileInfo(target).fileName()));
+    QString message = QStringLiteral("Recovered %1 s of video into %2.")
+                          .arg(report.seconds, 0, 'f', 1)
+                          .arg(QFileInfo(target).fileName());
+    // Pictures sent out of display order need offsets the stream does not carry in a way this
+    // walk reads; they play, but a reordered picture may show at its neighbour's time.
+    if (video.compositionOffsets)
+        message += QStringLiteral(" The camera reorders pictures; their display times are "
+                                  "approximate.");
+    return finish(report, Outcome::Recovered, message);
 }
 
 } // namespace recover

@@ -249,7 +249,7 @@ const char* codecName(Codec codec)
     case Codec::H264:
         return "H.264";
     case Codec::Mpeg4Visual:
-        return "MPEG-4 Part 2";
+        return "MPEG-4 Visual";
     case Codec::Mjpeg:
         return "Motion JPEG";
     case Codec::Aac:

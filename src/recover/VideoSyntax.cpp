@@ -23,7 +23,7 @@ bool plausibleNalType(int type)
     return type >= 1 && type <= 12;
 }
 
-// An MPEG-4 Part 2 sample starts with a sequence, object or layer header, a group of
+// An MPEG-4 Visual sample starts with a sequence, object or layer header, a group of
 // pictures, user data or the picture itself.
 bool sampleStartCode(uint8_t code)
 {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // Finding where one video sample ends from the stream's own syntax: H.264 as length-prefixed
-// NAL units, MPEG-4 Part 2 by its start codes, Motion JPEG by its markers.
+// NAL units, MPEG-4 Visual by its start codes, Motion JPEG by its markers.
 namespace recover {
 
 class MediaReader;
