@@ -101,7 +101,6 @@ bool MediaWalker::walkVideoChunk(
         }
         add(track, position, sample.end, sample.key);
         position = sample.end;
-        m_lastVideoEnd = position;
     }
     return true;
 }

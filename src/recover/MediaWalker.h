@@ -72,7 +72,6 @@ private:
     std::vector<uint32_t> m_maxSizes;
     std::unique_ptr<VideoSyntax> m_syntax;
     std::vector<uint8_t> m_packet;
-    uint64_t m_lastVideoEnd = 0;
 };
 
 } // namespace recover

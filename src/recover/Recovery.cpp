@@ -203,10 +203,11 @@ Report recoverRecording(
         return finish(report, Outcome::ReferenceRefused,
             QStringLiteral("The decoders for the reference's tracks cannot be opened."));
     const uint64_t media = std::max<uint64_t>(1, report.mediaBytes);
-    const bool walked = walker.walk(check.mediaStart, cancel, [&](uint64_t position) {
-        if (progress)
-            progress(int((position - check.mediaStart) * kWalkShare / media));
-    });
+    const bool walked
+        = walker.walk(check.mediaStart + reference.firstChunkGap, cancel, [&](uint64_t position) {
+              if (progress)
+                  progress(int((position - check.mediaStart) * kWalkShare / media));
+          });
     if (cancel && cancel->load())
         return finish(report, Outcome::Cancelled, QStringLiteral("Recovery cancelled."));
     if (!walked)

@@ -327,6 +327,9 @@ ReferenceError readReference(QIODevice& device, ReferenceMovie& movie)
     std::stable_sort(chunks.begin(), chunks.end(),
         [](const Chunk& a, const Chunk& b) { return a.offset < b.offset; });
     movie.pattern.clear();
+    if (!chunks.empty() && chunks.front().offset >= check.mediaStart
+        && chunks.front().offset - check.mediaStart < (1u << 20))
+        movie.firstChunkGap = chunks.front().offset - check.mediaStart;
     for (const Chunk& c : chunks) {
         if (c.samples > 0)
             movie.pattern.push_back({c.track, c.samples});

@@ -53,6 +53,8 @@ struct ReferenceMovie
     uint32_t movieTimescale = 0;
     std::vector<TrackInfo> tracks; // video and sound only
     std::vector<ChunkStep> pattern;
+    // Bytes between the start of the media data and the first chunk (0 for most muxers).
+    uint64_t firstChunkGap = 0;
     size_t periodStart = 0; // steps past the pattern repeat pattern[periodStart, +period)
     size_t period = 0;
 
