@@ -243,6 +243,35 @@ TEST_F(RecoveryTest, ReferenceIsTheNearestHealthyRecordingOfTheSameKind)
     EXPECT_EQ(recover::exitStatus(report.outcome), 1);
 }
 
+TEST_F(RecoveryTest, CutRecordingLongerThanItsReference)
+{
+    // The reference's chunk pattern runs out after 3 s; the walk continues it with its rhythm.
+    QTemporaryDir dir;
+    const QDir d(dir.path());
+    ASSERT_TRUE(makeCard(dir.filePath("long"), {"--drf", "1", "--length", "12"}).isEmpty());
+    ASSERT_TRUE(
+        makeCard(dir.path(), {"--drf", "1", "--length", "3", "--start", "2025-06-14 15:00:00"})
+            .isEmpty());
+    const QString original = d.filePath("long/drf_20250614_142337.mp4");
+    const QByteArray bytes = readFile(original);
+    const Streams streams = readStreams(original);
+    const qint64 cut = indexOffset(bytes) - 1000;
+    const QString path = d.filePath(kCut);
+    ASSERT_TRUE(writeFile(path, bytes.left(cut)));
+    const recover::Report report = recover::recoverRecording({path, {}, {}});
+    ASSERT_EQ(report.outcome, recover::Outcome::Recovered) << report.message.toStdString();
+    EXPECT_EQ(QFileInfo(report.reference).fileName(), "drf_20250614_150000.mp4");
+    const Streams got = readStreams(report.output);
+    const auto inside = std::count_if(streams.video.begin(), streams.video.end(),
+        [cut](const Packet& p) { return p.pos + p.size <= cut; });
+    EXPECT_EQ(int(got.video.size()), int(inside));
+    EXPECT_GT(got.sound.size(), 350u);
+    for (size_t i = 0; i < got.video.size(); ++i)
+        ASSERT_EQ(got.video[i], streams.video[i]) << "picture " << i;
+    for (size_t i = 0; i < got.sound.size(); ++i)
+        ASSERT_EQ(got.sound[i], streams.sound[i]) << "sound frame " << i;
+}
+
 TEST_F(RecoveryTest, AnExistingFileIsNeverOverwritten)
 {
     const Card& c = card("h264");
