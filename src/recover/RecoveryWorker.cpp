@@ -11,8 +11,12 @@ RecoveryWorker::RecoveryWorker(const Request& request, QObject* parent)
 
 void RecoveryWorker::run()
 {
-    const Report report
-        = recoverRecording(m_request, &m_cancel, [this](int permille) { emit progress(permille); });
+    // One queued signal per step of a thousandth, not per chunk walked.
+    int shown = -1;
+    const Report report = recoverRecording(m_request, &m_cancel, [this, &shown](int permille) {
+        if (permille != shown)
+            emit progress(shown = permille);
+    });
     emit finished(report);
 }
 
