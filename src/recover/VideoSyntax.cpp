@@ -105,8 +105,8 @@ bool VideoSyntax::parseH264(uint64_t position, uint64_t limit, VideoSample& samp
             break;
         // A slice whose first_mb_in_slice is 0 (its first bit set) begins a picture.
         const bool firstSlice = isVcl(type) && (head[lengthSize + 1] & 0x80);
-        if (isVcl(type) && (header & 0x60) == 0 && type == 5)
-            break; // an IDR slice is always a reference
+        if (type == 5 && (header & 0x60) == 0)
+            break; // an IDR slice is always a reference picture's
         if (sawSlice && ((type >= 6 && type <= 9) || firstSlice))
             break;
         if (!sawSlice && isVcl(type) && !firstSlice)
