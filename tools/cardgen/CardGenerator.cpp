@@ -169,6 +169,7 @@ int CardGenerator::writeRecording(const Recording& r, int index, const QList<Dri
     job.start = r.start;
     job.label = kindLabel(r.prefix);
     job.variant = int(m_options.seed % 97) + index;
+    job.sound = m_options.sound;
     if (!encoder.encode(job, error)) {
         QFile::remove(partial);
         return 5;

@@ -34,6 +34,7 @@ public:
         QList<int> brakes;
         QList<int> impacts;
         QList<int> sharpTurns;
+        bool sound = true;
     };
 
     struct Recording

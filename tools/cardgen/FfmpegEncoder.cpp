@@ -116,10 +116,15 @@ QStringList FfmpegEncoder::arguments(const Job& job)
                               .arg(70 + job.variant % 5 * 7)
                               .arg(job.variant + 1);
     QStringList args = {"-hide_banner", "-nostdin", "-v", "error", "-y", "-filter_complex",
-        video + ';' + audio, "-map", "[v]", "-map", "[a]", "-t", QString::number(job.seconds)};
+        job.sound ? video + ';' + audio : video, "-map", "[v]"};
+    if (job.sound)
+        args << QStringList{"-map", "[a]"};
+    args << QStringList{"-t", QString::number(job.seconds)};
     args << codecArguments(job.codec);
-    args << QStringList{"-c:a", "aac", "-b:a", "48k", "-ac", "1", "-metadata",
-        "creation_time=" + job.start.toUTC().toString(Qt::ISODate), "-f", "mp4", job.output};
+    if (job.sound)
+        args << QStringList{"-c:a", "aac", "-b:a", "48k", "-ac", "1"};
+    args << QStringList{"-metadata", "creation_time=" + job.start.toUTC().toString(Qt::ISODate),
+        "-f", "mp4", job.output};
     return args;
 }
 

@@ -18,6 +18,7 @@ public:
         QDateTime start; // the recorder's wall clock, shown in the picture
         QString label; // shown beside the clock
         int variant = 0; // shifts the moving scenery so that files differ
+        bool sound = true; // false: a camera with its microphone off writes video only
     };
 
     static QStringList codecs() { return {"h264", "mpeg4", "mjpeg"}; }

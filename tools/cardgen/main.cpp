@@ -87,6 +87,7 @@ int main(int argc, char* argv[])
             "seconds"},
         {"impact-at", "A jolt as from a kerb strike at these seconds of the drive.", "seconds"},
         {"turn-at", "A swerve of 45 degrees a second over these seconds and the next.", "seconds"},
+        {"no-sound", "Video only, as a camera with its microphone switched off writes."},
     });
     parser.addPositionalArgument(QStringLiteral("OUTDIR"), QStringLiteral("Folder to write to."));
     parser.process(app);
@@ -125,6 +126,7 @@ int main(int argc, char* argv[])
     if (!options.start.isValid())
         return fail(QStringLiteral("--start must look like \"2025-06-14 14:23:37\""));
     options.overwrite = parser.isSet("force");
+    options.sound = !parser.isSet("no-sound");
     if (options.continuous + options.sensorEvents + options.manualEvents + options.withoutTelemetry
         == 0)
         return fail(QStringLiteral("nothing to write: every count is 0"));

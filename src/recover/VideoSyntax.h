@@ -1,0 +1,48 @@
+#pragma once
+
+#include "recover/ReferenceMovie.h"
+
+#include <cstdint>
+
+// Finding where one video sample ends from the stream's own syntax: H.264 as length-prefixed
+// NAL units, MPEG-4 Visual by its start codes, Motion JPEG by its markers.
+namespace recover {
+
+class MediaReader;
+
+struct VideoSample
+{
+    uint64_t end = 0;
+    bool key = false;
+    // False for an MPEG-4 picture, which has no end marker: `end` is then the next start code
+    // (or the end of the data), and sound written after the picture lies before it.
+    bool delimited = true;
+};
+
+class VideoSyntax
+{
+public:
+    VideoSyntax(const TrackInfo& track, MediaReader& reader, uint32_t maxSampleSize);
+
+    // The sample that starts at `position` and ends by `limit`; false when none does.
+    bool parse(uint64_t position, uint64_t limit, VideoSample& sample);
+    // Whether a sample may start at `position`, judged from its first bytes alone; true when
+    // the data end before enough bytes to judge.
+    bool startsSample(uint64_t position);
+
+private:
+    bool parseH264(uint64_t position, uint64_t limit, VideoSample& sample);
+    bool parseMpeg4(uint64_t position, uint64_t limit, VideoSample& sample);
+    bool parseJpeg(uint64_t position, uint64_t limit, VideoSample& sample);
+
+    Codec m_codec;
+    int m_lengthSize;
+    MediaReader& m_reader;
+    uint32_t m_maxSize;
+};
+
+// Which video codec the media data at [start, end) look like (the first 256 KB are enough);
+// Unknown when none stands out. Tells the user why a reference of another camera fails.
+Codec sniffVideoCodec(MediaReader& reader, uint64_t start, uint64_t end);
+
+} // namespace recover
