@@ -121,6 +121,18 @@ const Text kReasonEmpty{"Файл пуст."};
 const Text kReasonUnreadable{"Файл недоступен для чтения."};
 const Text kReasonNotPlayable{"Проигрыватель не смог его открыть: файл повреждён или не является видеозаписью."};
 const Text kSkippedDamaged{"Повреждена, пропущена: %1"};
+const Text kReasonNotClosed{"Запись не была закрыта камерой (пропало питание?): её можно восстановить."};
+const Text kOfferRecovery{"Запись не была закрыта камерой (пропало питание?). Восстановить?"};
+const Text kRecovering{"Восстановление записи…"};
+const Text kRecovered{"Восстановлена: %1"};
+const Text kRecoveryCancelled{"Восстановление отменено."};
+const Text kNoReference{"В папке нет исправной записи той же камеры, по которой можно восстановить эту. Выбрать папку с такой записью?"};
+const Text kChooseReferenceFolder{"Папка с исправной записью той же камеры"};
+const Text kNoReferenceInFolder{"В выбранной папке нет исправной записи того же вида."};
+const Text kReferenceRefused{"Исправная запись сделана с другими настройками (другой кодек или размер кадра) и не подходит для восстановления."};
+const Text kNothingToRecover{"В записи нет данных, которые можно восстановить."};
+const Text kRecoveryReadFailed{"Запись не удалось прочитать."};
+const Text kRecoveryWriteFailed{"Восстановленную запись не удалось сохранить: нет места, папка защищена от записи или файл уже есть.\n%1"};
 const Text kNotRecordings{"Это не записи видеорегистратора (имя записи содержит drf_, evt_ или muevt_ и оканчивается на .mp4; в папке ищутся такие файлы):\n%1"};
 
 const Text kUsbToolTitle{"USB Management Tool"};

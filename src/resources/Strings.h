@@ -88,6 +88,20 @@ extern const Text kReasonUnreadable;
 extern const Text kReasonNotPlayable;
 // The title's note when the list plays on past a damaged recording (%1: its name).
 extern const Text kSkippedDamaged;
+
+// Recordings the camera never closed (a power cut): the offer, the work and its outcomes.
+extern const Text kReasonNotClosed; // a row's tooltip, and why the list passed it over
+extern const Text kOfferRecovery;
+extern const Text kRecovering;
+extern const Text kRecovered; // the title's note (%1: the recovered file's name)
+extern const Text kRecoveryCancelled;
+extern const Text kNoReference; // asks whether to choose a folder holding one
+extern const Text kChooseReferenceFolder; // the folder browser's title
+extern const Text kNoReferenceInFolder;
+extern const Text kReferenceRefused;
+extern const Text kNothingToRecover;
+extern const Text kRecoveryReadFailed;
+extern const Text kRecoveryWriteFailed;
 extern const Text kNotRecordings;
 
 // USB tool (English by design).

@@ -203,6 +203,7 @@ void CKOB_PCMgrDlg::bindMessageMap()
 CKOB_PCMgrDlg::~CKOB_PCMgrDlg()
 {
     m_buffer.setDirtyListener({});
+    stopRecovery();
     // A copy still running is cancelled when its worker goes with the window, and its
     // temporary file with it; the cursor it set is given back now.
     if (m_copyCursor)
@@ -250,6 +251,8 @@ bool CKOB_PCMgrDlg::event(QEvent* event)
         const int index = m_unlocked ? m_list.entryAt(help->pos()) : -1;
         if (index >= 0 && m_list.isDamaged(index))
             QToolTip::showText(help->globalPos(), m_list.damagedReason(index), this);
+        else if (index >= 0 && m_list.isRecoverable(index))
+            QToolTip::showText(help->globalPos(), strings::kReasonNotClosed, this);
         else
             QToolTip::hideText();
         return true;

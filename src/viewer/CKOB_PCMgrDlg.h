@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 
@@ -26,6 +27,12 @@ class BitmapButton;
 class FilesOpenPopup;
 class InfoPopup;
 class MapWindow;
+class QProgressDialog;
+class QThread;
+namespace recover {
+struct Report;
+class RecoveryWorker;
+}
 class PVEXAdap;
 class QLineEdit;
 class QTimer;
@@ -163,7 +170,9 @@ private:
     // is passed over rather than stopping everything with a message.
     bool openSelectedRow(bool automatic = false);
     void loadOpenedRecording(quint64 ticket, const QByteArray& name);
-    bool openFailed(const QString& path, const QString& reason);
+    // recoverable: the camera never closed the recording, and opening it on purpose offers to
+    // recover it rather than only saying it failed.
+    bool openFailed(const QString& path, const QString& reason, bool recoverable = false);
     void skipDamaged(const QString& path, const QString& reason);
     // A passing note in the title's place, for a few seconds.
     void showStatus(const QString& text);
@@ -233,6 +242,16 @@ private:
     // Whenever the settings popup closes, in any mode: the map back, the unit redrawn.
     void onSettingsPopupClosed();
     void refreshUnit();
+
+    // Recordings the camera never closed (CKOB_PCMgrDlg_recovery.cpp).
+    static bool isNotClosed(const QString& path);
+    void offerRecovery(const QString& path);
+    // An empty reference: the nearest healthy recording of the same kind beside it.
+    void startRecovery(const QString& path, const QString& reference);
+    void onRecoveryFinished(const recover::Report& report);
+    void chooseReference(const QString& damaged);
+    // Cancels a recovery under way and waits for its thread (the window is going).
+    void stopRecovery();
 
     // The frame jobs (CKOB_PCMgrDlg_jobs.cpp).
     void onPrint();
@@ -320,6 +339,12 @@ private:
     QPoint m_moveOffset;
     bool m_dragging = false;
     DragTarget m_dragTarget = NoDrag;
+
+    // A recovery under way: its thread and worker (they delete themselves when it ends).
+    QPointer<QThread> m_recoveryThread;
+    QPointer<recover::RecoveryWorker> m_recoveryWorker;
+    QProgressDialog* m_recoveryProgress = nullptr; // child of this window while shown
+    QString m_recoveryPath;
 
     platform::MessageMap m_messages;
 };

@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -58,7 +59,7 @@ void diagnostic(const char* what, const QString& path, const QString& reason = {
 
 bool CKOB_PCMgrDlg::noJobRunning() const
 {
-    return m_settings->getMode() == SettingPopup::NotInUse && !m_copying;
+    return m_settings->getMode() == SettingPopup::NotInUse && !m_copying && !m_recoveryThread;
 }
 
 int CKOB_PCMgrDlg::currentSecond() const
@@ -108,6 +109,8 @@ bool CKOB_PCMgrDlg::openSelectedRow(bool automatic)
         }
         return openFailed(path, reason);
     }
+    if (oneChannel && isNotClosed(path))
+        return openFailed(path, strings::kReasonNotClosed, true);
     if (recording::hasEventIndex(path))
         m_markers.load(path);
     if (m_speed.preset() != SpeedSlider::kNormalPreset) {
@@ -142,7 +145,7 @@ void CKOB_PCMgrDlg::loadOpenedRecording(quint64 ticket, const QByteArray& name)
     applyVolume();
 }
 
-bool CKOB_PCMgrDlg::openFailed(const QString& path, const QString& reason)
+bool CKOB_PCMgrDlg::openFailed(const QString& path, const QString& reason, bool recoverable)
 {
     diagnostic("open failed", path, reason);
     // Whatever played before does not go on under the name of the recording that failed.
@@ -151,6 +154,10 @@ bool CKOB_PCMgrDlg::openFailed(const QString& path, const QString& reason)
     hideMap();
     if (m_openAutomatic) {
         skipDamaged(path, reason);
+        return false;
+    }
+    if (recoverable) {
+        offerRecovery(path);
         return false;
     }
     platform::messageBox(
@@ -163,7 +170,9 @@ void CKOB_PCMgrDlg::skipDamaged(const QString& path, const QString& reason)
 {
     // An afternoon of recordings plays on past a damaged one: marked in the list, said in the
     // title for a moment, and the entry after it opened.
-    m_list.markDamaged(m_list.current(), reason);
+    // One the camera never closed keeps its own look: it can still be recovered.
+    if (!m_list.isRecoverable(m_list.current()))
+        m_list.markDamaged(m_list.current(), reason);
     showStatus(QString(strings::kSkippedDamaged).arg(PlayListPainter::namePart(path)));
     redrawList();
     // A whole pass over nothing but damaged recordings: the list ends there, quietly.

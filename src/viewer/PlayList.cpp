@@ -1,5 +1,7 @@
 #include "viewer/PlayList.h"
 
+#include "recording/RecordingCheck.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -49,6 +51,7 @@ void PlayList::clear()
     m_current = -1;
     m_currentPath.clear();
     m_damaged.clear();
+    m_recoverable.clear();
     m_thumbHeld = false;
     m_scrollBar.place(0, 1);
 }
@@ -60,6 +63,18 @@ bool PlayList::openSelected()
     m_current = m_selected;
     m_currentPath = m_entries.at(m_current);
     return true;
+}
+
+bool PlayList::isRecoverable(int index) const
+{
+    const QString path = entry(index);
+    if (path.isEmpty())
+        return false;
+    auto known = m_recoverable.constFind(path);
+    if (known == m_recoverable.constEnd())
+        known = m_recoverable.insert(
+            path, recording::isRecoverable(recording::checkRecording(path).state));
+    return *known;
 }
 
 void PlayList::markDamaged(int index, const QString& reason)

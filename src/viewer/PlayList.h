@@ -71,6 +71,10 @@ public:
     QString damagedReason(int index) const { return m_damaged.value(entry(index)); }
     bool isDamaged(int index) const { return m_damaged.contains(entry(index)); }
 
+    // A recording the camera never closed (the power went), which can be recovered. Found out
+    // from the file once per entry, when first asked: the painter asks for the rows on show.
+    bool isRecoverable(int index) const;
+
     // Entry under a point of the rows area, -1 off the shown rows.
     int entryAt(QPoint point) const;
 
@@ -99,6 +103,7 @@ private:
     int m_current = -1;
     QString m_currentPath;
     QHash<QString, QString> m_damaged; // path -> reason
+    mutable QHash<QString, bool> m_recoverable; // path -> whether it can be recovered
     ListScrollBar m_scrollBar;
     bool m_thumbHeld = false;
 };

@@ -18,6 +18,8 @@ const QColor PlayListPainter::kThumbColour(0x87, 0x87, 0x87);
 const QColor PlayListPainter::kDamagedColour(0xF0, 0x5A, 0x4B);
 const QColor PlayListPainter::kDamagedSelectedColour(0x96, 0x00, 0x00);
 const QColor PlayListPainter::kStatusColour(0xFF, 0xAA, 0x00);
+const QColor PlayListPainter::kRecoverableColour(0xFF, 0xC8, 0x3C);
+const QColor PlayListPainter::kRecoverableSelectedColour(0x8C, 0x50, 0x00);
 
 namespace {
 
@@ -136,12 +138,17 @@ void PlayListPainter::drawRows(BackBuffer& buffer, const PlayList& list) const
             const int k = list.page() * PlayList::kRowsPerPage + i;
             const QString path = list.entry(k);
             const bool damaged = list.isDamaged(k);
+            const bool recoverable = !damaged && list.isRecoverable(k);
             if (k == list.selected()) {
                 painter.fillRect(PlayList::kRowsLeft, y, PlayList::kRowsRight - PlayList::kRowsLeft,
                     PlayList::kRowHeight, kSelectionColour);
-                painter.setPen(damaged ? kDamagedSelectedColour : QColor(Qt::black));
+                painter.setPen(damaged   ? kDamagedSelectedColour
+                        : recoverable ? kRecoverableSelectedColour
+                                      : QColor(Qt::black));
             } else {
-                painter.setPen(damaged ? kDamagedColour : QColor(Qt::white));
+                painter.setPen(damaged ? kDamagedColour
+                        : recoverable  ? kRecoverableColour
+                                       : QColor(Qt::white));
             }
             const int icon = iconId(path);
             if (icon >= 0)

@@ -25,6 +25,9 @@ public:
     static const QColor kDamagedColour;
     static const QColor kDamagedSelectedColour;
     static const QColor kStatusColour;
+    // Rows of recordings the camera never closed, which can be recovered.
+    static const QColor kRecoverableColour;
+    static const QColor kRecoverableSelectedColour;
 
     // The name of the open recording from its type prefix on; nothing while the list is
     // empty. A status, while there is one, stands in the name's place. With a non-empty list it
@@ -33,8 +36,8 @@ public:
     void drawTitle(BackBuffer& buffer, PlayList& list, const QString& status = {}) const;
     // Column titles and the lines that frame them.
     void drawHeader(BackBuffer& buffer) const;
-    // The shown rows with type icon, date and name, the selection highlighted and damaged
-    // recordings struck through in red, then the scroll bar.
+    // The shown rows with type icon, date and name, the selection highlighted, damaged
+    // recordings struck through in red and recoverable ones in amber, then the scroll bar.
     void drawRows(BackBuffer& buffer, const PlayList& list) const;
     // The scroll bar column alone (a drag of the thumb within one page).
     void drawScrollBar(BackBuffer& buffer, const PlayList& list) const;

@@ -7,6 +7,7 @@
 #include "player/PVEXstat3.h"
 #include "player/PVEXstat9.h"
 #include "resources/Skin.h"
+#include "resources/Strings.h"
 #include "viewer/PlayListPainter.h"
 
 #include <QDragEnterEvent>
@@ -321,6 +322,16 @@ protected:
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(bytes < 0 ? in.readAll() : in.read(bytes));
     }
+    // A recording's file type box and then bytes that are no media at all: the player fails on
+    // it, and there is nothing to recover.
+    void junk(const QString& name)
+    {
+        QFile in(recordingsIn(shortCard())[0]);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QFile out(card.filePath(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(in.read(32) + QByteArray("This is no recording, only its name.\n").repeated(2000));
+    }
     bool removeFromCard(const QString& name) { return QFile::remove(card.filePath(name)); }
     QTemporaryDir card;
 };
@@ -329,7 +340,7 @@ TEST_F(DamagedCardTest, TheListPlaysOnPastDamagedRecordingsAndNamesThoseOpenedOn
 {
     copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1);
     copy(0, QStringLiteral("drf_20240101_000002.mp4"), 0); // empty
-    copy(0, QStringLiteral("drf_20240101_000003.mp4"), 100000); // cut short
+    junk(QStringLiteral("drf_20240101_000003.mp4"));
     copy(0, QStringLiteral("drf_20240101_000004.mp4"), -1); // removed once listed
     copy(1, QStringLiteral("drf_20240101_000005.mp4"), -1);
     addFolder(card.path());
@@ -388,7 +399,7 @@ TEST_F(DamagedCardTest, AListOfOnlyDamagedRecordingsEndsQuietlyAfterOnePass)
 {
     copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1);
     copy(0, QStringLiteral("drf_20240101_000002.mp4"), 0);
-    copy(0, QStringLiteral("drf_20240101_000003.mp4"), 100000);
+    junk(QStringLiteral("drf_20240101_000003.mp4"));
     addFolder(card.path());
     playRow(0);
     // Gone from the card while it plays: once it ends, nothing of the list can be played.
@@ -413,10 +424,56 @@ int litPixels(QWidget* video)
     return lit;
 }
 
+TEST_F(DamagedCardTest, ARecordingTheCameraNeverClosedIsOfferedRecoveredAndPlayed)
+{
+    copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1, minuteCard());
+    // The power went while the camera wrote it: pictures and sound, no index.
+    copy(1, QStringLiteral("drf_20240101_000101.mp4"), 2000000, minuteCard());
+    const QString recovered = card.filePath(QStringLiteral("drf_20240101_000101_recovered.mp4"));
+    addFolder(card.path());
+    const PlayList& list = window->playList();
+    window->repaint();
+    EXPECT_FALSE(list.isRecoverable(0));
+    EXPECT_TRUE(list.isRecoverable(1));
+    int amber = 0;
+    for (int x = 796; x < 985; ++x)
+        amber += QColor(window->backBuffer().pixel(x, 638 + 18 + 9))
+            == PlayListPainter::kRecoverableColour;
+    EXPECT_GT(amber, 20) << "the row has a look of its own";
+    QHelpEvent hover(QEvent::ToolTip, rowPoint(1), window->mapToGlobal(rowPoint(1)));
+    QCoreApplication::sendEvent(window.get(), &hover);
+    EXPECT_EQ(QToolTip::text(), QString(strings::kReasonNotClosed));
+
+    // Declined: nothing is written, nothing plays.
+    boxes.answers = {platform::IDNO};
+    clickAt(rowPoint(1));
+    clickControl(1011);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts[0],
+        QStringLiteral("Запись не была закрыта камерой (пропало питание?). Восстановить?"));
+    QTest::qWait(500);
+    EXPECT_FALSE(QFile::exists(recovered));
+    EXPECT_FALSE(window->isPlaying());
+
+    // Accepted: recovered beside it from the healthy recording, added to the list and played,
+    // without telemetry of its own.
+    boxes.answers = {platform::IDYES};
+    clickControl(1011);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return list.currentPath() == recovered && window->isPlaying() && playerPlaying(); },
+        30000));
+    waitSecond(2);
+    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(boxes.texts.size(), 2) << boxes.texts.join(u'\n').toStdString();
+    EXPECT_EQ(adapter()->noTelemetry, 1);
+    EXPECT_GE(adapter()->lengthSeconds, 5) << "the pictures before the cut";
+    EXPECT_TRUE(window->status().contains(QStringLiteral("drf_20240101_000101_recovered.mp4")));
+}
+
 TEST_F(DamagedCardTest, AFailedOpenLeavesTheVideoAreaEmptyAsStopDoes)
 {
     copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1, minuteCard());
-    copy(0, QStringLiteral("drf_20240101_000002.mp4"), 100000, minuteCard()); // the player fails
+    junk(QStringLiteral("drf_20240101_000002.mp4")); // the player fails
     copy(1, QStringLiteral("drf_20240101_000003.mp4"), -1, minuteCard()); // gone once listed
     addFolder(card.path());
     ASSERT_TRUE(removeFromCard(QStringLiteral("drf_20240101_000003.mp4")));
