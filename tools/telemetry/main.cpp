@@ -1,4 +1,4 @@
-#include "TelemetryExport.h"
+#include "recording/TelemetryExport.h"
 
 #include <QCoreApplication>
 #include <QFile>

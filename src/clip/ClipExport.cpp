@@ -1,0 +1,230 @@
+#include "clip/ClipExport.h"
+
+#include "clip/ClipFiles.h"
+#include "clip/ClipTelemetry.h"
+#include "recording/PVEXUDAT.h"
+#include "recording/TelemetryBlock.h"
+#include "recording/TelemetryExport.h"
+#include "recording/UdatWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <memory>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace clip {
+
+namespace {
+
+constexpr double kCopyShare = 0.9; // of the progress; hashing and the side files take the rest
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString moment(const QDateTime& time)
+{
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// Reads the finished clip back as a player and the viewer would: it must open, last what was
+// copied, and carry as many telemetry records as were written.
+bool checkClip(const QString& path, int64_t expectedUs, int records, QString* error)
+{
+    AVFormatContext* context = nullptr;
+    if (avformat_open_input(&context, path.toLocal8Bit().constData(), nullptr, nullptr) < 0) {
+        *error = QStringLiteral("the written clip does not open");
+        return false;
+    }
+    const int64_t durationUs = context->duration;
+    avformat_close_input(&context);
+    // One frame of slack: the container rounds each track's length to its own time scale.
+    if (std::llabs(durationUs - expectedUs) > 100'000) {
+        *error = QStringLiteral("the written clip lasts %1 s instead of %2 s")
+                     .arg(double(durationUs) / 1e6)
+                     .arg(double(expectedUs) / 1e6);
+        return false;
+    }
+    if (records == 0)
+        return true;
+    std::vector<uint8_t> copy;
+    PVEXUDAT reader;
+    std::atomic<int> noTelemetry{1};
+    if (recording::loadTelemetry(path.toLocal8Bit(), 0, 0, copy, reader, noTelemetry, [](int) {})
+            != 0
+        || reader.timeRecordCapacity() != uint32_t(records)) {
+        *error = QStringLiteral("the written clip's telemetry does not read back");
+        return false;
+    }
+    return true;
+}
+
+bool writeSideFile(
+    ClipFiles& files, const QString& clipPath, const QString& finalName, bool gpx, QString* error)
+{
+    const std::optional<QString> temporary = files.createTemporary(finalName, error);
+    if (!temporary)
+        return false;
+    QFile file(*temporary);
+    QString ignored;
+    QTextStream errors(&ignored);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(shown(*temporary), file.errorString());
+        return false;
+    }
+    int failures = 0;
+    bool written = false;
+    if (gpx) {
+        failures = telemetryexport::writeGpx({clipPath}, file, errors);
+        written = file.flush();
+    } else {
+        QTextStream text(&file);
+        failures = telemetryexport::writeCsv({clipPath}, text, errors);
+        text.flush();
+        written = text.status() == QTextStream::Ok && file.flush();
+    }
+    written = written && file.error() == QFileDevice::NoError;
+    file.close();
+    if (failures != 0 || !written || file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("cannot write %1: %2")
+                     .arg(shown(QDir(QFileInfo(*temporary).path()).filePath(finalName)),
+                         failures ? QStringLiteral("the clip's telemetry does not read back")
+                                  : file.errorString());
+        return false;
+    }
+    return files.commit(*temporary, finalName, error);
+}
+
+bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& names,
+    const QString& program, const Control& control, QString* error)
+{
+    QByteArray list = QStringLiteral("# clip %1 to %2, %3 s, written by %4 %5\n")
+                          .arg(moment(plan.span.from), moment(plan.span.to))
+                          .arg(plan.seconds())
+                          .arg(program, version())
+                          .toUtf8();
+    QStringList sources;
+    for (const Piece& piece : plan.pieces) {
+        if (!sources.contains(piece.source.path))
+            sources.append(piece.source.path);
+    }
+    // The sources by their full path (they usually lie on the card, elsewhere), the clip's own
+    // files by name, so the list checks with "sha256sum -c" from the clip's folder.
+    QStringList hashed;
+    for (const QString& path : sources)
+        hashed.append(path);
+    for (const QString& path : files.committed())
+        hashed.append(path);
+    const QDir folder(QFileInfo(files.committed().first()).path());
+    for (qsizetype i = 0; i < hashed.size(); ++i) {
+        if (control.cancelled())
+            return false;
+        const QByteArray hash = sha256OfFile(hashed[i]);
+        if (hash.isEmpty()) {
+            *error = QStringLiteral("cannot read %1 for its checksum").arg(shown(hashed[i]));
+            return false;
+        }
+        const bool own = i >= sources.size();
+        list += checksumLine(hash, own ? folder.relativeFilePath(hashed[i]) : hashed[i]);
+        control.report(kCopyShare + (1 - kCopyShare) * double(i + 1) / double(hashed.size() + 1));
+    }
+    const std::optional<QString> temporary = files.createTemporary(names.list, error);
+    if (!temporary)
+        return false;
+    QFile file(*temporary);
+    if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size() || !file.flush()) {
+        *error = QStringLiteral("cannot write %1: %2")
+                     .arg(shown(folder.filePath(names.list)), file.errorString());
+        return false;
+    }
+    file.close();
+    return files.commit(*temporary, names.list, error);
+}
+
+ExportResult failed(int code, const QString& reason)
+{
+    ExportResult result;
+    result.code = code;
+    result.message = code == Cancelled ? QStringLiteral("export cancelled: no file was left behind")
+                                       : QStringLiteral("%1; no file was left behind").arg(reason);
+    return result;
+}
+
+} // namespace
+
+QString version()
+{
+    return QStringLiteral(ZYN_VERSION);
+}
+
+ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, const Control& control)
+{
+    if (plan.pieces.isEmpty())
+        return failed(NothingToExport, QStringLiteral("nothing to export"));
+    const QFileInfo folder(options.folder);
+    if (!folder.isDir())
+        return failed(
+            WriteFailed, QStringLiteral("the folder %1 does not exist").arg(shown(options.folder)));
+    const std::optional<ClipNames> names = freeNames(options.folder, plan.kind, plan.span.from);
+    if (!names)
+        return failed(
+            WriteFailed, QStringLiteral("no free clip name left in %1").arg(shown(options.folder)));
+
+    ClipFiles files(folder.absoluteFilePath());
+    QString error;
+    const std::optional<QString> temporary = files.createTemporary(names->clip, &error);
+    if (!temporary)
+        return failed(WriteFailed, error);
+    const int copied = copyStreams(plan.pieces, *temporary, control, 0, kCopyShare, &error);
+    if (copied == CopyCancelled)
+        return failed(Cancelled, {});
+    if (copied != CopyDone)
+        return failed(copied == CopyReadFailed ? SourceFailed : WriteFailed, error);
+
+    const ClipTelemetry telemetry = clipTelemetry(plan);
+    if ((!telemetry.udat.isEmpty() || !telemetry.events.isEmpty())
+        && UdatWriter::appendToFile(*temporary, telemetry.udat, telemetry.events) != 0)
+        return failed(WriteFailed,
+            QStringLiteral("cannot write the clip's telemetry to %1").arg(shown(*temporary)));
+    int64_t expectedUs = 0;
+    for (const Piece& piece : plan.pieces)
+        expectedUs += piece.toUs - piece.fromUs;
+    if (!checkClip(*temporary, expectedUs, telemetry.records, &error))
+        return failed(WriteFailed, error);
+    if (control.cancelled())
+        return failed(Cancelled, {});
+    if (!files.commit(*temporary, names->clip, &error))
+        return failed(WriteFailed, error);
+
+    const QString clipPath = files.committed().first();
+    const bool sideFiles = telemetry.records > 0;
+    if (sideFiles && options.gpx && !writeSideFile(files, clipPath, names->gpx, true, &error))
+        return failed(WriteFailed, error);
+    if (sideFiles && options.csv && !writeSideFile(files, clipPath, names->csv, false, &error))
+        return failed(WriteFailed, error);
+    if (!writeChecksumList(files, plan, *names, options.program, control, &error))
+        return control.cancelled() ? failed(Cancelled, {}) : failed(WriteFailed, error);
+    control.report(1);
+
+    ExportResult result;
+    result.code = Exported;
+    result.written = files.committed();
+    files.keep();
+    QStringList shownNames;
+    for (const QString& path : result.written)
+        shownNames.append(shown(path));
+    result.message = QStringLiteral("clip %1 to %2 written: %3")
+                         .arg(moment(plan.span.from), moment(plan.span.to), shownNames.join(", "));
+    if (!sideFiles && (options.gpx || options.csv))
+        result.message += QStringLiteral(" (its recordings carry no telemetry: no GPX or CSV)");
+    return result;
+}
+
+} // namespace clip
