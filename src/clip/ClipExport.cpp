@@ -148,7 +148,7 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
     return files.commit(*temporary, names.list, error);
 }
 
-ExportResult failed(int code, const QString& reason)
+ExportResult failure(int code, const QString& reason)
 {
     ExportResult result;
     result.code = code;
@@ -167,18 +167,25 @@ QString version()
 ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, const Control& control)
 {
     if (plan.pieces.isEmpty())
-        return failed(NothingToExport, QStringLiteral("nothing to export"));
+        return failure(NothingToExport, QStringLiteral("nothing to export"));
     const QFileInfo folder(options.folder);
     if (!folder.isDir())
-        return failed(
+        return failure(
             WriteFailed, QStringLiteral("the folder %1 does not exist").arg(shown(options.folder)));
     const std::optional<ClipNames> names = freeNames(options.folder, plan.kind, plan.span.from);
     if (!names)
-        return failed(
+        return failure(
             WriteFailed, QStringLiteral("no free clip name left in %1").arg(shown(options.folder)));
 
     ClipFiles files(folder.absoluteFilePath());
     QString error;
+    // A card pulled out mid-way fails whichever step comes next; say what really happened.
+    auto failed = [&](int code, const QString& reason) {
+        return failure(code,
+            QFileInfo(folder.absoluteFilePath()).isDir()
+                ? reason
+                : QStringLiteral("the folder %1 is gone").arg(shown(options.folder)));
+    };
     const std::optional<QString> temporary = files.createTemporary(names->clip, &error);
     if (!temporary)
         return failed(WriteFailed, error);

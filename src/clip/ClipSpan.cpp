@@ -10,22 +10,11 @@
 #include <algorithm>
 #include <map>
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/avutil.h>
-#include <libavutil/error.h>
-}
+#include "clip/LibavInput.h"
 
 namespace clip {
 
 namespace {
-
-QString libavText(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QString::fromLocal8Bit(text);
-}
 
 int64_t wallUs(const QDateTime& moment)
 {
@@ -153,13 +142,13 @@ std::optional<Source> probeRecording(const QString& path, QString* error)
         *error = QStringLiteral("the name carries no start time");
         return std::nullopt;
     }
-    AVFormatContext* context = nullptr;
-    const int opened
-        = avformat_open_input(&context, path.toLocal8Bit().constData(), nullptr, nullptr);
-    if (opened < 0) {
-        *error = libavText(opened);
+    int opened = 0;
+    const libav::Input input = libav::openInput(path, &opened);
+    if (!input) {
+        *error = libav::errorText(opened);
         return std::nullopt;
     }
+    const AVFormatContext* context = input.get();
     Source source;
     source.path = QFileInfo(path).absoluteFilePath();
     source.start = *start;
@@ -185,7 +174,6 @@ std::optional<Source> probeRecording(const QString& path, QString* error)
             videoUs = av_rescale_q(stream->duration, stream->time_base, AV_TIME_BASE_Q);
     }
     const int64_t containerUs = context->duration > 0 ? context->duration : 0;
-    avformat_close_input(&context);
     source.durationUs = videoUs > 0 ? videoUs : containerUs;
     if (source.streams.isEmpty() || source.durationUs <= 0) {
         *error = QStringLiteral("it holds no video or sound");

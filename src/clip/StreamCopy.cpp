@@ -1,5 +1,7 @@
 #include "clip/StreamCopy.h"
 
+#include "clip/LibavInput.h"
+
 #include <QDir>
 
 #include <memory>
@@ -17,18 +19,12 @@ namespace clip {
 
 namespace {
 
+using libav::Input;
+
 QString libavText(int code)
 {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QString::fromLocal8Bit(text);
+    return libav::errorText(code);
 }
-
-struct InputClose
-{
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-using Input = std::unique_ptr<AVFormatContext, InputClose>;
 
 struct OutputClose
 {
@@ -55,15 +51,12 @@ bool isCopied(const AVStream* stream)
 
 Input openInput(const QString& path, QString* error)
 {
-    AVFormatContext* context = nullptr;
-    const int opened
-        = avformat_open_input(&context, path.toLocal8Bit().constData(), nullptr, nullptr);
-    if (opened < 0) {
+    int opened = 0;
+    Input input = libav::openInput(path, &opened);
+    if (!input)
         *error = QStringLiteral("%1 cannot be read: %2")
                      .arg(QDir::toNativeSeparators(path), libavText(opened));
-        return nullptr;
-    }
-    return Input(context);
+    return input;
 }
 
 // Per output stream: where its packets have come to, so that a join never steps back in time.
