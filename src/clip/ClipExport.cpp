@@ -13,6 +13,7 @@
 #include <QTextStream>
 
 #include <memory>
+#include <thread>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -22,7 +23,7 @@ namespace clip {
 
 namespace {
 
-constexpr double kCopyShare = 0.9; // of the progress; hashing and the side files take the rest
+constexpr double kCopyShare = 0.95; // of the progress; the side files and the list take the rest
 
 QString shown(const QString& path)
 {
@@ -102,38 +103,78 @@ bool writeSideFile(
     return files.commit(*temporary, finalName, error);
 }
 
+QStringList sourcesOf(const ClipPlan& plan)
+{
+    QStringList sources;
+    for (const Piece& piece : plan.pieces) {
+        if (!sources.contains(piece.source.path))
+            sources.append(piece.source.path);
+    }
+    return sources;
+}
+
+// The recordings are hashed on a thread of their own while the clip is copied: reading them
+// whole takes longer than the copy, and the two use a core each.
+class SourceHashes
+{
+public:
+    explicit SourceHashes(const QStringList& paths)
+        : m_paths(paths)
+    {
+        m_thread = std::thread([this] {
+            for (const QString& path : std::as_const(m_paths))
+                m_hashes.append(m_stop ? QByteArray() : sha256OfFile(path, &m_stop));
+        });
+    }
+    ~SourceHashes()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    SourceHashes(const SourceHashes&) = delete;
+    SourceHashes& operator=(const SourceHashes&) = delete;
+
+    QStringList paths() const { return m_paths; }
+    // Waits for the hashes, in the order of paths(); an empty one could not be read.
+    QList<QByteArray> wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_hashes;
+    }
+
+private:
+    QStringList m_paths;
+    QList<QByteArray> m_hashes;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
 bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& names,
-    const QString& program, const Control& control, QString* error)
+    const QString& program, SourceHashes& sources, QString* error)
 {
     QByteArray list = QStringLiteral("# clip %1 to %2, %3 s, written by %4 %5\n")
                           .arg(moment(plan.span.from), moment(plan.span.to))
                           .arg(plan.seconds())
                           .arg(program, version())
                           .toUtf8();
-    QStringList sources;
-    for (const Piece& piece : plan.pieces) {
-        if (!sources.contains(piece.source.path))
-            sources.append(piece.source.path);
-    }
     // The sources by their full path (they usually lie on the card, elsewhere), the clip's own
     // files by name, so the list checks with "sha256sum -c" from the clip's folder.
-    QStringList hashed;
-    for (const QString& path : sources)
-        hashed.append(path);
-    for (const QString& path : files.committed())
-        hashed.append(path);
+    QStringList paths = sources.paths();
+    QList<QByteArray> hashes = sources.wait();
     const QDir folder(QFileInfo(files.committed().first()).path());
-    for (qsizetype i = 0; i < hashed.size(); ++i) {
-        if (control.cancelled())
-            return false;
-        const QByteArray hash = sha256OfFile(hashed[i]);
-        if (hash.isEmpty()) {
-            *error = QStringLiteral("cannot read %1 for its checksum").arg(shown(hashed[i]));
+    for (const QString& path : files.committed()) {
+        paths.append(path);
+        hashes.append(sha256OfFile(path));
+    }
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (hashes[i].isEmpty()) {
+            *error = QStringLiteral("cannot read %1 for its checksum").arg(shown(paths[i]));
             return false;
         }
-        const bool own = i >= sources.size();
-        list += checksumLine(hash, own ? folder.relativeFilePath(hashed[i]) : hashed[i]);
-        control.report(kCopyShare + (1 - kCopyShare) * double(i + 1) / double(hashed.size() + 1));
+        const bool own = i >= sources.paths().size();
+        list += checksumLine(hashes[i], own ? folder.relativeFilePath(paths[i]) : paths[i]);
     }
     const std::optional<QString> temporary = files.createTemporary(names.list, error);
     if (!temporary)
@@ -177,6 +218,7 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         return failure(
             WriteFailed, QStringLiteral("no free clip name left in %1").arg(shown(options.folder)));
 
+    SourceHashes sourceHashes(sourcesOf(plan));
     ClipFiles files(folder.absoluteFilePath());
     QString error;
     // A card pulled out mid-way fails whichever step comes next; say what really happened.
@@ -216,8 +258,10 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         return failed(WriteFailed, error);
     if (sideFiles && options.csv && !writeSideFile(files, clipPath, names->csv, false, &error))
         return failed(WriteFailed, error);
-    if (!writeChecksumList(files, plan, *names, options.program, control, &error))
-        return control.cancelled() ? failed(Cancelled, {}) : failed(WriteFailed, error);
+    if (control.cancelled())
+        return failed(Cancelled, {});
+    if (!writeChecksumList(files, plan, *names, options.program, sourceHashes, &error))
+        return failed(WriteFailed, error);
     control.report(1);
 
     ExportResult result;

@@ -1,9 +1,15 @@
 #include "clip/ClipFiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <memory>
+
+extern "C" {
+#include <libavutil/mem.h>
+#include <libavutil/sha.h>
+}
 
 namespace clip {
 
@@ -72,26 +78,33 @@ void ClipFiles::discard()
     m_committed.clear();
 }
 
-QByteArray sha256OfFile(const QString& path)
+QByteArray sha256OfFile(const QString& path, const std::atomic<bool>* cancel)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    // libavutil's SHA-256, which the program links anyway, hashes about twice as fast as Qt's.
+    const std::unique_ptr<AVSHA, decltype(&av_free)> sha(av_sha_alloc(), &av_free);
+    if (!sha || av_sha_init(sha.get(), 256) < 0)
+        return {};
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     qint64 total = 0;
     for (;;) {
+        if (cancel && cancel->load())
+            return {};
         const qint64 read = file.read(chunk.data(), chunk.size());
         if (read < 0)
             return {};
         if (read == 0)
             break;
-        hash.addData(QByteArrayView(chunk.constData(), read));
+        av_sha_update(sha.get(), reinterpret_cast<const uint8_t*>(chunk.constData()), size_t(read));
         total += read;
     }
     if (total != file.size())
         return {};
-    return hash.result().toHex();
+    uint8_t digest[32];
+    av_sha_final(sha.get(), digest);
+    return QByteArray(reinterpret_cast<const char*>(digest), sizeof digest).toHex();
 }
 
 QByteArray checksumLine(const QByteArray& hexHash, const QString& name)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <optional>
 
 // The files of one clip in the destination folder: their free names, the temporary files they
@@ -49,8 +50,8 @@ private:
     QStringList m_committed;
 };
 
-// SHA-256 of a file, read in pieces; empty when it cannot be read whole.
-QByteArray sha256OfFile(const QString& path);
+// SHA-256 of a file, read in pieces, as hex; empty when it cannot be read whole or `cancel` is set.
+QByteArray sha256OfFile(const QString& path, const std::atomic<bool>* cancel = nullptr);
 
 // One line as sha256sum writes and checks it: the hash, two spaces, the name. A name with a
 // backslash or a line break is escaped the way sha256sum does, with a backslash in front.

@@ -38,23 +38,32 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-// The event moments of the recordings of a clip that lie inside its span decide its name: a
-// clip that carries an event marker is named as an event recording so that viewers load it.
-QString clipKind(const QList<Piece>& pieces, const Span& span)
+// The event records of the clip's recordings that lie inside its span, and the kind they give
+// its name: a clip that carries an event marker is named as an event recording, so that viewers
+// load its event index.
+void collectEvents(ClipPlan& plan)
 {
-    for (const Piece& piece : pieces) {
-        if (!recording::hasEventIndex(nameOnly(piece.source.path)))
+    plan.kind = QStringLiteral("drf");
+    QStringList seen;
+    for (const Piece& piece : plan.pieces) {
+        const QString& path = piece.source.path;
+        if (seen.contains(path) || !recording::hasEventIndex(nameOnly(path)))
             continue;
+        seen.append(path);
         recording::EventIndex events;
-        if (!recording::loadEventRecords(piece.source.path, events) || !events.loaded)
+        if (!recording::loadEventRecords(path, events) || !events.loaded)
             continue;
         for (int32_t i = 0; i < events.count; ++i) {
             const std::optional<QDateTime> moment = recording::eventMoment(events.recordText(i));
-            if (moment && *moment >= span.from && *moment < span.to)
-                return piece.source.kind;
+            if (!moment || *moment < plan.span.from || *moment >= plan.span.to)
+                continue;
+            plan.eventRecords.append(reinterpret_cast<const char*>(events.records.data())
+                    + size_t(i) * recording::EventIndex::kRecordSize,
+                qsizetype(recording::EventIndex::kRecordSize));
+            if (plan.kind == QLatin1String("drf"))
+                plan.kind = piece.source.kind;
         }
     }
-    return QStringLiteral("drf");
 }
 
 ClipPlan finishPlan(QList<Piece> pieces)
@@ -67,7 +76,7 @@ ClipPlan finishPlan(QList<Piece> pieces)
     plan.span.from = first.source.start.addSecs(first.fromUs / 1'000'000);
     plan.span.to = plan.span.from.addSecs(std::max<int64_t>(1, (totalUs + 500'000) / 1'000'000));
     plan.pieces = std::move(pieces);
-    plan.kind = clipKind(plan.pieces, plan.span);
+    collectEvents(plan);
     return plan;
 }
 

@@ -43,6 +43,7 @@ struct ClipPlan
     QList<Piece> pieces;
     Span span; // what the pieces cover, by the names' times
     QString kind; // of the name: "evt" or "muevt" when an event lies inside, else "drf"
+    QByteArray eventRecords; // the recordings' 256-byte event records inside the span, as stored
     int seconds() const { return int(span.from.secsTo(span.to)); }
 };
 

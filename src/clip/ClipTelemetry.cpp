@@ -1,12 +1,8 @@
 #include "clip/ClipTelemetry.h"
 
-#include "recording/EventIndex.h"
 #include "recording/PVEXUDAT.h"
-#include "recording/RecordingName.h"
 #include "recording/TelemetryBlock.h"
 #include "recording/UdatWriter.h"
-
-#include <QFileInfo>
 
 #include <memory>
 #include <vector>
@@ -36,29 +32,6 @@ std::unique_ptr<LoadedBlock> loadBlock(const QString& path)
     return block;
 }
 
-QByteArray eventRecordsInside(const ClipPlan& plan)
-{
-    QByteArray records;
-    QStringList seen;
-    for (const Piece& piece : plan.pieces) {
-        const QString& path = piece.source.path;
-        if (seen.contains(path) || !recording::hasEventIndex(nameOnly(path)))
-            continue;
-        seen.append(path);
-        recording::EventIndex events;
-        if (!recording::loadEventRecords(path, events) || !events.loaded)
-            continue;
-        for (int32_t i = 0; i < events.count; ++i) {
-            const std::optional<QDateTime> moment = recording::eventMoment(events.recordText(i));
-            if (moment && *moment >= plan.span.from && *moment < plan.span.to)
-                records.append(reinterpret_cast<const char*>(events.records.data())
-                        + size_t(i) * recording::EventIndex::kRecordSize,
-                    qsizetype(recording::EventIndex::kRecordSize));
-        }
-    }
-    return records;
-}
-
 } // namespace
 
 ClipTelemetry clipTelemetry(const ClipPlan& plan)
@@ -72,9 +45,8 @@ ClipTelemetry clipTelemetry(const ClipPlan& plan)
         if (blocks.back()->loaded && timeType.isEmpty())
             timeType = QByteArray(reader.timeType.data(), 4);
     }
-    const QByteArray events = eventRecordsInside(plan);
-    if (!events.isEmpty())
-        result.events = UdatWriter::box("EVTI", events);
+    if (!plan.eventRecords.isEmpty())
+        result.events = UdatWriter::box("EVTI", plan.eventRecords);
     if (timeType.isEmpty())
         return result;
 

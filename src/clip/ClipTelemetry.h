@@ -17,7 +17,7 @@ struct ClipTelemetry
 
 // One record per second of the clip, taken from the recording and second the clip shows then;
 // a second no recording has telemetry for is written as zeros, which readers take as no fix.
-// The event records are copied byte for byte.
+// The event index holds the plan's event records, byte for byte.
 ClipTelemetry clipTelemetry(const ClipPlan& plan);
 
 } // namespace clip
