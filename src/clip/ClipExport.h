@@ -9,17 +9,23 @@
 // Exporting one clip: the stream copy, its telemetry block and event index, the span's GPX and
 // CSV, and the checksum list, all written under temporary names and named only when complete.
 //
-// The viewer runs it on a worker thread and never touches widgets from there:
+// The viewer runs it on a worker thread and never touches widgets from there, e.g.
 //
-//     const clip::PlanResult plan = clip::planClips({currentPath}, {from, to});
-//     std::atomic<bool> cancel{false};                 // set by the popup's Cancel
-//     clip::Control control{[this](double done) {      // called on the worker
-//         QMetaObject::invokeMethod(this, [this, done] { showProgress(done); }); }, &cancel};
-//     worker = std::thread([=, &control] {
+//     const clip::PlanResult plan = clip::planClips({currentPath}, {from, to}); // from, to: the
+//     // camera's wall clock to the second, as recording::recordingStart() gives it
+//     m_cancel = false;                                 // std::atomic<bool>, set by Cancel
+//     m_worker = std::thread([this, plan, options] {    // joined when it reports back
+//         const clip::Control control{[this](double done) {
+//             QMetaObject::invokeMethod(this, [this, done] { showProgress(done); });
+//         }, &m_cancel};
+//         QList<clip::ExportResult> results;
 //         for (const clip::ClipPlan& clip : plan.clips)
-//             results.append(clip::exportClip(clip, {folder, gpx, gpx, "zyn-viewer"}, control));
-//         QMetaObject::invokeMethod(this, [this] { showResults(); });
+//             results.append(clip::exportClip(clip, options, control));
+//         QMetaObject::invokeMethod(this, [this, results] { showResults(results); });
 //     });
+//
+// plan.messages says why a span was split or shortened; each result's message names the files
+// written or says what failed. clip::eventSpans() gives the span of "save the event".
 namespace clip {
 
 struct ExportOptions

@@ -12,6 +12,10 @@
 
 #include "clip/LibavInput.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace clip {
 
 namespace {
@@ -146,6 +150,10 @@ QStringList folderRecordings(const QString& folder)
 
 std::optional<Source> probeRecording(const QString& path, QString* error)
 {
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("no such file");
+        return std::nullopt;
+    }
     const std::optional<QDateTime> start = recording::recordingStart(QFileInfo(path).fileName());
     if (!start) {
         *error = QStringLiteral("the name carries no start time");
@@ -291,6 +299,11 @@ QList<Span> mergeSpans(QList<Span> spans)
             merged.append(span);
     }
     return merged;
+}
+
+void quietLibraryLog()
+{
+    av_log_set_level(AV_LOG_FATAL);
 }
 
 std::optional<Span> recordingsSpan(const QStringList& recordings, QStringList* messages)

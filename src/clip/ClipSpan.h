@@ -81,6 +81,10 @@ QList<Span> eventSpans(const QString& recording);
 // The spans in time order, those that overlap or touch made one.
 QList<Span> mergeSpans(QList<Span> spans);
 
+// Keeps FFmpeg's own log lines (a damaged file's inner details) off standard error: the
+// messages here already name the recording and the reason. It sets a process-wide level.
+void quietLibraryLog();
+
 // The span that whole recordings cover, from the first one's start to the last one's end.
 std::optional<Span> recordingsSpan(const QStringList& recordings, QStringList* messages);
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -97,6 +98,7 @@ private:
     std::vector<AVRational> m_outputBases;
     std::vector<int64_t> m_lastDts; // per output stream, carried from piece to piece
     bool m_firstPieceDone = false;
+    int m_reported = -1; // thousandths
 };
 
 int Copier::open(const Piece& first, const QString& output, QString* error)
@@ -190,10 +192,15 @@ int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int6
         *error = QStringLiteral("cannot write the clip: %1").arg(libavText(code));
         return CopyWriteFailed;
     }
-    if (track.video)
-        m_control.report(m_progressFrom
-            + (m_progressTo - m_progressFrom) * double(std::clamp<int64_t>(clipUs, 0, m_totalUs))
-                / double(m_totalUs));
+    if (track.video) {
+        // Reported in thousandths, so a viewer posting each report to its window gets at most a
+        // thousand, however many frames the clip has.
+        const int done = int(1000 * std::clamp<int64_t>(clipUs, 0, m_totalUs) / m_totalUs);
+        if (done != m_reported) {
+            m_reported = done;
+            m_control.report(m_progressFrom + (m_progressTo - m_progressFrom) * done / 1000.0);
+        }
+    }
     return CopyDone;
 }
 

@@ -73,7 +73,8 @@ TEST(ClipCommand, EventClipWithGpxAndCsvOfTheSpan)
     const qint64 length = spans[0].from.secsTo(spans[0].to);
     EXPECT_EQ(clipRows, csvRows(sources.out).mid(Card::first().secsTo(spans[0].from), length));
     EXPECT_TRUE(cardfile::readAll(out.filePath(stem + ".gpx")).contains("<trkpt"));
-    const Outcome check = run("sh", {"-c", "cd \"$0\" && sha256sum -c --strict *.sha256", out.path()});
+    const Outcome check
+        = run("sh", {"-c", "cd \"$0\" && sha256sum -c --strict *.sha256", out.path()});
     EXPECT_EQ(check.exitCode, 0) << check.out.constData();
 }
 

@@ -100,7 +100,8 @@ void ClipExportTest::expectFaithfulClip(const QDateTime& from, const QDateTime& 
         EXPECT_TRUE(QFileInfo(clipPath).fileName().contains("evt_"));
     }
 
-    const Outcome check = run("sh", {"-c", "cd \"$0\" && sha256sum -c --strict *.sha256", out.path()});
+    const Outcome check
+        = run("sh", {"-c", "cd \"$0\" && sha256sum -c --strict *.sha256", out.path()});
     EXPECT_EQ(check.exitCode, 0) << check.out.constData() << check.err.constData();
     EXPECT_EQ(result.written.size(), 4); // clip, GPX, CSV, list
 }
@@ -217,6 +218,34 @@ TEST_F(ClipExportTest, RecordingsWithOtherStreamParametersGiveSeparateClips)
     EXPECT_NEAR(probeNumber(exported.results[0].written[0], "format=duration"), 7, 1.0 / kFps);
     EXPECT_NEAR(probeNumber(exported.results[1].written[0], "format=duration"), 3, 1.0 / kFps);
     EXPECT_EQ(exported.results[1].written[0].section('/', -1), "clip_drf_20250614_142437.mp4");
+}
+
+// The next recording continues the one before when it starts within 2 s of its end, by the
+// names' times and the lengths; a longer gap starts a new clip.
+TEST_F(ClipExportTest, NeighboursJoinOnlyWithinTwoSeconds)
+{
+    QTemporaryDir dir;
+    for (const char* start :
+        {"2025-06-14 14:23:37", "2025-06-14 14:23:43", "2025-06-14 14:23:51"}) {
+        const Outcome made = run(QStringLiteral(ZYN_CARDGEN),
+            {"--length", "5", "--drf", "1", "--evt", "0", "--muevt", "0", "--start", start,
+                dir.path()});
+        ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    }
+    QTemporaryDir out;
+    const Exported exported = exportSpan({dir.path()}, {at(14, 23, 38), at(14, 24, 0)}, out.path());
+    ASSERT_EQ(exported.plan.clips.size(), 2);
+    EXPECT_EQ(exported.plan.clips[0].pieces.size(), 2); // 1 s apart: joined
+    EXPECT_EQ(exported.plan.clips[1].pieces.size(), 1); // 3 s apart: a clip of its own
+    EXPECT_TRUE(exported.plan.messages.join('\n').contains("does not continue"));
+    ASSERT_EQ(exported.results.size(), 2);
+    ASSERT_EQ(exported.results[0].code, clip::Exported);
+    ASSERT_EQ(exported.results[1].code, clip::Exported);
+    const QString joined = exported.results[0].written[0];
+    EXPECT_NEAR(probeNumber(joined, "format=duration"), 9, 1.0 / kFps);
+    EXPECT_EQ(cardfile::telemetry(cardfile::readAll(joined))->times.size(), 9);
+    EXPECT_EQ(QFileInfo(exported.results[1].written[0]).fileName(), "clip_drf_20250614_142351.mp4");
+    EXPECT_NEAR(probeNumber(exported.results[1].written[0], "format=duration"), 5, 1.0 / kFps);
 }
 
 } // namespace

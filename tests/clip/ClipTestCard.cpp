@@ -54,7 +54,8 @@ const QStringList& Card::frames(int i)
 
 QStringList frameHashes(const QString& path)
 {
-    const Outcome r = run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"});
+    const Outcome r
+        = run("ffmpeg", {"-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"});
     QStringList hashes;
     for (const QByteArray& line : r.out.split('\n')) {
         if (line.isEmpty() || line.startsWith('#'))

@@ -182,6 +182,7 @@ int main(int argc, char* argv[])
             std::fputs(kUsage, stdout);
         return status;
     }
+    clip::quietLibraryLog();
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
 
