@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -79,6 +80,24 @@ void ClipExportTest::expectFaithfulClip(const QDateTime& from, const QDateTime& 
     // The sound is there, starts with the picture and lasts as long.
     EXPECT_NEAR(probeNumber(clipPath, "stream=start_time", "a"), 0, 1.0 / kFps);
     EXPECT_NEAR(probeNumber(clipPath, "stream=duration", "a"), seconds, 1.0 / kFps);
+    // Every sound packet of the clip is one of the camera's, at the moment it had there: sound
+    // and picture stay in step across the joins, with no gap in the sound.
+    QHash<QString, double> sourceTimes; // seconds since the card's first recording started
+    for (int i = 0; i < 3; ++i) {
+        for (const auto& [time, hash] : soundPackets(Card::shared().path(i)))
+            sourceTimes.insert(hash, Card::first().secsTo(Card::shared().start(i)) + time);
+    }
+    const QList<QPair<double, QString>> sound = soundPackets(clipPath);
+    ASSERT_GE(sound.size(), seconds * 32000 / 1024);
+    const double offset = Card::first().secsTo(from);
+    for (qsizetype i = 0; i < sound.size(); ++i) {
+        ASSERT_TRUE(sourceTimes.contains(sound[i].second)) << "packet " << i;
+        EXPECT_NEAR(sourceTimes[sound[i].second], offset + sound[i].first, 0.001) << "packet " << i;
+        if (i > 0) {
+            EXPECT_LE(sound[i].first - sound[i - 1].first, 1024 / 32000.0 + 0.001)
+                << "packet " << i;
+        }
+    }
     const Outcome decode = run("ffmpeg", {"-v", "error", "-i", clipPath, "-f", "null", "-"});
     EXPECT_EQ(decode.exitCode, 0);
     EXPECT_TRUE(decode.err.isEmpty()) << decode.err.constData();

@@ -1,6 +1,7 @@
 #include "ClipTestCard.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace cliptest {
 
@@ -63,6 +64,21 @@ QStringList frameHashes(const QString& path)
         hashes << QString::fromLatin1(line.split(',').last().trimmed());
     }
     return hashes;
+}
+
+QList<QPair<double, QString>> soundPackets(const QString& path)
+{
+    const Outcome r = run("ffprobe",
+        {"-v", "error", "-select_streams", "a", "-show_entries", "packet=pts_time,data_hash",
+            "-show_data_hash", "md5", "-of", "compact", path});
+    QList<QPair<double, QString>> packets;
+    static const QRegularExpression packet("pts_time=(-?[0-9.]+).*?data_hash=MD5:([0-9a-f]+)",
+        QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = packet.globalMatch(QString::fromLatin1(r.out)); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        packets.append({m.captured(1).toDouble(), m.captured(2)});
+    }
+    return packets;
 }
 
 double probeNumber(const QString& path, const QString& entries, const QString& stream)

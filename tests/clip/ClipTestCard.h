@@ -49,6 +49,8 @@ private:
 
 QDateTime at(int hour, int minute, int second);
 QStringList frameHashes(const QString& path);
+// Each sound packet's time (s) and MD5 as ffprobe reads them, in file order.
+QList<QPair<double, QString>> soundPackets(const QString& path);
 double probeNumber(const QString& path, const QString& entries, const QString& stream = {});
 
 // Plans and exports `span` from the card's folder into `folder` with the library.
