@@ -68,6 +68,7 @@ struct Track
     bool video = false;
     bool done = false;
     int64_t lastDts = AV_NOPTS_VALUE; // in the output stream's time base
+    int64_t latestPts = AV_NOPTS_VALUE; // in the input's, to see frames stored out of order
 };
 
 class Copier
@@ -150,7 +151,7 @@ bool Copier::keep(const AVPacket* packet, Track& track, const Piece& piece, bool
     const int64_t startUs = av_rescale_q(ts, track.inputBase, AV_TIME_BASE_Q);
     const int64_t lengthUs = av_rescale_q(packet->duration, track.inputBase, AV_TIME_BASE_Q);
     if (startUs >= piece.toUs) {
-        // Camera streams carry no reordered frames: once a frame starts at the end, so do all
+        // Without reordered frames (see writePacket), once a frame starts at the end, so do all
         // after it in this stream.
         track.done = true;
         return false;
@@ -167,6 +168,18 @@ bool Copier::keep(const AVPacket* packet, Track& track, const Piece& piece, bool
 int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int64_t shift,
     int64_t clipUs, QString* error)
 {
+    // Frames stored out of display order (B-frames) would need the frames after the end mark
+    // and a second timeline at every join; rather than cut such a stream into damaged pictures,
+    // the export stops and says why.
+    if (track.video && packet->pts != AV_NOPTS_VALUE) {
+        if (track.latestPts != AV_NOPTS_VALUE && packet->pts < track.latestPts) {
+            *error = QStringLiteral("%1 stores its pictures out of display order (B-frames), "
+                                    "which a lossless cut cannot keep whole")
+                         .arg(QDir::toNativeSeparators(piece.source.path));
+            return CopyReadFailed;
+        }
+        track.latestPts = packet->pts;
+    }
     // The last frame before the end mark ends at the mark, so the clip lasts what the span does.
     const int64_t endTicks = av_rescale_q(piece.toUs, AV_TIME_BASE_Q, track.inputBase);
     if (packet->pts != AV_NOPTS_VALUE && packet->pts + packet->duration > endTicks)

@@ -116,4 +116,24 @@ TEST_F(ClipFailureTest, AnUnreadableRecordingEndsTheSpanBeforeIt)
     EXPECT_TRUE(filesIn(none.path()).isEmpty());
 }
 
+// A stream with B-frames cannot be cut bit-identically by packet copy: the export says so and
+// leaves nothing, rather than writing pictures that decode damaged.
+TEST_F(ClipFailureTest, PicturesStoredOutOfOrderAreRefused)
+{
+    Card& card = Card::shared();
+    QTemporaryDir dir;
+    const Outcome encoded = run("ffmpeg",
+        {"-v", "error", "-i", card.path(0), "-c:v", "libx264", "-preset", "ultrafast", "-bf", "2",
+            "-c:a", "copy", dir.filePath(card.names()[0])});
+    ASSERT_EQ(encoded.exitCode, 0) << encoded.err.constData();
+    QTemporaryDir out;
+    const Exported exported
+        = exportSpan({dir.path()}, {at(14, 23, 40), at(14, 23, 45)}, out.path());
+    ASSERT_EQ(exported.results.size(), 1);
+    EXPECT_EQ(exported.results.first().code, clip::SourceFailed);
+    EXPECT_TRUE(exported.results.first().message.contains("B-frames"))
+        << exported.results.first().message.toStdString();
+    EXPECT_TRUE(filesIn(out.path()).isEmpty());
+}
+
 } // namespace
