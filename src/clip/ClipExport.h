@@ -9,23 +9,18 @@
 // Exporting one clip: the stream copy, its telemetry block and event index, the span's GPX and
 // CSV, and the checksum list, all written under temporary names and named only when complete.
 //
-// The viewer runs it on a worker thread and never touches widgets from there, e.g.
+// The viewer runs it through clip::ClipJob (ClipJob.h), which does the work on a thread of its
+// own and reports back by queued signals:
 //
-//     const clip::PlanResult plan = clip::planClips({currentPath}, {from, to}); // from, to: the
-//     // camera's wall clock to the second, as recording::recordingStart() gives it
-//     m_cancel = false;                                 // std::atomic<bool>, set by Cancel
-//     m_worker = std::thread([this, plan, options] {    // joined when it reports back
-//         const clip::Control control{[this](double done) {
-//             QMetaObject::invokeMethod(this, [this, done] { showProgress(done); });
-//         }, &m_cancel};
-//         QList<clip::ExportResult> results;
-//         for (const clip::ClipPlan& clip : plan.clips)
-//             results.append(clip::exportClip(clip, options, control));
-//         QMetaObject::invokeMethod(this, [this, results] { showResults(results); });
-//     });
+//     connect(m_clipJob, &clip::ClipJob::progress, this, &ExportPopup::showProgress);
+//     connect(m_clipJob, &clip::ClipJob::finished, this, &ExportPopup::showResults);
+//     // from, to: the camera's wall clock to the second, as recording::recordingStart() gives it
+//     m_clipJob->start({currentPath}, {from, to}, {folder, alsoGpxAndCsv, alsoGpxAndCsv,
+//         "zyn-viewer"});
+//     // Cancel: m_clipJob->cancel(); finished() follows with a Cancelled result.
 //
-// plan.messages says why a span was split or shortened; each result's message names the files
-// written or says what failed. clip::eventSpans() gives the span of "save the event".
+// Each result's message names the files written or says what failed; clip::eventSpans() gives
+// the span of "save the event". Without a window, planClips() and exportClip() run directly.
 namespace clip {
 
 struct ExportOptions
