@@ -189,6 +189,36 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
     return files.commit(*temporary, names.list, error);
 }
 
+// The clip itself, with its telemetry block and event index, checked and named; its records
+// are counted into `records`. Returns 0 or the ExportCode of the failure.
+int writeClip(ClipFiles& files, const ClipPlan& plan, const QString& name, const Control& control,
+    int* records, QString* error)
+{
+    const std::optional<QString> temporary = files.createTemporary(name, error);
+    if (!temporary)
+        return WriteFailed;
+    const int copied = copyStreams(plan.pieces, *temporary, control, 0, kCopyShare, error);
+    if (copied == CopyCancelled)
+        return Cancelled;
+    if (copied != CopyDone)
+        return copied == CopyReadFailed ? SourceFailed : WriteFailed;
+    const ClipTelemetry telemetry = clipTelemetry(plan);
+    if ((!telemetry.udat.isEmpty() || !telemetry.events.isEmpty())
+        && UdatWriter::appendToFile(*temporary, telemetry.udat, telemetry.events) != 0) {
+        *error = QStringLiteral("cannot write the clip's telemetry to %1").arg(shown(*temporary));
+        return WriteFailed;
+    }
+    int64_t expectedUs = 0;
+    for (const Piece& piece : plan.pieces)
+        expectedUs += piece.toUs - piece.fromUs;
+    if (!checkClip(*temporary, expectedUs, telemetry.records, error))
+        return WriteFailed;
+    if (control.cancelled())
+        return Cancelled;
+    *records = telemetry.records;
+    return files.commit(*temporary, name, error) ? Exported : WriteFailed;
+}
+
 ExportResult failure(int code, const QString& reason)
 {
     ExportResult result;
@@ -228,32 +258,12 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
                 ? reason
                 : QStringLiteral("the folder %1 is gone").arg(shown(options.folder)));
     };
-    const std::optional<QString> temporary = files.createTemporary(names->clip, &error);
-    if (!temporary)
-        return failed(WriteFailed, error);
-    const int copied = copyStreams(plan.pieces, *temporary, control, 0, kCopyShare, &error);
-    if (copied == CopyCancelled)
-        return failed(Cancelled, {});
-    if (copied != CopyDone)
-        return failed(copied == CopyReadFailed ? SourceFailed : WriteFailed, error);
-
-    const ClipTelemetry telemetry = clipTelemetry(plan);
-    if ((!telemetry.udat.isEmpty() || !telemetry.events.isEmpty())
-        && UdatWriter::appendToFile(*temporary, telemetry.udat, telemetry.events) != 0)
-        return failed(WriteFailed,
-            QStringLiteral("cannot write the clip's telemetry to %1").arg(shown(*temporary)));
-    int64_t expectedUs = 0;
-    for (const Piece& piece : plan.pieces)
-        expectedUs += piece.toUs - piece.fromUs;
-    if (!checkClip(*temporary, expectedUs, telemetry.records, &error))
-        return failed(WriteFailed, error);
-    if (control.cancelled())
-        return failed(Cancelled, {});
-    if (!files.commit(*temporary, names->clip, &error))
-        return failed(WriteFailed, error);
+    int records = 0;
+    if (const int code = writeClip(files, plan, names->clip, control, &records, &error))
+        return failed(code, error);
 
     const QString clipPath = files.committed().first();
-    const bool sideFiles = telemetry.records > 0;
+    const bool sideFiles = records > 0;
     if (sideFiles && options.gpx && !writeSideFile(files, clipPath, names->gpx, true, &error))
         return failed(WriteFailed, error);
     if (sideFiles && options.csv && !writeSideFile(files, clipPath, names->csv, false, &error))

@@ -42,6 +42,11 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+QString moment(const QDateTime& time)
+{
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
 // The event records of the clip's recordings that lie inside its span, and the kind they give
 // its name: a clip that carries an event marker is named as an event recording, so that viewers
 // load its event index.
@@ -119,6 +124,61 @@ std::map<QString, QList<QPair<QDateTime, QString>>> candidatesByFolder(
         std::sort(list.begin(), list.end());
     }
     return sorted;
+}
+
+// Why `source` cannot continue `chain`, or nothing when it can.
+std::optional<QString> breakBefore(const QList<Piece>& chain, const Source& source, int64_t start)
+{
+    if (chain.isEmpty())
+        return std::nullopt;
+    const Source& previous = chain.last().source;
+    const int64_t previousEnd = wallUs(previous.start) + previous.durationUs;
+    if (std::llabs(start - previousEnd) > kJoinToleranceUs)
+        return QStringLiteral("%1 does not continue the recording before it: a new clip starts "
+                              "there")
+            .arg(shown(source.path));
+    if (source.streams != previous.streams)
+        return QStringLiteral("%1 has other stream parameters (codec or picture size) than the "
+                              "recording before it: a new clip starts there")
+            .arg(shown(source.path));
+    return std::nullopt;
+}
+
+// The clips of one folder's recordings, ordered by their start, that the span touches.
+void planFolder(
+    const QList<QPair<QDateTime, QString>>& recordings, const Span& span, PlanResult& result)
+{
+    const int64_t from = wallUs(span.from);
+    const int64_t to = wallUs(span.to);
+    // The recording holding the span's first second, else the first one after it.
+    qsizetype i = 0;
+    while (i + 1 < recordings.size() && wallUs(recordings[i + 1].first) <= from)
+        ++i;
+    QList<Piece> chain;
+    for (; i < recordings.size() && wallUs(recordings[i].first) < to; ++i) {
+        const int64_t start = wallUs(recordings[i].first);
+        QString error;
+        const std::optional<Source> source = probeRecording(recordings[i].second, &error);
+        if (!source) {
+            result.messages.append(QStringLiteral("%1 cannot be read (%2): the span ends before it")
+                                       .arg(shown(recordings[i].second), error));
+            break;
+        }
+        if (start + source->durationUs <= from)
+            continue;
+        if (const std::optional<QString> reason = breakBefore(chain, *source, start)) {
+            result.messages.append(*reason);
+            result.clips.append(finishPlan(std::move(chain)));
+            chain.clear();
+        }
+        if (chain.isEmpty() && start > from && result.clips.isEmpty())
+            result.messages.append(QStringLiteral("no recording holds %1: the clip starts at %2")
+                                       .arg(moment(span.from), moment(recordings[i].first)));
+        chain.append({*source, std::max<int64_t>(0, from - start),
+            std::min(source->durationUs, to - start)});
+    }
+    if (!chain.isEmpty())
+        result.clips.append(finishPlan(std::move(chain)));
 }
 
 } // namespace
@@ -202,74 +262,17 @@ std::optional<Source> probeRecording(const QString& path, QString* error)
 PlanResult planClips(const QStringList& candidates, const Span& span)
 {
     PlanResult result;
-    const int64_t from = wallUs(span.from);
-    const int64_t to = wallUs(span.to);
-    if (!span.from.isValid() || !span.to.isValid() || to <= from) {
+    if (!span.from.isValid() || !span.to.isValid() || span.to <= span.from) {
         result.messages.append(QStringLiteral("the span is empty: its end is not after its start"));
         return result;
     }
-    for (const auto& [folder, recordings] : candidatesByFolder(candidates, &result.messages)) {
-        // The recording holding the span's first second, else the first one after it.
-        qsizetype i = 0;
-        while (i + 1 < recordings.size() && wallUs(recordings[i + 1].first) <= from)
-            ++i;
-        QList<Piece> chain;
-        auto close = [&] {
-            if (!chain.isEmpty())
-                result.clips.append(finishPlan(std::move(chain)));
-            chain.clear();
-        };
-        for (; i < recordings.size(); ++i) {
-            const int64_t start = wallUs(recordings[i].first);
-            if (start >= to)
-                break;
-            QString error;
-            const std::optional<Source> source = probeRecording(recordings[i].second, &error);
-            if (!source) {
-                result.messages.append(QStringLiteral("%1 cannot be read (%2): the span ends "
-                                                      "before it")
-                                           .arg(shown(recordings[i].second), error));
-                break;
-            }
-            const int64_t end = start + source->durationUs;
-            if (end <= from)
-                continue;
-            if (!chain.isEmpty()) {
-                const Source& previous = chain.last().source;
-                const int64_t previousEnd = wallUs(previous.start) + previous.durationUs;
-                if (std::llabs(start - previousEnd) > kJoinToleranceUs) {
-                    result.messages.append(
-                        QStringLiteral("%1 does not continue the recording before it: a new "
-                                       "clip starts there")
-                            .arg(shown(source->path)));
-                    close();
-                } else if (source->streams != previous.streams) {
-                    result.messages.append(
-                        QStringLiteral("%1 has other stream parameters (codec or picture size) "
-                                       "than the recording before it: a new clip starts there")
-                            .arg(shown(source->path)));
-                    close();
-                }
-            }
-            if (chain.isEmpty() && start > from && result.clips.isEmpty())
-                result.messages.append(
-                    QStringLiteral("no recording holds %1: the clip starts at %2")
-                        .arg(span.from.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                            recordings[i].first.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
-            Piece piece;
-            piece.source = *source;
-            piece.fromUs = std::max<int64_t>(0, from - start);
-            piece.toUs = std::min(source->durationUs, to - start);
-            chain.append(piece);
-        }
-        close();
-    }
+    for (const auto& [folder, recordings] : candidatesByFolder(candidates, &result.messages))
+        planFolder(recordings, span, result);
     if (!result.clips.isEmpty()) {
         const QDateTime reached = result.clips.last().span.to;
         if (reached < span.to.addSecs(-1))
             result.messages.append(
-                QStringLiteral("the recordings end at %1, before the span")
-                    .arg(reached.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+                QStringLiteral("the recordings end at %1, before the span").arg(moment(reached)));
     }
     return result;
 }

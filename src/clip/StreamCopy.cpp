@@ -86,6 +86,10 @@ public:
     int finish(QString* error);
 
 private:
+    // The piece's tracks, carrying on from the pieces before; the reading put at the key frame
+    // the piece's first frame needs.
+    int prepare(AVFormatContext* input, const Piece& piece, std::vector<Track>& tracks,
+        QString* error) const;
     int writePacket(AVPacket* packet, Track& track, const Piece& piece, int64_t shift,
         int64_t clipUs, QString* error);
     // False when the packet lies outside the piece (or only the frames needed before its start).
@@ -217,12 +221,10 @@ int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int6
     return CopyDone;
 }
 
-int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
+int Copier::prepare(
+    AVFormatContext* input, const Piece& piece, std::vector<Track>& tracks, QString* error) const
 {
-    Input input = openInput(piece.source.path, error);
-    if (!input)
-        return CopyReadFailed;
-    std::vector<Track> tracks(input->nb_streams);
+    tracks.assign(input->nb_streams, Track{});
     int video = -1;
     int output = 0;
     for (unsigned i = 0; i < input->nb_streams; ++i) {
@@ -231,6 +233,9 @@ int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
         tracks[i].output = output++;
         tracks[i].inputBase = input->streams[i]->time_base;
         tracks[i].video = input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+        tracks[i].lastDts = size_t(tracks[i].output) < m_lastDts.size()
+            ? m_lastDts[size_t(tracks[i].output)]
+            : AV_NOPTS_VALUE;
         if (tracks[i].video && video < 0)
             video = int(i);
     }
@@ -242,24 +247,33 @@ int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
     if (piece.fromUs > 0 && video >= 0) {
         const int64_t target
             = av_rescale_q(piece.fromUs, AV_TIME_BASE_Q, input->streams[video]->time_base);
-        const int sought = av_seek_frame(input.get(), video, target, AVSEEK_FLAG_BACKWARD);
+        const int sought = av_seek_frame(input, video, target, AVSEEK_FLAG_BACKWARD);
         if (sought < 0) {
             *error = QStringLiteral("%1: cannot find the key frame before the start: %2")
                          .arg(QDir::toNativeSeparators(piece.source.path), libavText(sought));
             return CopyReadFailed;
         }
     }
-    for (Track& track : tracks) {
-        if (track.output >= 0)
-            track.lastDts = m_lastDts[size_t(track.output)];
-    }
+    return CopyDone;
+}
+
+int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
+{
+    Input input = openInput(piece.source.path, error);
+    if (!input)
+        return CopyReadFailed;
+    std::vector<Track> tracks;
+    int result = prepare(input.get(), piece, tracks, error);
     Packet packet(av_packet_alloc());
-    if (!packet) {
+    if (result == CopyDone && !packet) {
         *error = QStringLiteral("out of memory");
-        return CopyWriteFailed;
+        result = CopyWriteFailed;
     }
-    int result = CopyDone;
-    for (;;) {
+    auto allDone = [&tracks] {
+        return std::all_of(tracks.begin(), tracks.end(),
+            [](const Track& track) { return track.output < 0 || track.done; });
+    };
+    while (result == CopyDone && !allDone()) {
         if (m_control.cancelled()) {
             result = CopyCancelled;
             break;
@@ -274,25 +288,16 @@ int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
             break;
         }
         const unsigned index = unsigned(packet->stream_index);
-        if (index >= tracks.size() || tracks[index].output < 0 || tracks[index].done
-            || !keep(packet.get(), tracks[index], piece, !m_firstPieceDone)) {
-            av_packet_unref(packet.get());
-            bool all = true;
-            for (const Track& track : tracks)
-                all = all && (track.output < 0 || track.done);
-            if (all)
-                break;
-            continue;
+        if (index < tracks.size() && tracks[index].output >= 0 && !tracks[index].done
+            && keep(packet.get(), tracks[index], piece, !m_firstPieceDone)) {
+            Track& track = tracks[index];
+            const int64_t shift
+                = av_rescale_q(offsetUs - piece.fromUs, AV_TIME_BASE_Q, track.inputBase);
+            const int64_t clipUs = offsetUs - piece.fromUs
+                + av_rescale_q(packet->pts, track.inputBase, AV_TIME_BASE_Q);
+            result = writePacket(packet.get(), track, piece, shift, clipUs, error);
         }
-        Track& track = tracks[index];
-        const int64_t shift
-            = av_rescale_q(offsetUs - piece.fromUs, AV_TIME_BASE_Q, track.inputBase);
-        const int64_t clipUs
-            = offsetUs + av_rescale_q(packet->pts, track.inputBase, AV_TIME_BASE_Q) - piece.fromUs;
-        result = writePacket(packet.get(), track, piece, shift, clipUs, error);
         av_packet_unref(packet.get());
-        if (result != CopyDone)
-            break;
     }
     for (const Track& track : tracks) {
         if (track.output >= 0)
