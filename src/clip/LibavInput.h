@@ -27,7 +27,7 @@ struct InputClose
 using Input = std::unique_ptr<AVFormatContext, InputClose>;
 
 // The MP4 header names every stream's parameters, so the packets need not be probed; only a
-// stream whose picture size or sample rate the header leaves out (some MPEG-4 part 2 sample
+// stream whose picture size or sample rate the header leaves out (some MPEG-4 Visual sample
 // entries) is probed, since the writer needs it.
 inline Input openInput(const QString& path, int* code)
 {
