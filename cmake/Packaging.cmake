@@ -36,8 +36,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
  heading, position on a map and the three-axis G-sensor; marks events,
  saves frames as JPEG, prints a frame with its telemetry, copies recordings,
  writes the camera's settings file and configures a camera attached by USB.
- Includes zyn-telemetry, which exports a trip as GPX or CSV, and zyn-recover,
- which recovers recordings the camera never closed.")
+ Includes zyn-telemetry, which exports a trip as GPX or CSV, zyn-recover,
+ which recovers recordings the camera never closed, and zyn-clip, which cuts
+ a lossless clip with its telemetry and a checksum list.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)

@@ -6,7 +6,7 @@
 #include "drive/DriveAnalysis.h"
 
 #include "DriveSimulator.h"
-#include "UdatWriter.h"
+#include "recording/UdatWriter.h"
 
 #include <QDir>
 #include <QFile>

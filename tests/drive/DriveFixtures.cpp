@@ -1,7 +1,7 @@
 #include "DriveFixtures.h"
 
 #include "DriveSimulator.h"
-#include "UdatWriter.h"
+#include "recording/UdatWriter.h"
 #include "support/RecordingBuilder.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "UdatWriter.h"
+#include "recording/UdatWriter.h"
 #include "support/CardFile.h"
 #include "Nmea.h"
 

@@ -2,7 +2,7 @@
 
 #include "DriveSimulator.h"
 #include "FfmpegEncoder.h"
-#include "UdatWriter.h"
+#include "recording/UdatWriter.h"
 
 #include <QDir>
 #include <QFile>

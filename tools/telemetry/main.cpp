@@ -1,5 +1,6 @@
 #include "DriveReport.h"
-#include "TelemetryExport.h"
+#include "EventExport.h"
+#include "recording/TelemetryExport.h"
 
 #include "drive/DriveTypes.h"
 #include "drive/RecordingTelemetry.h"

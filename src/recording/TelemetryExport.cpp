@@ -1,6 +1,5 @@
-#include "TelemetryExport.h"
+#include "recording/TelemetryExport.h"
 
-#include "drive/DriveAnalysis.h"
 #include "recording/EventIndex.h"
 #include "recording/PVEXUDAT.h"
 #include "recording/PositionSentence.h"
@@ -32,11 +31,6 @@ struct LoadedRecording
     uint32_t count = 0;
 };
 
-void reportFailure(QTextStream& errors, const QString& path, const QString& reason)
-{
-    errors << "zyn-telemetry: " << path << ": " << reason << '\n';
-    errors.flush();
-}
 
 // Loads as the viewer does in its general view mode, except that a file of the wrong kind is
 // reported rather than ending the program. The record count is the number of time records.
@@ -99,15 +93,6 @@ QString number(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
-QString csvField(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 // GPX 1.1 takes a longitude from -180 up to but not including 180, and a course from 0 up to
 // but not including 360: the meridian and north are written by their other names. The test is
@@ -150,6 +135,22 @@ void writeTrackPoint(QXmlStreamWriter& xml, const TelemetryRecord& r)
 }
 
 } // namespace
+
+void reportFailure(QTextStream& errors, const QString& path, const QString& reason)
+{
+    errors << "zyn-telemetry: " << path << ": " << reason << '\n';
+    errors.flush();
+}
+
+QString csvField(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
 
 int writeGpx(const QStringList& recordings, QIODevice& out, QTextStream& errors)
 {
@@ -221,50 +222,6 @@ int writeCsv(const QStringList& recordings, QTextStream& out, QTextStream& error
                 out << row.join(QLatin1Char(',')) << '\n';
             }
         });
-}
-
-int writeEvents(const QStringList& recordings, const drive::DetectionThresholds& thresholds,
-    QTextStream& out, QTextStream& errors)
-{
-    // Detection looks at each recording within its drive: a run of seconds or the settling after
-    // a lost fix crosses from one recording into the next.
-    QHash<QString, std::vector<drive::DriveEvent>> detected;
-    for (const drive::DriveSummary& d : drive::analyseRecordings(recordings, thresholds).drives) {
-        for (const drive::DriveEvent& e : d.events) {
-            if (e.kind != drive::EventKind::Camera)
-                detected[d.recordings.value(e.recording)].push_back(e);
-        }
-    }
-    const QString timeFormat = QStringLiteral("yyyy-MM-dd'T'HH:mm:ss");
-    out << "recording,index,event_time,seconds_from_start,text,kind\n";
-    int failures = 0;
-    for (const QString& path : recordings) {
-        EventIndex events;
-        if (!loadEventRecords(path, events)) {
-            reportFailure(errors, path, QStringLiteral("the file cannot be opened"));
-            ++failures;
-            continue;
-        }
-        const std::optional<QDateTime> start = recordingStart(path);
-        for (int32_t i = 0; events.loaded && i < events.count; ++i) {
-            const std::string_view text = events.recordText(i);
-            const std::optional<QDateTime> moment = eventMoment(text);
-            out << csvField(path) << ',' << i << ','
-                << (moment ? moment->toString(timeFormat) : QString()) << ','
-                << (moment && start ? QString::number(start->secsTo(*moment)) : QString()) << ','
-                << csvField(QString::fromLatin1(text.data(), qsizetype(text.size())))
-                << ",camera\n";
-        }
-        for (const drive::DriveEvent& e : detected.value(path)) {
-            const QString what
-                = QStringLiteral("%1 %2 over %3 s")
-                      .arg(QString::number(e.strength, 'f', 2), drive::strengthUnit(e.kind))
-                      .arg(e.seconds);
-            out << csvField(path) << ',' << e.second << ',' << e.time.toString(timeFormat) << ','
-                << e.second << ',' << what << ',' << drive::eventKindName(e.kind) << '\n';
-        }
-    }
-    return failures;
 }
 
 } // namespace telemetryexport

@@ -25,6 +25,10 @@ public:
     // One second of telemetry. `time` is stored as 32-bit little-endian seconds since the
     // epoch; `sentence` is cut to 127 bytes so the record always ends in a NUL.
     void addRecord(std::uint32_t time, const QByteArray& sentence, float x, float y, float z);
+    // One second copied from another block as it stands (4, 128 and 12 bytes); a missing part
+    // (nullptr) is written as zeros, which readers take as no time, no fix and no sample.
+    void addRecordBytes(
+        const std::uint8_t* time, const std::uint8_t* position, const std::uint8_t* sensor);
     int recordCount() const { return m_times.size(); }
 
     QByteArray udatBox() const;

@@ -1,4 +1,4 @@
-#include "UdatWriter.h"
+#include "recording/UdatWriter.h"
 
 #include <QFile>
 
@@ -41,6 +41,21 @@ void UdatWriter::addRecord(
     appendFloat(m_sensors, x);
     appendFloat(m_sensors, y);
     appendFloat(m_sensors, z);
+}
+
+void UdatWriter::addRecordBytes(
+    const std::uint8_t* time, const std::uint8_t* position, const std::uint8_t* sensor)
+{
+    std::uint32_t value = 0;
+    if (time)
+        value = std::uint32_t(time[0]) | std::uint32_t(time[1]) << 8 | std::uint32_t(time[2]) << 16
+            | std::uint32_t(time[3]) << 24;
+    m_times.append(value);
+    m_positions.append(position
+            ? QByteArray(reinterpret_cast<const char*>(position), positionRecordSize)
+            : QByteArray(positionRecordSize, '\0'));
+    m_sensors.append(sensor ? QByteArray(reinterpret_cast<const char*>(sensor), sensorRecordSize)
+                            : QByteArray(sensorRecordSize, '\0'));
 }
 
 QByteArray UdatWriter::udatBox() const

@@ -1,0 +1,291 @@
+#include "clip/ClipExport.h"
+
+#include "clip/ClipFiles.h"
+#include "clip/ClipTelemetry.h"
+#include "recording/PVEXUDAT.h"
+#include "recording/TelemetryBlock.h"
+#include "recording/TelemetryExport.h"
+#include "recording/UdatWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <memory>
+#include <thread>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace clip {
+
+namespace {
+
+constexpr double kCopyShare = 0.95; // of the progress; the side files and the list take the rest
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString moment(const QDateTime& time)
+{
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// Reads the finished clip back as a player and the viewer would: it must open, last what was
+// copied, and carry as many telemetry records as were written.
+bool checkClip(const QString& path, int64_t expectedUs, int records, QString* error)
+{
+    AVFormatContext* context = nullptr;
+    if (avformat_open_input(&context, path.toLocal8Bit().constData(), nullptr, nullptr) < 0) {
+        *error = QStringLiteral("the written clip does not open");
+        return false;
+    }
+    const int64_t durationUs = context->duration;
+    avformat_close_input(&context);
+    // One frame of slack: the container rounds each track's length to its own time scale.
+    if (std::llabs(durationUs - expectedUs) > 100'000) {
+        *error = QStringLiteral("the written clip lasts %1 s instead of %2 s")
+                     .arg(double(durationUs) / 1e6)
+                     .arg(double(expectedUs) / 1e6);
+        return false;
+    }
+    if (records == 0)
+        return true;
+    std::vector<uint8_t> copy;
+    PVEXUDAT reader;
+    std::atomic<int> noTelemetry{1};
+    if (recording::loadTelemetry(path.toLocal8Bit(), 0, 0, copy, reader, noTelemetry, [](int) {})
+            != 0
+        || reader.timeRecordCapacity() != uint32_t(records)) {
+        *error = QStringLiteral("the written clip's telemetry does not read back");
+        return false;
+    }
+    return true;
+}
+
+bool writeSideFile(
+    ClipFiles& files, const QString& clipPath, const QString& finalName, bool gpx, QString* error)
+{
+    const std::optional<QString> temporary = files.createTemporary(finalName, error);
+    if (!temporary)
+        return false;
+    QFile file(*temporary);
+    QString ignored;
+    QTextStream errors(&ignored);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(shown(*temporary), file.errorString());
+        return false;
+    }
+    int failures = 0;
+    bool written = false;
+    if (gpx) {
+        failures = telemetryexport::writeGpx({clipPath}, file, errors);
+        written = file.flush();
+    } else {
+        QTextStream text(&file);
+        failures = telemetryexport::writeCsv({clipPath}, text, errors);
+        text.flush();
+        written = text.status() == QTextStream::Ok && file.flush();
+    }
+    written = written && file.error() == QFileDevice::NoError;
+    file.close();
+    if (failures != 0 || !written || file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("cannot write %1: %2")
+                     .arg(shown(QDir(QFileInfo(*temporary).path()).filePath(finalName)),
+                         failures ? QStringLiteral("the clip's telemetry does not read back")
+                                  : file.errorString());
+        return false;
+    }
+    return files.commit(*temporary, finalName, error);
+}
+
+QStringList sourcesOf(const ClipPlan& plan)
+{
+    QStringList sources;
+    for (const Piece& piece : plan.pieces) {
+        if (!sources.contains(piece.source.path))
+            sources.append(piece.source.path);
+    }
+    return sources;
+}
+
+// The recordings are hashed on a thread of their own while the clip is copied: reading them
+// whole takes longer than the copy, and the two use a core each.
+class SourceHashes
+{
+public:
+    explicit SourceHashes(const QStringList& paths)
+        : m_paths(paths)
+    {
+        m_thread = std::thread([this] {
+            for (const QString& path : std::as_const(m_paths))
+                m_hashes.append(m_stop ? QByteArray() : sha256OfFile(path, &m_stop));
+        });
+    }
+    ~SourceHashes()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    SourceHashes(const SourceHashes&) = delete;
+    SourceHashes& operator=(const SourceHashes&) = delete;
+
+    QStringList paths() const { return m_paths; }
+    // Waits for the hashes, in the order of paths(); an empty one could not be read.
+    QList<QByteArray> wait()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_hashes;
+    }
+
+private:
+    QStringList m_paths;
+    QList<QByteArray> m_hashes;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& names,
+    const QString& program, SourceHashes& sources, QString* error)
+{
+    QByteArray list = QStringLiteral("# clip %1 to %2, %3 s, written by %4 %5\n")
+                          .arg(moment(plan.span.from), moment(plan.span.to))
+                          .arg(plan.seconds())
+                          .arg(program, version())
+                          .toUtf8();
+    // The sources by their full path (they usually lie on the card, elsewhere), the clip's own
+    // files by name, so the list checks with "sha256sum -c" from the clip's folder.
+    QStringList paths = sources.paths();
+    QList<QByteArray> hashes = sources.wait();
+    const QDir folder(QFileInfo(files.committed().first()).path());
+    for (const QString& path : files.committed()) {
+        paths.append(path);
+        hashes.append(sha256OfFile(path));
+    }
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (hashes[i].isEmpty()) {
+            *error = QStringLiteral("cannot read %1 for its checksum").arg(shown(paths[i]));
+            return false;
+        }
+        const bool own = i >= sources.paths().size();
+        list += checksumLine(hashes[i], own ? folder.relativeFilePath(paths[i]) : paths[i]);
+    }
+    const std::optional<QString> temporary = files.createTemporary(names.list, error);
+    if (!temporary)
+        return false;
+    QFile file(*temporary);
+    if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size() || !file.flush()) {
+        *error = QStringLiteral("cannot write %1: %2")
+                     .arg(shown(folder.filePath(names.list)), file.errorString());
+        return false;
+    }
+    file.close();
+    return files.commit(*temporary, names.list, error);
+}
+
+// The clip itself, with its telemetry block and event index, checked and named; its records
+// are counted into `records`. Returns 0 or the ExportCode of the failure.
+int writeClip(ClipFiles& files, const ClipPlan& plan, const QString& name, const Control& control,
+    int* records, QString* error)
+{
+    const std::optional<QString> temporary = files.createTemporary(name, error);
+    if (!temporary)
+        return WriteFailed;
+    const int copied = copyStreams(plan.pieces, *temporary, control, 0, kCopyShare, error);
+    if (copied == CopyCancelled)
+        return Cancelled;
+    if (copied != CopyDone)
+        return copied == CopyReadFailed ? SourceFailed : WriteFailed;
+    const ClipTelemetry telemetry = clipTelemetry(plan);
+    if ((!telemetry.udat.isEmpty() || !telemetry.events.isEmpty())
+        && UdatWriter::appendToFile(*temporary, telemetry.udat, telemetry.events) != 0) {
+        *error = QStringLiteral("cannot write the clip's telemetry to %1").arg(shown(*temporary));
+        return WriteFailed;
+    }
+    int64_t expectedUs = 0;
+    for (const Piece& piece : plan.pieces)
+        expectedUs += piece.toUs - piece.fromUs;
+    if (!checkClip(*temporary, expectedUs, telemetry.records, error))
+        return WriteFailed;
+    if (control.cancelled())
+        return Cancelled;
+    *records = telemetry.records;
+    return files.commit(*temporary, name, error) ? Exported : WriteFailed;
+}
+
+ExportResult failure(int code, const QString& reason)
+{
+    ExportResult result;
+    result.code = code;
+    result.message = code == Cancelled ? QStringLiteral("export cancelled: no file was left behind")
+                                       : QStringLiteral("%1; no file was left behind").arg(reason);
+    return result;
+}
+
+} // namespace
+
+QString version()
+{
+    return QStringLiteral(ZYN_VERSION);
+}
+
+ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, const Control& control)
+{
+    if (plan.pieces.isEmpty())
+        return failure(NothingToExport, QStringLiteral("nothing to export"));
+    const QFileInfo folder(options.folder);
+    if (!folder.isDir())
+        return failure(
+            WriteFailed, QStringLiteral("the folder %1 does not exist").arg(shown(options.folder)));
+    const std::optional<ClipNames> names = freeNames(options.folder, plan.kind, plan.span.from);
+    if (!names)
+        return failure(
+            WriteFailed, QStringLiteral("no free clip name left in %1").arg(shown(options.folder)));
+
+    SourceHashes sourceHashes(sourcesOf(plan));
+    ClipFiles files(folder.absoluteFilePath());
+    QString error;
+    // A card pulled out mid-way fails whichever step comes next; say what really happened.
+    auto failed = [&](int code, const QString& reason) {
+        return failure(code,
+            QFileInfo(folder.absoluteFilePath()).isDir()
+                ? reason
+                : QStringLiteral("the folder %1 is gone").arg(shown(options.folder)));
+    };
+    int records = 0;
+    if (const int code = writeClip(files, plan, names->clip, control, &records, &error))
+        return failed(code, error);
+
+    const QString clipPath = files.committed().first();
+    const bool sideFiles = records > 0;
+    if (sideFiles && options.gpx && !writeSideFile(files, clipPath, names->gpx, true, &error))
+        return failed(WriteFailed, error);
+    if (sideFiles && options.csv && !writeSideFile(files, clipPath, names->csv, false, &error))
+        return failed(WriteFailed, error);
+    if (control.cancelled())
+        return failed(Cancelled, {});
+    if (!writeChecksumList(files, plan, *names, options.program, sourceHashes, &error))
+        return failed(WriteFailed, error);
+    control.report(1);
+
+    ExportResult result;
+    result.code = Exported;
+    result.written = files.committed();
+    files.keep();
+    QStringList shownNames;
+    for (const QString& path : result.written)
+        shownNames.append(shown(path));
+    result.message = QStringLiteral("clip %1 to %2 written: %3")
+                         .arg(moment(plan.span.from), moment(plan.span.to), shownNames.join(", "));
+    if (!sideFiles && (options.gpx || options.csv))
+        result.message += QStringLiteral(" (its recordings carry no telemetry: no GPX or CSV)");
+    return result;
+}
+
+} // namespace clip

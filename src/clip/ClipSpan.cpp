@@ -1,0 +1,331 @@
+#include "clip/ClipSpan.h"
+
+#include "recording/EventIndex.h"
+#include "recording/RecordingName.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+
+#include <algorithm>
+#include <map>
+
+#include "clip/LibavInput.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace clip {
+
+namespace {
+
+int64_t wallUs(const QDateTime& moment)
+{
+    return moment.toMSecsSinceEpoch() * 1000;
+}
+
+QString kindOf(const QString& path)
+{
+    switch (recording::recordingType(nameOnly(path))) {
+    case recording::Event:
+        return QStringLiteral("evt");
+    case recording::ManualEvent:
+        return QStringLiteral("muevt");
+    default:
+        return QStringLiteral("drf");
+    }
+}
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString moment(const QDateTime& time)
+{
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// The event records of the clip's recordings that lie inside its span, and the kind they give
+// its name: a clip that carries an event marker is named as an event recording, so that viewers
+// load its event index.
+void collectEvents(ClipPlan& plan)
+{
+    plan.kind = QStringLiteral("drf");
+    QStringList seen;
+    for (const Piece& piece : plan.pieces) {
+        const QString& path = piece.source.path;
+        if (seen.contains(path) || !recording::hasEventIndex(nameOnly(path)))
+            continue;
+        seen.append(path);
+        recording::EventIndex events;
+        if (!recording::loadEventRecords(path, events) || !events.loaded)
+            continue;
+        for (int32_t i = 0; i < events.count; ++i) {
+            const std::optional<QDateTime> moment = recording::eventMoment(events.recordText(i));
+            if (!moment || *moment < plan.span.from || *moment >= plan.span.to)
+                continue;
+            plan.eventRecords.append(reinterpret_cast<const char*>(events.records.data())
+                    + size_t(i) * recording::EventIndex::kRecordSize,
+                qsizetype(recording::EventIndex::kRecordSize));
+            if (plan.kind == QLatin1String("drf"))
+                plan.kind = piece.source.kind;
+        }
+    }
+}
+
+ClipPlan finishPlan(QList<Piece> pieces)
+{
+    ClipPlan plan;
+    int64_t totalUs = 0;
+    for (const Piece& piece : pieces)
+        totalUs += piece.toUs - piece.fromUs;
+    const Piece& first = pieces.first();
+    plan.span.from = first.source.start.addSecs(first.fromUs / 1'000'000);
+    plan.span.to = plan.span.from.addSecs(std::max<int64_t>(1, (totalUs + 500'000) / 1'000'000));
+    plan.pieces = std::move(pieces);
+    collectEvents(plan);
+    return plan;
+}
+
+// The recordings to choose from, grouped by folder and ordered by their names' times.
+std::map<QString, QList<QPair<QDateTime, QString>>> candidatesByFolder(
+    const QStringList& candidates, QStringList* messages)
+{
+    std::map<QString, QMap<QString, QDateTime>> byFolder;
+    auto add = [&](const QString& path) {
+        const QFileInfo info(path);
+        const std::optional<QDateTime> start = recording::recordingStart(info.fileName());
+        if (start)
+            byFolder[info.absolutePath()][info.absoluteFilePath()] = *start;
+        return start.has_value();
+    };
+    for (const QString& path : candidates) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            for (const QString& recording : folderRecordings(path))
+                add(recording);
+            continue;
+        }
+        if (!add(path))
+            messages->append(QStringLiteral("%1: the name carries no start time (expected "
+                                            "prefix_YYYYMMDD_HHMMSS.mp4)")
+                                 .arg(shown(path)));
+        else
+            for (const QString& recording : folderRecordings(info.absolutePath()))
+                add(recording);
+    }
+    std::map<QString, QList<QPair<QDateTime, QString>>> sorted;
+    for (const auto& [folder, recordings] : byFolder) {
+        QList<QPair<QDateTime, QString>>& list = sorted[folder];
+        for (auto it = recordings.begin(); it != recordings.end(); ++it)
+            list.append({it.value(), it.key()});
+        std::sort(list.begin(), list.end());
+    }
+    return sorted;
+}
+
+// Why `source` cannot continue `chain`, or nothing when it can.
+std::optional<QString> breakBefore(const QList<Piece>& chain, const Source& source, int64_t start)
+{
+    if (chain.isEmpty())
+        return std::nullopt;
+    const Source& previous = chain.last().source;
+    const int64_t previousEnd = wallUs(previous.start) + previous.durationUs;
+    if (std::llabs(start - previousEnd) > kJoinToleranceUs)
+        return QStringLiteral("%1 does not continue the recording before it: a new clip starts "
+                              "there")
+            .arg(shown(source.path));
+    if (source.streams != previous.streams)
+        return QStringLiteral("%1 has other stream parameters (codec or picture size) than the "
+                              "recording before it: a new clip starts there")
+            .arg(shown(source.path));
+    return std::nullopt;
+}
+
+// The clips of one folder's recordings, ordered by their start, that the span touches.
+void planFolder(
+    const QList<QPair<QDateTime, QString>>& recordings, const Span& span, PlanResult& result)
+{
+    const int64_t from = wallUs(span.from);
+    const int64_t to = wallUs(span.to);
+    // The recording holding the span's first second, else the first one after it.
+    qsizetype i = 0;
+    while (i + 1 < recordings.size() && wallUs(recordings[i + 1].first) <= from)
+        ++i;
+    QList<Piece> chain;
+    for (; i < recordings.size() && wallUs(recordings[i].first) < to; ++i) {
+        const int64_t start = wallUs(recordings[i].first);
+        QString error;
+        const std::optional<Source> source = probeRecording(recordings[i].second, &error);
+        if (!source) {
+            result.messages.append(QStringLiteral("%1 cannot be read (%2): the span ends before it")
+                                       .arg(shown(recordings[i].second), error));
+            break;
+        }
+        if (start + source->durationUs <= from)
+            continue;
+        if (const std::optional<QString> reason = breakBefore(chain, *source, start)) {
+            result.messages.append(*reason);
+            result.clips.append(finishPlan(std::move(chain)));
+            chain.clear();
+        }
+        if (chain.isEmpty() && start > from && result.clips.isEmpty())
+            result.messages.append(QStringLiteral("no recording holds %1: the clip starts at %2")
+                                       .arg(moment(span.from), moment(recordings[i].first)));
+        chain.append({*source, std::max<int64_t>(0, from - start),
+            std::min(source->durationUs, to - start)});
+    }
+    if (!chain.isEmpty())
+        result.clips.append(finishPlan(std::move(chain)));
+}
+
+} // namespace
+
+QString nameOnly(const QString& path)
+{
+    return QLatin1Char('/') + QFileInfo(path).fileName();
+}
+
+bool isCameraRecording(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const bool prefixed = name.startsWith(QLatin1String("drf_"))
+        || name.startsWith(QLatin1String("evt_")) || name.startsWith(QLatin1String("muevt_"));
+    return prefixed && name.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive)
+        && recording::recordingStart(name).has_value();
+}
+
+QStringList folderRecordings(const QString& folder)
+{
+    QStringList recordings;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        if (isCameraRecording(name))
+            recordings.append(dir.absoluteFilePath(name));
+    }
+    return recordings;
+}
+
+std::optional<Source> probeRecording(const QString& path, QString* error)
+{
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("no such file");
+        return std::nullopt;
+    }
+    const std::optional<QDateTime> start = recording::recordingStart(QFileInfo(path).fileName());
+    if (!start) {
+        *error = QStringLiteral("the name carries no start time");
+        return std::nullopt;
+    }
+    int opened = 0;
+    const libav::Input input = libav::openInput(path, &opened);
+    if (!input) {
+        *error = libav::errorText(opened);
+        return std::nullopt;
+    }
+    const AVFormatContext* context = input.get();
+    Source source;
+    source.path = QFileInfo(path).absoluteFilePath();
+    source.start = *start;
+    source.kind = kindOf(path);
+    int64_t videoUs = -1;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream* stream = context->streams[i];
+        const AVCodecParameters* p = stream->codecpar;
+        if (p->codec_type != AVMEDIA_TYPE_VIDEO && p->codec_type != AVMEDIA_TYPE_AUDIO)
+            continue;
+        source.streams += QStringLiteral("%1:%2:%3x%4:%5:%6:")
+                              .arg(int(p->codec_type))
+                              .arg(int(p->codec_id))
+                              .arg(p->width)
+                              .arg(p->height)
+                              .arg(p->sample_rate)
+                              .arg(p->ch_layout.nb_channels)
+                              .toLatin1();
+        source.streams
+            += QByteArray(reinterpret_cast<const char*>(p->extradata), p->extradata_size).toHex()
+            + ';';
+        if (p->codec_type == AVMEDIA_TYPE_VIDEO && videoUs < 0 && stream->duration > 0)
+            videoUs = av_rescale_q(stream->duration, stream->time_base, AV_TIME_BASE_Q);
+    }
+    const int64_t containerUs = context->duration > 0 ? context->duration : 0;
+    source.durationUs = videoUs > 0 ? videoUs : containerUs;
+    if (source.streams.isEmpty() || source.durationUs <= 0) {
+        *error = QStringLiteral("it holds no video or sound");
+        return std::nullopt;
+    }
+    return source;
+}
+
+PlanResult planClips(const QStringList& candidates, const Span& span)
+{
+    PlanResult result;
+    if (!span.from.isValid() || !span.to.isValid() || span.to <= span.from) {
+        result.messages.append(QStringLiteral("the span is empty: its end is not after its start"));
+        return result;
+    }
+    for (const auto& [folder, recordings] : candidatesByFolder(candidates, &result.messages))
+        planFolder(recordings, span, result);
+    if (!result.clips.isEmpty()) {
+        const QDateTime reached = result.clips.last().span.to;
+        if (reached < span.to.addSecs(-1))
+            result.messages.append(
+                QStringLiteral("the recordings end at %1, before the span").arg(moment(reached)));
+    }
+    return result;
+}
+
+QList<Span> eventSpans(const QString& path)
+{
+    recording::EventIndex events;
+    QList<Span> spans;
+    if (!recording::loadEventRecords(path, events) || !events.loaded)
+        return spans;
+    for (int32_t i = 0; i < events.count; ++i) {
+        if (const std::optional<QDateTime> moment = recording::eventMoment(events.recordText(i)))
+            spans.append({moment->addSecs(-kEventMargin), moment->addSecs(kEventMargin)});
+    }
+    return mergeSpans(spans);
+}
+
+QList<Span> mergeSpans(QList<Span> spans)
+{
+    std::sort(
+        spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
+    QList<Span> merged;
+    for (const Span& span : spans) {
+        if (!merged.isEmpty() && span.from <= merged.last().to)
+            merged.last().to = std::max(merged.last().to, span.to);
+        else
+            merged.append(span);
+    }
+    return merged;
+}
+
+void quietLibraryLog()
+{
+    av_log_set_level(AV_LOG_FATAL);
+}
+
+std::optional<Span> recordingsSpan(const QStringList& recordings, QStringList* messages)
+{
+    std::optional<Span> span;
+    for (const QString& path : recordings) {
+        QString error;
+        const std::optional<Source> source = probeRecording(path, &error);
+        if (!source) {
+            messages->append(QStringLiteral("%1 cannot be read (%2)").arg(shown(path), error));
+            continue;
+        }
+        const QDateTime end = source->start.addSecs((source->durationUs + 999'999) / 1'000'000);
+        if (!span)
+            span = Span{source->start, end};
+        span->from = std::min(span->from, source->start);
+        span->to = std::max(span->to, end);
+    }
+    return span;
+}
+
+} // namespace clip

@@ -1,0 +1,139 @@
+#include "ClipTestCard.h"
+
+#include "support/FullCard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace cliptest;
+
+namespace {
+
+class ClipFailureTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(Card::shared().ok()) << "the demo card writer failed"; }
+};
+
+// A memory card with room for less than the clip: a small tmpfs where the tests may mount one
+// (they run as root), else a file size limit that fails writes the same way.
+TEST_F(ClipFailureTest, AFullDiskLeavesNothingAndSaysSo)
+{
+    QTemporaryDir mountPoint;
+    const bool mounted
+        = run("mount", {"-t", "tmpfs", "-o", "size=256k", "tmpfs", mountPoint.path()}).exitCode
+        == 0;
+    clip::ExportResult result;
+    {
+        std::unique_ptr<testsupport::FullCard> limit;
+        if (!mounted)
+            limit = std::make_unique<testsupport::FullCard>(256 * 1024);
+        const Exported exported = exportSpan(
+            {Card::shared().folder()}, {at(14, 23, 40), at(14, 24, 0)}, mountPoint.path());
+        ASSERT_EQ(exported.results.size(), 1);
+        result = exported.results.first();
+    }
+    const QStringList left = filesIn(mountPoint.path());
+    if (mounted)
+        run("umount", {mountPoint.path()});
+    EXPECT_EQ(result.code, clip::WriteFailed);
+    EXPECT_TRUE(result.message.contains("no file was left behind")) << result.message.toStdString();
+    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+}
+
+TEST_F(ClipFailureTest, CancelMidWayLeavesNothing)
+{
+    QTemporaryDir out;
+    std::atomic<bool> cancel{false};
+    double reached = 0;
+    const clip::Control control{[&](double done) {
+                                    reached = done;
+                                    if (done > 0.3)
+                                        cancel = true;
+                                },
+        &cancel};
+    const Exported exported = exportSpan(
+        {Card::shared().folder()}, {at(14, 23, 40), at(14, 24, 30)}, out.path(), control);
+    ASSERT_EQ(exported.results.size(), 1);
+    EXPECT_EQ(exported.results.first().code, clip::Cancelled);
+    EXPECT_LT(reached, 0.5);
+    EXPECT_TRUE(filesIn(out.path()).isEmpty()) << filesIn(out.path()).join(' ').toStdString();
+}
+
+TEST_F(ClipFailureTest, AFolderThatVanishesMidWayIsReported)
+{
+    QTemporaryDir parent;
+    const QString folder = parent.filePath("usb-stick");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    bool removed = false;
+    const clip::Control control{[&](double done) {
+        if (done > 0.3 && !removed)
+            removed = QDir(folder).removeRecursively();
+    }};
+    const Exported exported
+        = exportSpan({Card::shared().folder()}, {at(14, 23, 40), at(14, 24, 0)}, folder, control);
+    ASSERT_TRUE(removed);
+    ASSERT_EQ(exported.results.size(), 1);
+    EXPECT_EQ(exported.results.first().code, clip::WriteFailed);
+    EXPECT_TRUE(exported.results.first().message.contains("is gone"))
+        << exported.results.first().message.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_TRUE(filesIn(parent.path()).isEmpty());
+}
+
+// A recording that cannot be read ends the span before it, and the message names it; when it is
+// the first, there is nothing to export and nothing is written.
+TEST_F(ClipFailureTest, AnUnreadableRecordingEndsTheSpanBeforeIt)
+{
+    Card& card = Card::shared();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(card.path(0), dir.filePath(card.names()[0])));
+    QFile broken(dir.filePath(card.names()[1]));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(4096, 0x5a)); // no box structure at all
+    broken.close();
+    ASSERT_TRUE(QFile::copy(card.path(2), dir.filePath(card.names()[2])));
+
+    QTemporaryDir out;
+    const Exported across = exportSpan({dir.path()}, {at(14, 23, 50), at(14, 24, 30)}, out.path());
+    ASSERT_EQ(across.results.size(), 1);
+    EXPECT_EQ(across.results.first().code, clip::Exported);
+    EXPECT_TRUE(across.plan.messages.join('\n').contains(card.names()[1] + " cannot be read"))
+        << across.plan.messages.join('\n').toStdString();
+    EXPECT_NEAR(
+        probeNumber(across.results.first().written.first(), "format=duration"), 7, 1.0 / kFps);
+
+    QTemporaryDir none;
+    const Exported first
+        = exportSpan({dir.filePath(card.names()[1])}, {at(14, 24, 0), at(14, 24, 10)}, none.path());
+    EXPECT_TRUE(first.results.isEmpty());
+    EXPECT_TRUE(first.plan.messages.join('\n').contains(card.names()[1]));
+    EXPECT_TRUE(filesIn(none.path()).isEmpty());
+}
+
+// A stream with B-frames cannot be cut bit-identically by packet copy: the export says so and
+// leaves nothing, rather than writing pictures that decode damaged.
+TEST_F(ClipFailureTest, PicturesStoredOutOfOrderAreRefused)
+{
+    Card& card = Card::shared();
+    QTemporaryDir dir;
+    const Outcome encoded = run("ffmpeg",
+        {"-v", "error", "-i", card.path(0), "-c:v", "libx264", "-preset", "ultrafast", "-bf", "2",
+            "-c:a", "copy", dir.filePath(card.names()[0])});
+    ASSERT_EQ(encoded.exitCode, 0) << encoded.err.constData();
+    QTemporaryDir out;
+    const Exported exported
+        = exportSpan({dir.path()}, {at(14, 23, 40), at(14, 23, 45)}, out.path());
+    ASSERT_EQ(exported.results.size(), 1);
+    EXPECT_EQ(exported.results.first().code, clip::SourceFailed);
+    EXPECT_TRUE(exported.results.first().message.contains("B-frames"))
+        << exported.results.first().message.toStdString();
+    EXPECT_TRUE(filesIn(out.path()).isEmpty());
+}
+
+} // namespace

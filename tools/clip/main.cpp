@@ -1,0 +1,228 @@
+#include "clip/ClipExport.h"
+#include "clip/ClipSpan.h"
+#include "recording/RecordingName.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+const char kUsage[]
+    = "Usage: zyn-clip [--from \"YYYY-MM-DD HH:MM:SS\"] [--to \"YYYY-MM-DD HH:MM:SS\"] [--event]\n"
+      "                [--gpx] [--csv] [-o FOLDER] RECORDING... | FOLDER\n"
+      "\n"
+      "Cuts a clip out of dashboard-camera recordings without re-encoding: every frame is the\n"
+      "camera's own, the clip starts and ends at the given seconds, and it continues across\n"
+      "the camera's files when the next recording of the same folder starts where one ends.\n"
+      "The clip carries the telemetry and event markers of its span, so the viewer and\n"
+      "zyn-telemetry read it like a camera recording; a checksum list beside it\n"
+      "(\"<clip>.sha256\", checked with \"sha256sum -c\") covers the recordings used and every\n"
+      "file written.\n"
+      "\n"
+      "  --from TIME  First second of the span, by the camera's clock (the names' times);\n"
+      "               default: the start of the first recording given.\n"
+      "  --to TIME    The second the span ends at (not included); default: the end of the\n"
+      "               last recording given.\n"
+      "  --event      One clip around each event marker of the event recordings given, from\n"
+      "               15 s before to 15 s after it (overlapping spans make one clip).\n"
+      "  --gpx        Also the span's track as GPX (the format of zyn-telemetry --gpx).\n"
+      "  --csv        Also the span's telemetry as CSV (the format of zyn-telemetry --csv).\n"
+      "  -o FOLDER    Where to write (default: the current folder). Nothing is ever written\n"
+      "               over an existing file: a taken name gets -2, -3 ...\n"
+      "  --help       This text.\n"
+      "\n"
+      "Clips are named after the camera's pattern with their own start time, for example\n"
+      "clip_evt_20250614_142440.mp4. Recordings with other stream parameters (codec, picture\n"
+      "size) are not joined: each run of compatible recordings gives its own clip. A recording\n"
+      "that cannot be read ends the span before it. Progress and messages go to standard\n"
+      "error. Everything is written under temporary names and named when complete; a failure\n"
+      "or an interrupt leaves nothing behind.\n"
+      "\n"
+      "Exit status: 0 done, 1 nothing to export (or a usage error), 2 a write error.\n";
+
+std::atomic<bool> g_interrupted{false};
+
+void onInterrupt(int)
+{
+    g_interrupted = true;
+}
+
+std::optional<QDateTime> readMoment(const QString& text)
+{
+    for (const QString& format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"),
+             QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyyMMdd_HHmmss")}) {
+        const QDateTime wall = QDateTime::fromString(text.trimmed(), format);
+        if (wall.isValid())
+            return QDateTime(wall.date(), wall.time(), Qt::UTC);
+    }
+    return std::nullopt;
+}
+
+struct Arguments
+{
+    std::optional<QDateTime> from;
+    std::optional<QDateTime> to;
+    bool event = false;
+    clip::ExportOptions options;
+    QStringList inputs;
+};
+
+// 0 to go on, else the exit status; `help` is set when the text was asked for.
+int parse(const QStringList& args, Arguments& parsed, QTextStream& errors, bool& help)
+{
+    parsed.options.gpx = parsed.options.csv = false;
+    parsed.options.folder = QDir::currentPath();
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString* out) {
+            if (i + 1 >= args.size()) {
+                errors << "zyn-clip: " << a << " needs a value (see --help)\n";
+                return false;
+            }
+            *out = args[++i];
+            return true;
+        };
+        QString text;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            help = true;
+            return 0;
+        } else if (a == QLatin1String("--from") || a == QLatin1String("--to")) {
+            if (!value(&text))
+                return 1;
+            const std::optional<QDateTime> moment = readMoment(text);
+            if (!moment) {
+                errors << "zyn-clip: " << a << " must look like \"2025-06-14 14:24:40\"\n";
+                return 1;
+            }
+            (a == QLatin1String("--from") ? parsed.from : parsed.to) = moment;
+        } else if (a == QLatin1String("--event")) {
+            parsed.event = true;
+        } else if (a == QLatin1String("--gpx")) {
+            parsed.options.gpx = true;
+        } else if (a == QLatin1String("--csv")) {
+            parsed.options.csv = true;
+        } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
+            if (!value(&parsed.options.folder))
+                return 1;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            errors << "zyn-clip: unknown option " << a << " (see --help)\n";
+            return 1;
+        } else {
+            parsed.inputs << a;
+        }
+    }
+    if (parsed.inputs.isEmpty()) {
+        errors << "zyn-clip: no recording or folder given (see --help)\n";
+        return 1;
+    }
+    if (parsed.event && (parsed.from || parsed.to)) {
+        errors << "zyn-clip: --event takes its span from the event markers; leave out --from "
+                  "and --to\n";
+        return 1;
+    }
+    return 0;
+}
+
+// The recordings the inputs name: the files as given, a folder's camera recordings.
+QStringList recordingsOf(const QStringList& inputs)
+{
+    QStringList recordings;
+    for (const QString& input : inputs)
+        recordings << (QFileInfo(input).isDir() ? clip::folderRecordings(input)
+                                                : QStringList{input});
+    return recordings;
+}
+
+QList<clip::Span> spansOf(const Arguments& args, QTextStream& errors)
+{
+    const QStringList recordings = recordingsOf(args.inputs);
+    QList<clip::Span> spans;
+    if (args.event) {
+        for (const QString& path : recordings) {
+            if (recording::hasEventIndex(clip::nameOnly(path)))
+                spans << clip::eventSpans(path);
+        }
+        if (spans.isEmpty())
+            errors << "zyn-clip: the recordings given carry no event marker\n";
+        return clip::mergeSpans(spans);
+    }
+    QStringList messages;
+    std::optional<clip::Span> whole;
+    if (!args.from || !args.to)
+        whole = clip::recordingsSpan(recordings, &messages);
+    for (const QString& message : messages)
+        errors << "zyn-clip: " << message << '\n';
+    const std::optional<QDateTime> from = args.from ? args.from
+        : whole                                     ? std::optional(whole->from)
+                                                    : std::nullopt;
+    const std::optional<QDateTime> to = args.to ? args.to
+        : whole                                 ? std::optional(whole->to)
+                                                : std::nullopt;
+    if (from && to)
+        spans << clip::Span{*from, *to};
+    return spans;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream errors(stderr);
+    Arguments args;
+    bool help = false;
+    if (const int status = parse(app.arguments().mid(1), args, errors, help); status != 0 || help) {
+        if (help)
+            std::fputs(kUsage, stdout);
+        return status;
+    }
+    clip::quietLibraryLog();
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+
+    int written = 0;
+    bool writeFailed = false;
+    for (const clip::Span& span : spansOf(args, errors)) {
+        const clip::PlanResult plan = clip::planClips(recordingsOf(args.inputs), span);
+        for (const QString& message : plan.messages)
+            errors << "zyn-clip: " << message << '\n';
+        errors.flush();
+        for (const clip::ClipPlan& clipPlan : plan.clips) {
+            int shownTenth = -1;
+            const QString label
+                = clipPlan.span.from.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            clip::Control control{[&](double done) {
+                                      const int tenth = int(done * 10);
+                                      if (tenth != shownTenth) {
+                                          shownTenth = tenth;
+                                          errors << "zyn-clip: " << label << ": " << tenth * 10
+                                                 << "%\n";
+                                          errors.flush();
+                                      }
+                                  },
+                &g_interrupted};
+            const clip::ExportResult result = clip::exportClip(clipPlan, args.options, control);
+            errors << "zyn-clip: " << result.message << '\n';
+            errors.flush();
+            if (result.code == clip::Exported)
+                ++written;
+            else if (result.code == clip::WriteFailed || result.code == clip::Cancelled)
+                writeFailed = true;
+            if (g_interrupted)
+                return 2;
+        }
+    }
+    if (writeFailed)
+        return 2;
+    if (written == 0) {
+        errors << "zyn-clip: nothing to export\n";
+        return 1;
+    }
+    return 0;
+}
