@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -292,21 +293,49 @@ void FilesOpenPopup::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // A focused button takes Enter as a click, as in any dialog; elsewhere Enter
-        // dismisses the popup like Escape.
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
-            button->click();
-        } else {
-            onCancel();
-        }
-        event->accept();
-        return;
     case Qt::Key_Escape:
-        onCancel();
+        // Acted on when let go, and only when it went down here: a key held since before the
+        // popup was shown (or left down by a test tool that sent its release elsewhere) goes on
+        // repeating into the popup, and would hide it again each time it is shown.
+        if (!event->isAutoRepeat())
+            m_pressedKey = event->key();
         event->accept();
         return;
     default:
         QDialog::keyPressEvent(event);
+    }
+}
+
+void FilesOpenPopup::keyReleaseEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (event->isAutoRepeat() || m_pressedKey == 0 || key != m_pressedKey) {
+        QDialog::keyReleaseEvent(event);
+        return;
+    }
+    m_pressedKey = 0;
+    event->accept();
+    // A focused button takes Enter as a click, as in any dialog; elsewhere Enter dismisses the
+    // popup like Escape.
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (button && key != Qt::Key_Escape)
+        button->click();
+    else
+        onCancel();
+}
+
+void FilesOpenPopup::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    // Hidden some other way than SetVisible(0) (QDialog::done(), hide()): the state follows,
+    // or the next SetVisible(5) would find it "shown" and do nothing. A spontaneous hide (the
+    // desktop minimising it) leaves it shown as far as Qt is concerned.
+    if (event->spontaneous())
+        return;
+    m_pressedKey = 0;
+    if (m_shownState != 0) {
+        m_shownState = 0;
+        m_pages[currentTab()]->setVisible(false);
     }
 }
 

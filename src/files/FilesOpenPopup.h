@@ -67,6 +67,8 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -87,4 +89,5 @@ private:
     std::array<QString, kTabCount> m_tabFolders;
     std::array<QStringList, kTabCount> m_selections;
     int m_shownState = 0;
+    int m_pressedKey = 0; // Enter or Escape, gone down here and not yet let go
 };

@@ -127,9 +127,10 @@ void RecordingCheckList::keyPressEvent(QKeyEvent* event)
         QListWidget::keyPressEvent(event);
         return;
     }
+    // The caret can stand on an unselected row (Ctrl+click, Ctrl+arrows): that row alone.
     const int row = currentRow();
     if (row >= 0) {
-        toggleWithSelection(row, true);
+        toggleWithSelection(row, item(row)->isSelected());
         emit checkChanged();
     }
     event->accept();

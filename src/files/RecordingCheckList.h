@@ -6,8 +6,8 @@
 //
 // The user changes checks two ways, and both act on the selection as a whole: a click on an
 // item's box toggles that item, and when the item is one of the selected ones every selected
-// item takes the same new state; Space does the same for the current item. After each such
-// change checkChanged() is emitted. Checks set by code (setChecked, setAllChecked) emit
+// item takes the same new state; Space does the same for the item under the caret. After each
+// such change checkChanged() is emitted. Checks set by code (setChecked, setAllChecked) emit
 // nothing, so the owner can reset the list without hearing back from it.
 class RecordingCheckList : public QListWidget
 {
@@ -36,7 +36,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Toggles the row and, when it is selected (or always, for the current row of a key
-    // press), every selected row to the row's new state.
+    // Toggles the row and, when includeSelection, sets every selected row to its new state.
     void toggleWithSelection(int row, bool includeSelection);
 };

@@ -1,8 +1,9 @@
 #include "platform/Registry.h"
 
+#include "platform/WholeFile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace platform {
@@ -72,10 +73,7 @@ bool Registry::write(const QString& key, const QString& valueName, const QByteAr
 {
     if (!QDir().mkpath(keyFolder(key)))
         return false;
-    QSaveFile file(valuePath(key, valueName));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false; // the previous value stays as it was
-    return file.commit();
+    return writeWholeFile(valuePath(key, valueName), bytes) == 0;
 }
 
 bool Registry::remove(const QString& key, const QString& valueName)

@@ -1,6 +1,6 @@
 #include "settings/RecorderSettingsFile.h"
 
-#include <QSaveFile>
+#include "platform/WholeFile.h"
 
 #include <algorithm>
 
@@ -34,16 +34,7 @@ QString path(const QString& saveDirectory)
 
 int write(const QString& saveDirectory, const ViewerSettings& record)
 {
-    const QByteArray content = bytes(record);
-    QSaveFile file(path(saveDirectory));
-    // Unbuffered, so that a card that takes only part of the bytes fails the write itself: a
-    // buffered write reports all of them taken, and the failure of the later flush would not
-    // stop the commit from putting a cut file in place of the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return 1;
-    if (file.write(content) != content.size())
-        return 2; // nothing committed: the old file is still intact
-    return file.commit() ? 0 : 3;
+    return platform::writeWholeFile(path(saveDirectory), bytes(record));
 }
 
 } // namespace recorder_settings_file

@@ -24,10 +24,18 @@ bool store(const DeviceConfig& config)
     return platform::Registry::write(QLatin1String(kKey), QLatin1String(kValueName), bytes);
 }
 
+bool settle(int result, const DeviceConfig& exchanged, DeviceConfig& config)
+{
+    if (result == UsbTransport::Done)
+        config = exchanged;
+    return store(config);
+}
+
 int transmit(UsbTransport& transport, DeviceConfig& config)
 {
-    const int result = transport.Exchange(&config, DeviceConfig::kSize);
-    store(config);
+    DeviceConfig exchanged = config;
+    const int result = transport.Exchange(&exchanged, DeviceConfig::kSize);
+    settle(result, exchanged, config);
     return result;
 }
 

@@ -16,9 +16,16 @@ bool load(DeviceConfig& config);
 // Stores the record; false when the registry refused it.
 bool store(const DeviceConfig& config);
 
-// "Data Transmission": the record goes to the recorder, its reply replaces it, and the result
-// is stored in every case, also when no recorder answered. Returns the exchange's result code
-// (0 when the recorder answered in full).
+// Ends a data transmission whose exchange left `exchanged` (the record sent, partly or wholly
+// overwritten by the reply) with `result`. The reply takes the record's place only when the
+// exchange completed: after a send or a reply cut short, config keeps what was sent, so the
+// pages built on it still show it and sending again sends it again. config is then stored, in
+// every case; returns whether it was.
+bool settle(int result, const DeviceConfig& exchanged, DeviceConfig& config);
+
+// "Data Transmission" on the calling thread: the record goes to the recorder and the outcome is
+// settled as above, also when no recorder answered. Returns the exchange's result code (0 when
+// the recorder answered in full).
 int transmit(UsbTransport& transport, DeviceConfig& config);
 
 } // namespace device_config_store

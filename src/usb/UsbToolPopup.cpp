@@ -156,12 +156,11 @@ void UsbToolPopup::onDataTransmission()
         setBusy(true);
 }
 
-void UsbToolPopup::onTransmitted(int result, const DeviceConfig& record)
+void UsbToolPopup::onTransmitted(int result, const DeviceConfig& exchanged)
 {
-    // The pages were disabled throughout, so the record is still the one that was sent: the
-    // exchange's buffer simply takes its place, whatever the outcome.
-    m_config = record;
-    device_config_store::store(m_config);
+    // The pages were disabled throughout, so the record is still the one that was sent, and the
+    // pages still agree with it unless the recorder's whole reply replaced it.
+    device_config_store::settle(result, exchanged, m_config);
     if (result == UsbTransport::Done)
         for (UsbTabPage* page : m_pages)
             page->initialise();

@@ -69,7 +69,7 @@ private:
     void bindMessageMap();
     void onTabChanged(int index);
     void onDataTransmission();
-    void onTransmitted(int result, const DeviceConfig& record);
+    void onTransmitted(int result, const DeviceConfig& exchanged);
     void setBusy(bool busy);
 
     DeviceConfig& m_config;

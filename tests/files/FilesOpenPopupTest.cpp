@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -337,6 +338,59 @@ TEST_F(FilesOpenPopupTest, EveryWayOfClosingLeavesThePopupReadyToOpenAgain)
     list(0)->setChecked(0, true);
     QTest::keyClick(button(1247), Qt::Key_Return);
     EXPECT_EQ(owner->handovers.size(), 1u);
+}
+
+TEST_F(FilesOpenPopupTest, EscapeSentToItsWindowFromOutsideLeavesTheButtonWorking)
+{
+    // As `xdotool key --window <selector> Escape` does it: the press goes through the window
+    // system to the selector, which has the focus; so does the release if the selector still
+    // has the focus, else it is sent to the window aside and the key stays down, repeating
+    // (as presses) into whichever window has the focus.
+    QWindow* window = popup->windowHandle();
+    QTest::keyPress(window, Qt::Key_Escape);
+    const bool held = !popup->isVisible();
+    if (!held)
+        QTest::keyRelease(window, Qt::Key_Escape);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(popup->shownState(), 0);
+    EXPECT_EQ(owner->hideRequests.size(), 1u);
+
+    // Button 1241 shows it again, and it stays.
+    popup->SetVisible(5);
+    if (held)
+        QTest::keyPress(window, Qt::Key_Escape);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->shownState(), 5);
+
+    // A press it never saw go down does nothing when let go; Enter dismisses like Escape.
+    QTest::keyRelease(window, Qt::Key_Escape);
+    EXPECT_TRUE(popup->isVisible());
+    QTest::keyClick(window, Qt::Key_Return);
+    EXPECT_EQ(popup->shownState(), 0);
+    EXPECT_EQ(owner->hideRequests.size(), 2u);
+}
+
+TEST_F(FilesOpenPopupTest, EveryOtherHideKeepsTheStateTrue)
+{
+    const QString card = folder("card", recordings("drf_", 2));
+    chooseFolder(card);
+    const std::vector<std::pair<const char*, std::function<void()>>> hides{
+        {"done", [&] { popup->done(QDialog::Rejected); }},
+        {"hide", [&] { popup->hide(); }},
+    };
+    for (const auto& [name, hide] : hides) {
+        list(0)->setChecked(1, true);
+        hide();
+        EXPECT_FALSE(popup->isVisible()) << name;
+        EXPECT_EQ(popup->shownState(), 0) << name;
+        EXPECT_EQ(list(0)->checkedCount(), 0) << name;
+
+        popup->SetVisible(5);
+        EXPECT_TRUE(popup->isVisible()) << name;
+        EXPECT_TRUE(popup->page(0)->isVisible()) << name;
+        EXPECT_EQ(popup->shownState(), 5) << name;
+        EXPECT_EQ(listed(0).size(), 2) << name;
+    }
 }
 
 TEST_F(FilesOpenPopupTest, SetVisibleActsOnlyOnAChange)

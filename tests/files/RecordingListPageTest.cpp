@@ -158,6 +158,50 @@ TEST_F(RecordingListPageTest, SpaceTogglesTheCurrentItemWithTheSelection)
     EXPECT_EQ(changed.size(), 2);
 }
 
+TEST_F(RecordingListPageTest, SpaceOnAnUnselectedCaretTogglesThatItemAlone)
+{
+    fill(9);
+    const auto clickName = [&](int row, Qt::KeyboardModifiers modifiers) {
+        const QRect text = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+            QPoint(text.right() - 20, text.center().y()));
+    };
+    // Rows 2 to 5 selected by click and Shift+click; Ctrl+click takes row 4 out of the
+    // selection and leaves the caret on it.
+    clickName(2, Qt::NoModifier);
+    clickName(5, Qt::ShiftModifier);
+    clickName(4, Qt::ControlModifier);
+    ASSERT_EQ(list->currentRow(), 4);
+    ASSERT_FALSE(list->item(4)->isSelected());
+    ASSERT_EQ(list->selectedItems().size(), 3);
+
+    QSignalSpy changed(list, &RecordingCheckList::checkChanged);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(checkedRows(), (QList<int>{4}));
+    EXPECT_EQ(page->counterText(), "[ 001 / 009 ]");
+    EXPECT_EQ(changed.size(), 1);
+
+    // Ctrl+Down moves the caret without selecting: row 6 alone, and back again.
+    QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+    ASSERT_EQ(list->currentRow(), 6);
+    ASSERT_FALSE(list->item(6)->isSelected());
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(checkedRows(), (QList<int>{4, 6}));
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(checkedRows(), (QList<int>{4}));
+
+    // On a selected row the selection goes with it again.
+    QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+    ASSERT_EQ(list->currentRow(), 3);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(checkedRows(), (QList<int>{2, 3, 4, 5}));
+    EXPECT_EQ(list->selectedItems().size(), 3);
+    EXPECT_EQ(changed.size(), 4);
+}
+
 TEST_F(RecordingListPageTest, ChecksSetByCodeAreNotNotified)
 {
     fill(4);

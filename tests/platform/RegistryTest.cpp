@@ -5,9 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
+#include "support/FullCard.h"
+#include "support/SmallFileSystem.h"
+
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using platform::Registry;
 
@@ -135,30 +136,52 @@ TEST_F(RegistryTest, FailedWriteLeavesThePreviousValue)
     const QByteArray old("old value");
     ASSERT_TRUE(Registry::write(QStringLiteral("Viewer Config"), QStringLiteral("config"), old));
 
-    // The file system refuses the write part-way (the file size limit applies to root too).
-    const QByteArray large(1 << 20, 'n');
-    struct sigaction ignore = {}, previous = {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved = {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const bool written
-        = Registry::write(QStringLiteral("Viewer Config"), QStringLiteral("config"), large);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &previous, nullptr);
-
-    EXPECT_FALSE(written);
-    EXPECT_EQ(Registry::read(QStringLiteral("Viewer Config"), QStringLiteral("config")), old);
-    EXPECT_EQ(allFiles().size(), 1); // no temporary file left behind
+    // The file system refuses the write part-way (the file size limit applies to root too),
+    // for a value larger than any write buffer and for one as small as the USB tool's record.
+    for (const QByteArray& refused : {QByteArray(1 << 20, 'n'), QByteArray(336, 'n')}) {
+        bool written = true;
+        {
+            testsupport::FullCard full(10);
+            written = Registry::write(
+                QStringLiteral("Viewer Config"), QStringLiteral("config"), refused);
+        }
+        EXPECT_FALSE(written) << refused.size();
+        EXPECT_EQ(Registry::read(QStringLiteral("Viewer Config"), QStringLiteral("config")), old)
+            << refused.size();
+        EXPECT_EQ(allFiles().size(), 1) << refused.size(); // no temporary file left behind
+    }
 
     // A file standing where a key's folder must be: the write fails, the file is untouched.
     ASSERT_TRUE(Registry::write(QStringLiteral("Blocked"), QStringLiteral("value"), "kept"));
     EXPECT_FALSE(Registry::write(QStringLiteral("Blocked\\value"), QStringLiteral("x"), "new"));
     EXPECT_EQ(
         Registry::read(QStringLiteral("Blocked"), QStringLiteral("value")), QByteArray("kept"));
+}
+
+TEST_F(RegistryTest, AFullDiskKeepsTheStoredValuesAndFailsTheWrite)
+{
+    testsupport::SmallFileSystem disk(16);
+    if (!disk.mounted())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (the tests expect to run as root)";
+    qputenv("ZYN_REGISTRY_ROOT", QFile::encodeName(disk.path() + QStringLiteral("/root")));
+    const QByteArray usb(336, '\x11');
+    const QByteArray config("1|2|3|password on");
+    ASSERT_TRUE(Registry::write(QStringLiteral("Viewer Config"), QStringLiteral("config"), config));
+    ASSERT_TRUE(Registry::write(QStringLiteral("USB Config"), QStringLiteral("stConfig"), usb));
+    ASSERT_TRUE(disk.fill());
+
+    EXPECT_FALSE(Registry::write(QStringLiteral("Viewer Config"), QStringLiteral("config"), "x"));
+    EXPECT_FALSE(Registry::write(
+        QStringLiteral("USB Config"), QStringLiteral("stConfig"), QByteArray(336, '\x22')));
+    EXPECT_EQ(Registry::read(QStringLiteral("Viewer Config"), QStringLiteral("config")), config);
+    EXPECT_EQ(Registry::read(QStringLiteral("USB Config"), QStringLiteral("stConfig")), usb);
+    EXPECT_EQ(QDir(Registry::fileRoot() + QStringLiteral("/USB Config")).entryList(QDir::Files),
+        QStringList{"stConfig"}); // no temporary file left behind
+
+    // Once there is room again, the value is replaced.
+    ASSERT_TRUE(disk.unfill());
+    EXPECT_TRUE(Registry::write(QStringLiteral("Viewer Config"), QStringLiteral("config"), "x"));
+    EXPECT_EQ(Registry::read(QStringLiteral("Viewer Config"), QStringLiteral("config")), "x");
 }
 
 TEST_F(RegistryTest, RootFollowsTheEnvironment)

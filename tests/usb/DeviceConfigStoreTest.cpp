@@ -124,3 +124,28 @@ TEST_F(DeviceConfigStoreTest, TheRecordersReservedBytesSurviveSavesAndTransmissi
     EXPECT_EQ(bytesOf(nextRun), sent);
     config = DeviceConfig{};
 }
+
+TEST_F(DeviceConfigStoreTest, OnlyAWholeReplyTakesTheRecordsPlace)
+{
+    DeviceConfig reply;
+    reply.channels = 2;
+    reply.year = 2024;
+    m_sim.setReply(reinterpret_cast<const unsigned char*>(&reply), sizeof reply);
+    testing::internal::CaptureStdout();
+    for (const int scenario : {SimShortWrite, SimShortRead}) {
+        m_sim.reset(scenario);
+        DeviceConfig config;
+        config.channels = 1;
+        config.year = 2031;
+        const QByteArray sent = bytesOf(config);
+        EXPECT_NE(device_config_store::transmit(m_transport, config), UsbTransport::Done);
+        EXPECT_EQ(bytesOf(config), sent) << scenario;
+        EXPECT_EQ(stored(), sent) << scenario;
+    }
+    m_sim.reset(SimAnswers);
+    DeviceConfig config;
+    EXPECT_EQ(device_config_store::transmit(m_transport, config), UsbTransport::Done);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(bytesOf(config), bytesOf(reply));
+    EXPECT_EQ(stored(), bytesOf(reply));
+}
