@@ -200,6 +200,7 @@ int FilesOpenPopup::ScanFolder(const QString& folder, int tab)
     if (!listing.names.isEmpty()) {
         ResetTab(tab);
         m_tabFolders[tab] = folder;
+        m_pages[tab]->list()->setFolder(folder);
         m_pages[tab]->list()->appendNames(listing.names);
         if (tab == currentTab())
             m_folderText->setPath(folder);

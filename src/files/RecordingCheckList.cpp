@@ -1,10 +1,23 @@
 #include "files/RecordingCheckList.h"
 
+#include "recording/RecordingCheck.h"
+#include "resources/Strings.h"
+
+#include <QDir>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+
+namespace {
+
+// Set once a row's recording has been looked at: whether the camera closed it.
+constexpr int kRecoverableKnownRole = Qt::UserRole + 1;
+
+} // namespace
+
+const QColor RecordingCheckList::kRecoverableColour(0xC0, 0x60, 0x00);
 
 RecordingCheckList::RecordingCheckList(QWidget* parent)
     : QListWidget(parent)
@@ -134,4 +147,32 @@ void RecordingCheckList::keyPressEvent(QKeyEvent* event)
         emit checkChanged();
     }
     event->accept();
+}
+
+void RecordingCheckList::paintEvent(QPaintEvent* event)
+{
+    markRecoverableRows();
+    QListWidget::paintEvent(event);
+}
+
+void RecordingCheckList::markRecoverableRows()
+{
+    // Only the rows on show: a card's folder may list thousands, and each look reads its file.
+    if (m_folder.isEmpty() || count() == 0)
+        return;
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    for (int row = top.isValid() ? top.row() : 0; row < count(); ++row) {
+        QListWidgetItem* it = item(row);
+        if (visualItemRect(it).top() > viewport()->height())
+            break;
+        if (it->data(kRecoverableKnownRole).isValid())
+            continue;
+        const bool recoverable = recording::isRecoverable(
+            recording::checkRecording(QDir(m_folder).filePath(it->text())).state);
+        it->setData(kRecoverableKnownRole, recoverable);
+        if (recoverable) {
+            it->setForeground(kRecoverableColour);
+            it->setToolTip(strings::kReasonNotClosed);
+        }
+    }
 }

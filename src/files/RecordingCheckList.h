@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QListWidget>
 
 // A list of names with a check box in front of each, over an extended selection.
@@ -16,7 +17,11 @@ class RecordingCheckList : public QListWidget
 public:
     explicit RecordingCheckList(QWidget* parent = nullptr);
 
+    // The folder the names are in: rows on show whose recording the camera never closed get a
+    // colour of their own and the reason as their tooltip, found out when first shown.
+    void setFolder(const QString& folder) { m_folder = folder; }
     void appendNames(const QStringList& names);
+    static const QColor kRecoverableColour;
     QString name(int row) const;
 
     bool isChecked(int row) const;
@@ -34,8 +39,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    void markRecoverableRows();
     // Toggles the row and, when includeSelection, sets every selected row to its new state.
     void toggleWithSelection(int row, bool includeSelection);
+
+    QString m_folder;
 };

@@ -4,6 +4,7 @@
 #include "files/RecordingCheckList.h"
 #include "files/RecordingListPage.h"
 #include "platform/Dialogs.h"
+#include "resources/Strings.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -272,6 +274,31 @@ TEST_F(FilesOpenPopupTest, SixHundredCheckedLongPathsAreHandedOverWhole)
         EXPECT_TRUE(paths[i].endsWith(names[i]));
         EXPECT_TRUE(QFile::exists(paths[i])) << i;
     }
+}
+
+TEST_F(FilesOpenPopupTest, RecordingsTheCameraNeverClosedStandOutWithTheReason)
+{
+    const QString card = folder("card", {});
+    const auto box = [](const char* type, quint32 size, int payload) {
+        QByteArray bytes(4, '\0');
+        qToBigEndian(size, bytes.data());
+        return bytes + QByteArray(type) + QByteArray(payload, '\x11');
+    };
+    const QByteArray ftyp = box("ftyp", 16, 8);
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+        QFile file(QDir(card).filePath(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write("drf_20240501_120000.mp4", ftyp + box("mdat", 108, 100) + box("moov", 8, 0));
+    // The power went: the media data run on past the end, and no index follows.
+    write("drf_20240501_120100.mp4", ftyp + box("mdat", 100000, 100));
+    chooseFolder(card);
+    ASSERT_EQ(list(0)->count(), 2);
+    list(0)->viewport()->repaint();
+    EXPECT_EQ(list(0)->item(0)->toolTip(), QString());
+    EXPECT_EQ(list(0)->item(1)->toolTip(), QString(strings::kReasonNotClosed));
+    EXPECT_EQ(list(0)->item(1)->foreground().color(), RecordingCheckList::kRecoverableColour);
 }
 
 TEST_F(FilesOpenPopupTest, ChangingTabsUnchecksBothPages)
