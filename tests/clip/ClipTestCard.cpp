@@ -5,19 +5,6 @@
 
 namespace cliptest {
 
-Outcome run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    Outcome result;
-    if (!process.waitForFinished(120000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
 QDateTime at(int hour, int minute, int second)
 {
     return QDateTime(QDate(2025, 6, 14), QTime(hour, minute, second), Qt::UTC);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Process.h"
+
 #include "clip/ClipExport.h"
 
 #include <QDateTime>
@@ -15,14 +17,12 @@ namespace cliptest {
 constexpr int kSeconds = 20; // per recording
 constexpr int kFps = 30;
 
-struct Outcome
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Outcome = testsupport::ProcessResult;
 
-Outcome run(const QString& program, const QStringList& args);
+inline Outcome run(const QString& program, const QStringList& args)
+{
+    return testsupport::runProcess(program, args);
+}
 
 // drf_20250614_142337, evt_20250614_142357, muevt_20250614_142417 (20 s each, H.264 + AAC).
 class Card

@@ -45,19 +45,6 @@ Streams readStreams(const QString& path)
     return streams;
 }
 
-ProcessResult run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    ProcessResult result;
-    if (!process.waitForFinished(180000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
 QString makeCard(const QString& folder, const QStringList& options)
 {
     const ProcessResult r = run(QStringLiteral(ZYN_CARDGEN),

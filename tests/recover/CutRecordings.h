@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Process.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -41,11 +43,10 @@ QString makeCard(const QString& folder, const QStringList& options);
 QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 
-struct ProcessResult
+using testsupport::ProcessResult;
+inline ProcessResult run(const QString& program, const QStringList& args)
 {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-ProcessResult run(const QString& program, const QStringList& args);
+    return testsupport::runProcess(program, args);
+}
 
 } // namespace cutrec

@@ -1,4 +1,5 @@
 #include "support/CardFile.h"
+#include "support/Process.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,26 +17,12 @@ using namespace cardfile;
 
 namespace {
 
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = testsupport::ProcessResult;
 
 Result run(const QString& program, const QStringList& args,
     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    Result result;
-    if (!process.waitForFinished(120000))
-        return result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
+    return testsupport::runProcess(program, args, env, 120000);
 }
 
 Result cardgen(const QStringList& args,
