@@ -12,6 +12,7 @@
 #include "resources/Strings.h"
 #include "settings/SettingPopup.h"
 #include "usb/UsbToolPopup.h"
+#include "viewer/DriveIndex.h"
 #include "viewer/RecordingCopy.h"
 #include "viewer/UnlockAnimation.h"
 
@@ -139,6 +140,7 @@ void CKOB_PCMgrDlg::createControls()
 
     m_unlockAnimation = new UnlockAnimation(this);
     m_copy = new RecordingCopy(this);
+    m_drives = new DriveIndex(this);
     m_panelTimer = new QTimer(this);
     m_panelTimer->setObjectName(QString::number(kPanelTimerId));
     m_statusTimer = new QTimer(this);
@@ -174,6 +176,7 @@ void CKOB_PCMgrDlg::bindMessageMap()
     command(1241, &CKOB_PCMgrDlg::onFiles);
     connect(m_panelTimer, &QTimer::timeout, this, &CKOB_PCMgrDlg::onPanelTimer);
     connect(m_statusTimer, &QTimer::timeout, this, &CKOB_PCMgrDlg::onStatusTimeout);
+    connect(m_drives, &DriveIndex::analysed, this, &CKOB_PCMgrDlg::onDrivesAnalysed);
     connect(m_unlockAnimation, &UnlockAnimation::picture, this, &CKOB_PCMgrDlg::onUnlockPicture);
     connect(m_unlockAnimation, &UnlockAnimation::finished, this, &CKOB_PCMgrDlg::onUnlocked);
     connect(m_copy, &RecordingCopy::finished, this, &CKOB_PCMgrDlg::onCopyFinished);

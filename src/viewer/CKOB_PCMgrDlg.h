@@ -22,8 +22,10 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class BitmapButton;
+class DriveIndex;
 class FilesOpenPopup;
 class InfoPopup;
 class MapWindow;
@@ -234,6 +236,11 @@ private:
     void paintEventTicks();
     void paintPanel();
     void paintSpeedDigits();
+    // The drive around the open recording: its found events ticked, N and Shift+N jumping
+    // between the drive's events across its recordings.
+    void onDrivesAnalysed();
+    std::vector<int> foundEventSeconds() const;
+    void jumpToEvent(bool forward);
     // The map goes with the recording (Stop, Clear list, a failed open); a popup over the map
     // area only hides it until the popup closes.
     void hideMap();
@@ -325,6 +332,9 @@ private:
     // The map object lives as long as the window; its map window comes and goes.
     MapWindow* m_map = nullptr;
     bool m_mapHiddenForPopup = false;
+    DriveIndex* m_drives = nullptr; // child of this window
+    // Where a recording opened by a jump to an event starts playing, once it plays.
+    std::optional<double> m_seekOnStart;
     // The last position the map was moved to, so a still picture does not move it again.
     std::optional<TelemetryPanel::MapFix> m_mapShows;
 

@@ -151,7 +151,12 @@ void CKOB_PCMgrDlg::keyPressEvent(QKeyEvent* event)
 
 bool CKOB_PCMgrDlg::shortcut(const QKeyEvent* key)
 {
-    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_N && (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier) {
+        jumpToEvent(modifiers == Qt::NoModifier);
+        return true;
+    }
+    if (modifiers != Qt::NoModifier)
         return false;
     // Each key is its button, with the button's guards.
     switch (key->key()) {

@@ -26,6 +26,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -88,6 +89,7 @@ bool CKOB_PCMgrDlg::openSelectedRow(bool automatic)
     }
     ++m_openTicket;
     m_endWhileSettings.reset();
+    m_seekOnStart.reset();
     m_seekBar.setProgress(0);
     telemetryOnReset();
     m_playing = false;
@@ -227,6 +229,7 @@ void CKOB_PCMgrDlg::resetPlayback(bool closeRecording)
 {
     ++m_openTicket;
     m_endWhileSettings.reset();
+    m_seekOnStart.reset();
     if (m_adapter) {
         m_adapter->positionSeconds = 0;
         m_adapter->lengthSeconds = 0;
@@ -407,6 +410,11 @@ platform::LResult CKOB_PCMgrDlg::onTimeUpdate()
     if (m_volumeWaiting)
         applyVolume();
     m_skippedInARow = 0;
+    if (const std::optional<double> start = std::exchange(m_seekOnStart, std::nullopt)) {
+        m_adapter->pauseAfterSeek = 0;
+        seekPlayer(float(*start), false);
+        telemetryOnSeek();
+    }
     telemetryTimeUpdate();
     m_seekBar.follow(currentSecond() + 1, lengthSeconds());
     for (const QRect& area :

@@ -15,6 +15,10 @@ constexpr QColor kTickCore(0xFF, 0x8A, 0x3D);
 
 } // namespace
 
+// Found events in yellow, apart from the camera's orange.
+const QColor EventMarkers::kFoundTickEdge(0xB4, 0x96, 0x00);
+const QColor EventMarkers::kFoundTickCore(0xFF, 0xE6, 0x46);
+
 void EventMarkers::load(const QString& path)
 {
     clear();
@@ -64,6 +68,24 @@ void EventMarkers::drawTicks(BackBuffer& buffer, long long durationSeconds) cons
         const int centre = tickX(x);
         painter.fillRect(QRect(centre - 1, kTickTop, 3, kTickHeight), kTickEdge);
         painter.fillRect(QRect(centre, kTickTop, 1, kTickHeight), kTickCore);
+        buffer.invalidate(QRect(centre - 1, kTickTop, 3, kTickHeight));
+    }
+}
+
+void EventMarkers::drawFoundTicks(
+    BackBuffer& buffer, const std::vector<int>& seconds, long long durationSeconds)
+{
+    if (seconds.empty() || durationSeconds <= 0)
+        return;
+    QPainter painter(&buffer.image());
+    painter.setClipRect(kSeekBarArea);
+    for (int second : seconds) {
+        if (second < 0 || second > durationSeconds)
+            continue;
+        const int centre = tickX(
+            int(second * recording::kScaleWidth / durationSeconds) + recording::kScaleLeft);
+        painter.fillRect(QRect(centre - 1, kTickTop, 3, kTickHeight), kFoundTickEdge);
+        painter.fillRect(QRect(centre, kTickTop, 1, kTickHeight), kFoundTickCore);
         buffer.invalidate(QRect(centre - 1, kTickTop, 3, kTickHeight));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "recording/EventIndex.h"
 
+#include <QColor>
 #include <QDateTime>
 #include <QRect>
 #include <QString>
@@ -43,6 +44,12 @@ public:
     void drawMarkers(BackBuffer& buffer, long long durationSeconds) const;
     // Paint, after the seek bar's fill: a tick through the track under each marker's point.
     void drawTicks(BackBuffer& buffer, long long durationSeconds) const;
+    // Paint, after the camera's ticks: a tick in a colour of its own for each event found in the
+    // recording's telemetry, at its second of a recording of the given whole seconds.
+    static void drawFoundTicks(
+        BackBuffer& buffer, const std::vector<int>& seconds, long long durationSeconds);
+    static const QColor kFoundTickEdge;
+    static const QColor kFoundTickCore;
     // The column of a marker's point (its centre), where the tick stands.
     static int tickX(int markerX) { return markerX + kMarkerSize / 2; }
 

@@ -6,8 +6,10 @@
 #include "player/PVEXstat1.h"
 #include "player/PVEXstat3.h"
 #include "player/PVEXstat9.h"
+#include "recording/EventIndex.h"
 #include "resources/Skin.h"
 #include "resources/Strings.h"
+#include "viewer/EventMarkers.h"
 #include "viewer/PlayListPainter.h"
 
 #include <QDragEnterEvent>
@@ -470,6 +472,49 @@ TEST_F(DamagedCardTest, ARecordingTheCameraNeverClosedIsOfferedRecoveredAndPlaye
     EXPECT_TRUE(window->status().contains(QStringLiteral("drf_20240101_000101_recovered.mp4")));
 }
 
+TEST_F(DamagedCardTest, WithoutAHealthyRecordingBesideItTheUserPicksAFolderWithOne)
+{
+    // Copied off the card alone; the card itself holds a healthy one.
+    QTemporaryDir alone;
+    QFile in(recordingsIn(minuteCard())[1]);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QString damaged = QDir(alone.path()).filePath(QStringLiteral("drf_20240101_000101.mp4"));
+    QFile out(damaged);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(in.read(2000000));
+    out.close();
+    copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1, minuteCard());
+
+    // Recover: yes; no healthy recording beside it, choose a folder: yes; the card's folder.
+    boxes.answers = {platform::IDYES, platform::IDYES};
+    browser.answers = {card.path()};
+    window->openRecordings({damaged});
+    const QString recovered
+        = QDir(alone.path()).filePath(QStringLiteral("drf_20240101_000101_recovered.mp4"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->playList().currentPath() == recovered && window->isPlaying(); },
+        30000))
+        << boxes.texts.join(u'\n').toStdString();
+    ASSERT_EQ(boxes.texts.size(), 2);
+    EXPECT_EQ(boxes.texts[0], QString(strings::kOfferRecovery));
+    EXPECT_EQ(boxes.texts[1], QString(strings::kNoReference));
+    EXPECT_EQ(browser.titles, QStringList{QString(strings::kChooseReferenceFolder)});
+
+    // A folder with no healthy recording of the kind: said so, nothing written.
+    QTemporaryDir empty;
+    const QString second = QDir(alone.path()).filePath(QStringLiteral("evt_20240101_000201.mp4"));
+    ASSERT_TRUE(QFile::copy(damaged, second));
+    boxes.texts.clear();
+    boxes.answers = {platform::IDYES, platform::IDYES};
+    browser.answers = {empty.path()};
+    window->openRecordings({second});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.texts.size() == 3; }, 30000))
+        << boxes.texts.join(u'\n').toStdString();
+    EXPECT_EQ(boxes.texts[2], QString(strings::kNoReferenceInFolder));
+    EXPECT_FALSE(QFile::exists(
+        QDir(alone.path()).filePath(QStringLiteral("evt_20240101_000201_recovered.mp4"))));
+}
+
 TEST_F(DamagedCardTest, AFailedOpenLeavesTheVideoAreaEmptyAsStopDoes)
 {
     copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1, minuteCard());
@@ -496,6 +541,45 @@ TEST_F(DamagedCardTest, AFailedOpenLeavesTheVideoAreaEmptyAsStopDoes)
         EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels(video) == 0; }, 3000))
             << "row " << row << " failed to open";
     }
+}
+
+TEST_F(PlaybackTest, NAndShiftNJumpBetweenTheDrivesEventsAcrossItsRecordings)
+{
+    // One drive of three recordings, hard braking at its 17th and 25th second: the second
+    // recording's 7th, the third's 5th.
+    const QString card = demoCard(QStringLiteral("incidents"),
+        {"--length", "10", "--drf", "3", "--evt", "0", "--muevt", "0", "--brake-at", "17,25",
+            "--seed", "4"});
+    ASSERT_FALSE(card.isEmpty());
+    const QStringList files = recordingsIn(card);
+    ASSERT_EQ(files.size(), 3);
+    window->openRecordings({files[1]});
+    waitPlaying(0);
+
+    // The drive is read on a worker; once known, the braking is ticked in its own colour.
+    const int tick = EventMarkers::tickX(7 * recording::kScaleWidth / 10 + recording::kScaleLeft);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            window->repaint();
+            return QColor(window->backBuffer().pixel(tick, EventMarkers::kTickTop + 2))
+                == EventMarkers::kFoundTickCore;
+        },
+        8000));
+
+    CommandLog::clear();
+    key(Qt::Key_N);
+    EXPECT_EQ(CommandLog::last("seek"), "seek 2.00 2") << "five seconds before the first";
+    QTest::qWait(300);
+    key(Qt::Key_N);
+    waitPlaying(1);
+    EXPECT_EQ(window->playList().currentPath(), files[2]) << "the third recording joined the list";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CommandLog::last("seek") == "seek 0.00 2"; }, 5000));
+    QTest::qWait(300);
+    key(Qt::Key_N, Qt::ShiftModifier);
+    waitPlaying(0);
+    EXPECT_EQ(window->playList().currentPath(), files[1]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CommandLog::last("seek") == "seek 2.00 2"; }, 5000))
+        << "back across the boundary";
 }
 
 TEST_F(PlaybackTest, ARecordingEndingUnderTheSettingsPopupMovesOnOnceItCloses)
