@@ -66,7 +66,7 @@ void CKOB_PCMgrDlg::onPanelTimer()
 void CKOB_PCMgrDlg::telemetryOnOpen(const QString& path)
 {
     m_drives->request(path);
-    m_panel.resetLastValidSpeed();
+    m_panel.forgetRecording(m_buffer);
     m_mapShows.reset();
     if (platform::isOnline()) {
         m_map->setRoute(mapview::routeOfRecording(

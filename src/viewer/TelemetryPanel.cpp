@@ -60,6 +60,16 @@ std::optional<TelemetryPanel::MapFix> TelemetryPanel::timerTick(
     return fix;
 }
 
+void TelemetryPanel::forgetRecording(BackBuffer& buffer)
+{
+    m_record = {};
+    m_lastValidSpeed = 0;
+    if (!m_linesShown.isEmpty())
+        buffer.restoreAndInvalidate(kPositionArea);
+    m_linesShown.clear();
+    m_digitsShown = -1;
+}
+
 void TelemetryPanel::forgetShown()
 {
     m_noInternetArea = {};

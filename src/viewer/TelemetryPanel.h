@@ -45,6 +45,9 @@ public:
     const recording::TelemetryRecord& record() const { return m_record; }
     // Zero, as at start-up.
     void clearRecord() { m_record = {}; }
+    // Opening a recording: nothing of the one before stays, neither its record nor its
+    // position lines, so one without telemetry of its own never shows another's speed or place.
+    void forgetRecording(BackBuffer& buffer);
 
     int unit() const { return m_unit; }
     // The speed unit of the viewer settings (0 km/h, 1 mph, 2 knots); other values count as

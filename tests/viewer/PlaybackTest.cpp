@@ -7,6 +7,7 @@
 #include "player/PVEXstat3.h"
 #include "player/PVEXstat9.h"
 #include "recording/EventIndex.h"
+#include "recording/PositionSentence.h"
 #include "resources/Skin.h"
 #include "resources/Strings.h"
 #include "viewer/EventMarkers.h"
@@ -446,6 +447,11 @@ TEST_F(DamagedCardTest, ARecordingTheCameraNeverClosedIsOfferedRecoveredAndPlaye
     QCoreApplication::sendEvent(window.get(), &hover);
     EXPECT_EQ(QToolTip::text(), QString(strings::kReasonNotClosed));
 
+    // The healthy one first: its speed and place must not stay for the recovered one.
+    playRow(0);
+    waitSecond(2);
+    ASSERT_TRUE(recording::hasPosition(window->telemetryPanel().record()));
+
     // Declined: nothing is written, nothing plays.
     boxes.answers = {platform::IDNO};
     clickAt(rowPoint(1));
@@ -468,6 +474,8 @@ TEST_F(DamagedCardTest, ARecordingTheCameraNeverClosedIsOfferedRecoveredAndPlaye
     EXPECT_EQ(list.count(), 3);
     EXPECT_EQ(boxes.texts.size(), 2) << boxes.texts.join(u'\n').toStdString();
     EXPECT_EQ(adapter()->noTelemetry, 1);
+    EXPECT_FALSE(recording::hasPosition(window->telemetryPanel().record()));
+    EXPECT_EQ(window->telemetryPanel().record().speed, 0);
     EXPECT_GE(adapter()->lengthSeconds, 5) << "the pictures before the cut";
     EXPECT_TRUE(window->status().contains(QStringLiteral("drf_20240101_000101_recovered.mp4")));
 }
