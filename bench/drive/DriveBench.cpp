@@ -3,6 +3,7 @@
 // telemetry block, every twentieth an event recording with its event index. Goal: under 1 s and
 // under 20 MB of memory for the whole folder.
 
+#include "../ProcessMemory.h"
 #include "drive/DriveAnalysis.h"
 
 #include "DriveSimulator.h"
@@ -70,17 +71,6 @@ public:
 private:
     QTemporaryDir m_dir;
 };
-
-long statusKilobytes(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0)
-            return std::stol(line.substr(std::string(field).size()));
-    }
-    return -1;
-}
 
 void BM_SummariseFolder(benchmark::State& state)
 {

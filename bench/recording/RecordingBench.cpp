@@ -3,6 +3,7 @@
 // by reading the whole file. Goal for the seek-based read: under 5 ms and under 2 MB above
 // the block itself.
 
+#include "../ProcessMemory.h"
 #include "recording/EventIndex.h"
 #include "recording/PVEXUDAT.h"
 #include "recording/PositionSentence.h"
@@ -86,17 +87,6 @@ Recording& recording()
 {
     static Recording instance;
     return instance;
-}
-
-long statusKilobytes(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0)
-            return std::stol(line.substr(std::string(field).size()));
-    }
-    return -1;
 }
 
 // Peak resident memory that one call adds: the kernel's high-water mark is reset to the

@@ -167,8 +167,7 @@ void RecordingCheckList::markRecoverableRows()
             break;
         if (it->data(kRecoverableKnownRole).isValid())
             continue;
-        const bool recoverable = recording::isRecoverable(
-            recording::checkRecording(QDir(m_folder).filePath(it->text())).state);
+        const bool recoverable = recording::isRecoverable(QDir(m_folder).filePath(it->text()));
         it->setData(kRecoverableKnownRole, recoverable);
         if (recoverable) {
             it->setForeground(kRecoverableColour);

@@ -120,4 +120,9 @@ const char* recordingStateReason(RecordingState state)
     return "";
 }
 
+bool isRecoverable(const QString& path)
+{
+    return isRecoverable(checkRecording(path).state);
+}
+
 } // namespace recording

@@ -40,6 +40,9 @@ inline bool isRecoverable(RecordingState state)
     return state == RecordingState::IndexMissing || state == RecordingState::IndexCut;
 }
 
+// The file at path is a recording the camera never closed, which can be recovered.
+bool isRecoverable(const QString& path);
+
 // One English sentence for a tooltip; marked for translation in the "recording" context.
 const char* recordingStateReason(RecordingState state);
 

@@ -251,7 +251,6 @@ private:
     void refreshUnit();
 
     // Recordings the camera never closed (CKOB_PCMgrDlg_recovery.cpp).
-    static bool isNotClosed(const QString& path);
     void offerRecovery(const QString& path);
     // An empty reference: the nearest healthy recording of the same kind beside it.
     void startRecovery(const QString& path, const QString& reference);

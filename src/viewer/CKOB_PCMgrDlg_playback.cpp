@@ -13,6 +13,7 @@
 #include "player/PVEXState.h"
 #include "player/PVEXstat3.h"
 #include "player/PVEXstat9.h"
+#include "recording/RecordingCheck.h"
 #include "recording/RecordingName.h"
 #include "resources/Strings.h"
 #include "settings/SettingPopup.h"
@@ -111,7 +112,7 @@ bool CKOB_PCMgrDlg::openSelectedRow(bool automatic)
         }
         return openFailed(path, reason);
     }
-    if (oneChannel && isNotClosed(path))
+    if (oneChannel && recording::isRecoverable(path))
         return openFailed(path, strings::kReasonNotClosed, true);
     if (recording::hasEventIndex(path))
         m_markers.load(path);

@@ -43,11 +43,6 @@ QString failureText(const recover::Report& report)
 
 } // namespace
 
-bool CKOB_PCMgrDlg::isNotClosed(const QString& path)
-{
-    return recording::isRecoverable(recording::checkRecording(path).state);
-}
-
 void CKOB_PCMgrDlg::offerRecovery(const QString& path)
 {
     if (platform::messageBox(

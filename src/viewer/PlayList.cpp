@@ -73,7 +73,7 @@ bool PlayList::isRecoverable(int index) const
     auto known = m_recoverable.constFind(path);
     if (known == m_recoverable.constEnd())
         known = m_recoverable.insert(
-            path, recording::isRecoverable(recording::checkRecording(path).state));
+            path, recording::isRecoverable(path));
     return *known;
 }
 
