@@ -26,6 +26,18 @@ struct DetectionThresholds
     int settleSeconds = 3; // valid fixes needed after a loss before anything is judged
 };
 
+// The thresholds a user may set, by the names zyn-telemetry's options and the viewer's stored
+// setting share ("brake-kmh", "brake-g", "accel-kmh", "accel-g", "impact-g", "turn-dps",
+// "turn-min-kmh").
+QStringList thresholdNames();
+// Sets the named threshold from its text; false (and nothing changed) for an unknown name or a
+// value that is not a positive finite number.
+bool setThreshold(DetectionThresholds& thresholds, const QString& name, const QString& value);
+// "name=value" pairs separated by spaces, as the viewer stores them. A pair that cannot be read
+// is passed over and leaves its default: a garbled setting must not silence the detection.
+DetectionThresholds parseThresholds(const QString& text);
+QString formatThresholds(const DetectionThresholds& thresholds);
+
 enum class EventKind { Camera, Braking, Acceleration, Impact, Turn };
 
 // "camera", "braking", "acceleration", "impact", "turn".

@@ -26,7 +26,9 @@ QString updateMapScript(double latitude, double longitude)
     return QStringLiteral("updateMap('%1', '%2')").arg(decimal(latitude, 6), decimal(longitude, 6));
 }
 
-QString routeScript(const Route& route)
+namespace {
+
+QString showScript(const char* function, const Route& route)
 {
     QString points;
     points.reserve(route.size() * 28);
@@ -36,8 +38,20 @@ QString routeScript(const Route& route)
         points += QLatin1Char('[') + decimal(point.latitude, 7) + QLatin1Char(',')
             + decimal(point.longitude, 7) + QLatin1Char(']');
     }
-    return QStringLiteral("typeof zynShowRoute == 'function' ? zynShowRoute([%1]) : -1")
-        .arg(points);
+    return QStringLiteral("typeof %1 == 'function' ? %1([%2]) : -1")
+        .arg(QLatin1String(function), points);
+}
+
+} // namespace
+
+QString routeScript(const Route& route)
+{
+    return showScript("zynShowRoute", route);
+}
+
+QString driveRouteScript(const Route& route)
+{
+    return showScript("zynShowDriveRoute", route);
 }
 
 } // namespace mapview

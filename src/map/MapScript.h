@@ -18,5 +18,7 @@ QString updateMapScript(double latitude, double longitude);
 // Hands the route to the page's script; an empty route clears it. Safe on a page whose script
 // did not load.
 QString routeScript(const Route& route);
+// The same for the route of the whole drive, drawn lighter under the recording's.
+QString driveRouteScript(const Route& route);
 
 } // namespace mapview

@@ -117,6 +117,15 @@ void MapWindow::setRoute(const mapview::Route& route)
         m_window->runScript(mapview::routeScript(m_route));
 }
 
+void MapWindow::setDriveRoute(const mapview::Route& route)
+{
+    if (route == m_driveRoute)
+        return;
+    m_driveRoute = route;
+    if (m_window)
+        m_window->runScript(mapview::driveRouteScript(m_driveRoute));
+}
+
 void MapWindow::createWindow()
 {
     if (!m_parent)
@@ -147,6 +156,8 @@ void MapWindow::destroyWindow()
 
 void MapWindow::onPageReady()
 {
+    if (!m_driveRoute.isEmpty())
+        m_window->runScript(mapview::driveRouteScript(m_driveRoute));
     if (!m_route.isEmpty())
         m_window->runScript(mapview::routeScript(m_route));
     emit pageReady();

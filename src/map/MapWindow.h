@@ -68,6 +68,9 @@ public:
     // route clears it.
     void setRoute(const mapview::Route& route);
     const mapview::Route& route() const { return m_route; }
+    // The whole drive's route, in a lighter line under the recording's; empty clears it.
+    void setDriveRoute(const mapview::Route& route);
+    const mapview::Route& driveRoute() const { return m_driveRoute; }
 
     // Tile source handed to the page: a URL template, or "none" for an empty map (tests, and
     // screenshots without a network). Empty: OpenStreetMap.
@@ -97,5 +100,6 @@ private:
     QString m_pagePath;
     QString m_tiles;
     mapview::Route m_route;
+    mapview::Route m_driveRoute;
     MapWebPage::LinkOpener m_openLink;
 };

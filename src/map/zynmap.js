@@ -1,5 +1,6 @@
 // The map page's script interface (GMap2, GLatLng, GMarker, the two controls, GBrowserIsCompatible
-// and GUnload) drawn with Leaflet over OpenStreetMap tiles, plus the recording's route.
+// and GUnload) drawn with Leaflet over OpenStreetMap tiles, plus the recording's route and, in a
+// lighter line under it, the route of the whole drive the recording belongs to.
 //
 // The page polls for GBrowserIsCompatible, so none of the names exist until Leaflet has arrived:
 // a Leaflet that cannot be found leaves the page to report "Failed to load Google Maps API"
@@ -16,6 +17,7 @@
     var OSM_ATTRIBUTION = "&copy; <a href=\"https://www.openstreetmap.org/copyright\">" +
         "OpenStreetMap</a> contributors";
     var ROUTE_STYLE = { color: "#e4572e", weight: 4, opacity: 0.85, interactive: false };
+    var DRIVE_ROUTE_STYLE = { color: "#f2b38a", weight: 6, opacity: 0.6, interactive: false };
 
     // The page address may name another tile source ("?tiles=<template>") or none at all
     // ("?tiles=none", an empty map for machines without a network).
@@ -55,6 +57,7 @@
         var L = window.L;
         var maps = [];
         var route = [];
+        var driveRoute = [];
 
         function GLatLng(lat, lng) {
             // The viewer hands the numbers over as quoted text. Number() rather than
@@ -104,6 +107,7 @@
             this._map = L.map(container, { zoomControl: false, attributionControl: true });
             this._tiles = null;
             this._route = null;
+            this._driveRoute = null;
             var template = tileTemplate();
             if (template && template !== "none") {
                 this._tiles = L.tileLayer(template, { maxZoom: 19, attribution: OSM_ATTRIBUTION });
@@ -139,19 +143,23 @@
                 made.addTo(this._map);
         };
 
-        // The route lies in the overlay pane, under the marker pane, so the marker stays on top.
+        // The routes lie in the overlay pane, under the marker pane, so the marker stays on top;
+        // the drive's is added first, so the recording's is drawn over it.
         function drawRoute(owner) {
-            if (owner._route) {
-                owner._map.removeLayer(owner._route);
-                owner._route = null;
-            }
-            if (route.length === 0)
+            [owner._driveRoute, owner._route].forEach(function (layer) {
+                if (layer)
+                    owner._map.removeLayer(layer);
+            });
+            owner._driveRoute = driveRoute.length ?
+                L.polyline(driveRoute, DRIVE_ROUTE_STYLE).addTo(owner._map) : null;
+            owner._route = route.length ? L.polyline(route, ROUTE_STYLE).addTo(owner._map) : null;
+            var start = route.length ? route[0] : driveRoute[0];
+            if (!start)
                 return;
-            owner._route = L.polyline(route, ROUTE_STYLE).addTo(owner._map);
             // Before the first position arrives the map sits at 0, 0: show the drive instead.
             var centre = owner._map._loaded ? owner._map.getCenter() : null;
             if (!centre || (centre.lat === 0 && centre.lng === 0))
-                owner._map.setView(route[0], owner._map._loaded ? owner._map.getZoom() : 15,
+                owner._map.setView(start, owner._map._loaded ? owner._map.getZoom() : 15,
                     { animate: false });
         }
 
@@ -166,24 +174,41 @@
                 all[i]._map.remove();
         }
 
-        // The recording's route as [[lat, lng], ...]; points off the globe are left out. Kept
-        // for a map not created yet.
-        function zynShowRoute(points) {
-            route = [];
+        // [[lat, lng], ...] without the points off the globe.
+        function pointsOnEarth(points) {
+            var kept = [];
             for (var i = 0; points && i < points.length; ++i) {
                 var point = new GLatLng(points[i][0], points[i][1]);
                 if (onEarth(point) && !(point._lat === 0 && point._lng === 0))
-                    route.push([point._lat, point._lng]);
+                    kept.push([point._lat, point._lng]);
             }
-            for (var j = 0; j < maps.length; ++j)
-                drawRoute(maps[j]);
+            return kept;
+        }
+
+        // The recording's route, and the drive's; kept for a map not created yet.
+        function zynShowRoute(points) {
+            route = pointsOnEarth(points);
+            maps.forEach(drawRoute);
             return route.length;
         }
 
-        // What the map shows as the route, for the viewer's checks.
+        function zynShowDriveRoute(points) {
+            driveRoute = pointsOnEarth(points);
+            maps.forEach(drawRoute);
+            return driveRoute.length;
+        }
+
+        // What the map shows as the routes, for the viewer's checks.
+        function drawnPoints(layer) {
+            return layer ? layer.getLatLngs().map(function (p) { return [p.lat, p.lng]; }) : [];
+        }
+
         function zynRoutePoints() {
-            var drawn = maps.length && maps[0]._route ? maps[0]._route.getLatLngs() : [];
-            return drawn.map(function (p) { return [p.lat, p.lng]; });
+            return drawnPoints(maps.length ? maps[0]._route : null);
+        }
+
+        function zynDriveRoutePoints() {
+            return drawnPoints(maps.length ? maps[0]._driveRoute : null);
         }
 
         window.GLatLng = GLatLng;
@@ -194,17 +219,27 @@
         window.GUnload = GUnload;
         window.zynShowRoute = zynShowRoute;
         window.zynRoutePoints = zynRoutePoints;
+        window.zynShowDriveRoute = zynShowDriveRoute;
+        window.zynDriveRoutePoints = zynDriveRoutePoints;
         window.GBrowserIsCompatible = GBrowserIsCompatible;
     }
 
-    // A route sent before the interface exists waits here.
+    // Routes sent before the interface exists wait here.
     window.zynShowRoute = function (points) {
         window.zynPendingRoute = points;
+        return 0;
+    };
+    window.zynShowDriveRoute = function (points) {
+        window.zynPendingDriveRoute = points;
         return 0;
     };
 
     function start() {
         defineInterface();
+        if (window.zynPendingDriveRoute) {
+            window.zynShowDriveRoute(window.zynPendingDriveRoute);
+            delete window.zynPendingDriveRoute;
+        }
         if (window.zynPendingRoute) {
             window.zynShowRoute(window.zynPendingRoute);
             delete window.zynPendingRoute;

@@ -135,6 +135,30 @@ const Text kRecoveryReadFailed{"Запись не удалось прочита�
 const Text kRecoveryWriteFailed{"Восстановленную запись не удалось сохранить: нет места, папка защищена от записи или файл уже есть.\n%1"};
 const Text kNotRecordings{"Это не записи видеорегистратора (имя записи содержит drf_, evt_ или muevt_ и оканчивается на .mp4; в папке ищутся такие файлы):\n%1"};
 
+const Text kDriveSummary{"Сводка поездки"};
+const Text kDriveStart{"Начало"};
+const Text kDriveEnd{"Конец"};
+const Text kDriveDuration{"Длительность"};
+const Text kDriveRecordings{"Записей"};
+const Text kDriveDistance{"Расстояние"};
+const Text kDriveMaxSpeed{"Наибольшая скорость"};
+const Text kDriveMeanSpeed{"Средняя в движении"};
+const Text kDriveMovingStopped{"В движении / стоянки"};
+const Text kDriveEvents{"События: %1"};
+const Text kDriveEventsHint{"Щелчок по событию: воспроизведение за 5 с до него"};
+const Text kDriveAnalysing{"Поездка ещё читается…"};
+const Text kDriveNone{"Запись не входит в поездку: её телеметрию не удалось прочитать."};
+const Text kDriveTooltip{"Поездка %1 – %2, записей: %3, %4 км"};
+const Text kEventCamera{"Событие камеры"};
+const Text kEventBraking{"Резкое торможение"};
+const Text kEventAcceleration{"Резкий разгон"};
+const Text kEventImpact{"Удар"};
+const Text kEventTurn{"Резкий поворот"};
+const Text kKilometres{"км"};
+const Text kUnitKmh{"км/ч"};
+const Text kUnitMph{"миль/ч"};
+const Text kUnitKnots{"уз"};
+
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};
 const Text kUsbCancel{"Cancel"};

@@ -104,6 +104,31 @@ extern const Text kRecoveryReadFailed;
 extern const Text kRecoveryWriteFailed;
 extern const Text kNotRecordings;
 
+// Drives: the summary popup, the play list's menu and tooltip.
+extern const Text kDriveSummary; // the popup's title and the menu's entry
+extern const Text kDriveStart;
+extern const Text kDriveEnd;
+extern const Text kDriveDuration;
+extern const Text kDriveRecordings;
+extern const Text kDriveDistance;
+extern const Text kDriveMaxSpeed;
+extern const Text kDriveMeanSpeed;
+extern const Text kDriveMovingStopped;
+extern const Text kDriveEvents; // %1: how many
+extern const Text kDriveEventsHint;
+extern const Text kDriveAnalysing; // the title's note while the folder is still being read
+extern const Text kDriveNone; // the recording belongs to no drive (its telemetry is unreadable)
+extern const Text kDriveTooltip; // %1 start, %2 end, %3 recordings, %4 distance
+extern const Text kEventCamera;
+extern const Text kEventBraking;
+extern const Text kEventAcceleration;
+extern const Text kEventImpact;
+extern const Text kEventTurn;
+extern const Text kKilometres;
+extern const Text kUnitKmh;
+extern const Text kUnitMph;
+extern const Text kUnitKnots;
+
 // USB tool (English by design).
 extern const Text kUsbToolTitle;
 extern const Text kDataTransmission;

@@ -140,7 +140,7 @@ void CKOB_PCMgrDlg::createControls()
 
     m_unlockAnimation = new UnlockAnimation(this);
     m_copy = new RecordingCopy(this);
-    m_drives = new DriveIndex(this);
+    m_drives = new DriveIndex(DriveIndex::storedThresholds(), this);
     m_panelTimer = new QTimer(this);
     m_panelTimer->setObjectName(QString::number(kPanelTimerId));
     m_statusTimer = new QTimer(this);
@@ -249,13 +249,16 @@ bool CKOB_PCMgrDlg::event(QEvent* event)
     if (m_messages.dispatch(event))
         return true;
     if (event->type() == QEvent::ToolTip) {
-        // A damaged row says why it was passed over.
+        // A damaged row says why it was passed over; a healthy one names its drive.
         const auto* help = static_cast<QHelpEvent*>(event);
         const int index = m_unlocked ? m_list.entryAt(help->pos()) : -1;
         if (index >= 0 && m_list.isDamaged(index))
             QToolTip::showText(help->globalPos(), m_list.damagedReason(index), this);
         else if (index >= 0 && m_list.isRecoverable(index))
             QToolTip::showText(help->globalPos(), strings::kReasonNotClosed, this);
+        else if (const QString drive = index >= 0 ? driveTooltip(m_list.entry(index)) : QString();
+                 !drive.isEmpty())
+            QToolTip::showText(help->globalPos(), drive, this);
         else
             QToolTip::hideText();
         return true;

@@ -26,6 +26,7 @@
 
 class BitmapButton;
 class DriveIndex;
+class DriveSummaryPopup;
 class FilesOpenPopup;
 class InfoPopup;
 class MapWindow;
@@ -83,6 +84,7 @@ public:
     SettingPopup* settingsPopup() const { return m_settings; }
     FilesOpenPopup* filesPopup() const { return m_files; }
     InfoPopup* infoPopup() const { return m_info; }
+    DriveSummaryPopup* driveSummary() const { return m_summary; } // made on first use
     UsbToolPopup* usbTool() const { return m_usbTool.get(); }
     MapWindow* map() const { return m_map; }
     const TelemetryPanel& telemetryPanel() const { return m_panel; }
@@ -129,6 +131,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     enum DragTarget { NoDrag = -1, SeekThumb = 0, SpeedThumb = 1, VolumeThumb = 2, ListThumb = 3 };
@@ -236,11 +239,6 @@ private:
     void paintEventTicks();
     void paintPanel();
     void paintSpeedDigits();
-    // The drive around the open recording: its found events ticked, N and Shift+N jumping
-    // between the drive's events across its recordings.
-    void onDrivesAnalysed();
-    std::vector<int> foundEventSeconds() const;
-    void jumpToEvent(bool forward);
     // The map goes with the recording (Stop, Clear list, a failed open); a popup over the map
     // area only hides it until the popup closes.
     void hideMap();
@@ -249,6 +247,22 @@ private:
     // Whenever the settings popup closes, in any mode: the map back, the unit redrawn.
     void onSettingsPopupClosed();
     void refreshUnit();
+
+    // The drive around a recording (CKOB_PCMgrDlg_drive.cpp): its found events ticked, N and
+    // Shift+N jumping between the drive's events across its recordings, its summary, its route
+    // on the map and its line in the list's tooltip.
+    void onDrivesAnalysed();
+    std::vector<int> foundEventSeconds() const;
+    void jumpToEvent(bool forward);
+    // Plays the recording from the second: a seek when it is the one playing, else it is
+    // opened (and added to the list when missing) and moved there once it plays.
+    void playFrom(const QString& recording, double second);
+    void onDriveSummaryKey();
+    // The popup once the recording's folder is read (it is read first when it is not).
+    void showDriveSummary(const QString& recording);
+    void showDriveRoute(const QString& recording);
+    // Empty while the recording's folder is not read yet (reading it is asked for).
+    QString driveTooltip(const QString& recording);
 
     // Recordings the camera never closed (CKOB_PCMgrDlg_recovery.cpp).
     void offerRecovery(const QString& path);
@@ -332,6 +346,9 @@ private:
     MapWindow* m_map = nullptr;
     bool m_mapHiddenForPopup = false;
     DriveIndex* m_drives = nullptr; // child of this window
+    DriveSummaryPopup* m_summary = nullptr; // child of this window, made on first use
+    // The recording whose drive summary was asked for before its folder was read.
+    QString m_summaryWanted;
     // Where a recording opened by a jump to an event starts playing, once it plays.
     std::optional<double> m_seekOnStart;
     // The last position the map was moved to, so a still picture does not move it again.

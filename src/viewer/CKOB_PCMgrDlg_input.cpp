@@ -181,6 +181,9 @@ bool CKOB_PCMgrDlg::shortcut(const QKeyEvent* key)
     case Qt::Key_PageDown:
         onNext();
         return true;
+    case Qt::Key_D:
+        onDriveSummaryKey();
+        return true;
     default:
         return false;
     }

@@ -2,7 +2,6 @@
 // Playback calls these at its fixed points; the paint calls the drawing routines in its order.
 #include "viewer/CKOB_PCMgrDlg.h"
 
-#include "drive/DriveAnalysis.h"
 #include "map/MapRoute.h"
 #include "map/MapWindow.h"
 #include "platform/Online.h"
@@ -68,6 +67,7 @@ void CKOB_PCMgrDlg::telemetryOnOpen(const QString& path)
     m_drives->request(path);
     m_panel.forgetRecording(m_buffer);
     m_mapShows.reset();
+    showDriveRoute(path);
     if (platform::isOnline()) {
         m_map->setRoute(mapview::routeOfRecording(
             path, int(m_adapter->scrambledView), std::uint32_t(m_adapter->scrambleKey)));
@@ -129,65 +129,6 @@ void CKOB_PCMgrDlg::paintEventTicks()
     m_markers.drawTicks(m_buffer, lengthSeconds());
     if (m_playing)
         EventMarkers::drawFoundTicks(m_buffer, foundEventSeconds(), lengthSeconds());
-}
-
-void CKOB_PCMgrDlg::onDrivesAnalysed()
-{
-    for (const QRect& area : {SeekBar::kBarRect, SeekBar::kTimeRect})
-        m_buffer.invalidate(area);
-}
-
-std::vector<int> CKOB_PCMgrDlg::foundEventSeconds() const
-{
-    std::vector<int> seconds;
-    const QString path = m_list.currentPath();
-    const drive::DriveSummary* around = m_drives->driveOf(path);
-    if (!around)
-        return seconds;
-    const int index = DriveIndex::indexIn(*around, path);
-    for (const drive::DriveEvent& event : around->events) {
-        if (event.recording == index && event.kind != drive::EventKind::Camera)
-            seconds.push_back(event.second);
-    }
-    return seconds;
-}
-
-// N and Shift+N: the next or previous event of the drive, the camera's or one found, played
-// from a few seconds before it, in whichever recording of the drive it lies.
-void CKOB_PCMgrDlg::jumpToEvent(bool forward)
-{
-    if (!m_playing || !m_adapter || !noJobRunning())
-        return;
-    const QString path = m_list.currentPath();
-    const drive::DriveSummary* around = m_drives->driveOf(path);
-    if (!around)
-        return;
-    const drive::DrivePosition here{DriveIndex::indexIn(*around, path), double(m_adapter->position)};
-    const std::optional<drive::DriveEvent> event
-        = forward ? drive::nextEvent(*around, here) : drive::previousEvent(*around, here);
-    if (!event)
-        return;
-    const drive::DrivePosition to = drive::eventPlayPosition(*around, *event);
-    const QString target = around->recordings.value(to.recording);
-    if (DriveIndex::indexIn(*around, path) == to.recording) {
-        m_adapter->pauseAfterSeek = 0;
-        seekPlayer(float(to.second), false);
-        m_seekBar.setProgress(SeekBar::progressAt(int(to.second), lengthSeconds()));
-        telemetryOnSeek();
-        for (const QRect& area : {SeekBar::kBarRect, SeekBar::kTimeRect, GSensorGraph::kArea})
-            m_buffer.invalidate(area);
-        return;
-    }
-    // Another recording of the drive: into the list if it is not there yet, opened, and
-    // moved to the event's run-up once it plays.
-    if (!m_list.entries().contains(target))
-        addToList({target});
-    const int row = int(m_list.entries().indexOf(target));
-    if (row < 0 || m_list.moveTo(row) < 0)
-        return;
-    redrawList();
-    if (openSelectedRow())
-        m_seekOnStart = to.second;
 }
 
 // Paint, after the seek bar and time text: the unit label and the compass needle.

@@ -1,6 +1,8 @@
 #include "viewer/DriveIndex.h"
 
+#include "app/ViewerConfig.h"
 #include "drive/DriveAnalysis.h"
+#include "platform/Registry.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,8 +24,16 @@ QString cleanPath(const QString& path)
 
 } // namespace
 
-DriveIndex::DriveIndex(QObject* parent)
+drive::DetectionThresholds DriveIndex::storedThresholds()
+{
+    const std::optional<QByteArray> stored = platform::Registry::read(
+        QLatin1String(viewer_config::kKey), QLatin1String(kThresholdsValueName));
+    return drive::parseThresholds(stored ? QString::fromUtf8(*stored) : QString());
+}
+
+DriveIndex::DriveIndex(const drive::DetectionThresholds& thresholds, QObject* parent)
     : QObject(parent)
+    , m_thresholds(thresholds)
 { }
 
 DriveIndex::~DriveIndex()
@@ -55,7 +65,8 @@ void DriveIndex::startNext()
     m_waiting.erase(m_waiting.begin());
     const QString folder = m_running;
     m_worker = std::thread([this, folder] {
-        const drive::Analysis analysis = drive::analyseRecordings({folder}, {}, &m_cancel);
+        const drive::Analysis analysis
+            = drive::analyseRecordings({folder}, m_thresholds, &m_cancel);
         if (analysis.cancelled)
             return;
         // Queued to this object's thread; dropped if the index has gone meanwhile (the
@@ -84,6 +95,16 @@ const drive::DriveSummary* DriveIndex::driveOf(const QString& recordingPath) con
             return &d;
     }
     return nullptr;
+}
+
+bool DriveIndex::isKnown(const QString& recordingPath) const
+{
+    return !recordingPath.isEmpty() && m_folders.count(folderOf(recordingPath)) != 0;
+}
+
+bool DriveIndex::samePath(const QString& a, const QString& b)
+{
+    return cleanPath(a) == cleanPath(b);
 }
 
 int DriveIndex::indexIn(const drive::DriveSummary& drive, const QString& recordingPath)

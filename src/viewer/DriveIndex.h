@@ -19,7 +19,12 @@ class DriveIndex : public QObject
 {
     Q_OBJECT
 public:
-    explicit DriveIndex(QObject* parent = nullptr);
+    // The value under the viewer's configuration key that holds the detection thresholds, as
+    // "name=value" pairs (see drive::parseThresholds); absent or garbled pairs keep defaults.
+    static constexpr const char* kThresholdsValueName = "detection";
+    static drive::DetectionThresholds storedThresholds();
+
+    explicit DriveIndex(const drive::DetectionThresholds& thresholds, QObject* parent = nullptr);
     // Stops an analysis under way and waits for it.
     ~DriveIndex() override;
 
@@ -29,6 +34,9 @@ public:
     // The drive holding the recording, or nullptr while its folder is not analysed yet (or the
     // recording belongs to none).
     const drive::DriveSummary* driveOf(const QString& recordingPath) const;
+    // Whether the recording's folder has been read (its drives, possibly none, are known).
+    bool isKnown(const QString& recordingPath) const;
+    static bool samePath(const QString& a, const QString& b);
     // The recording's index within that drive, or -1.
     static int indexIn(const drive::DriveSummary& drive, const QString& recordingPath);
 
@@ -40,6 +48,7 @@ private:
     void startNext();
     void onFolderDone(const QString& folder, const std::vector<drive::DriveSummary>& drives);
 
+    const drive::DetectionThresholds m_thresholds;
     std::map<QString, std::vector<drive::DriveSummary>> m_folders; // folder -> its drives
     std::vector<QString> m_waiting; // folders asked for, not yet started
     QString m_running; // the folder the worker reads, empty when none

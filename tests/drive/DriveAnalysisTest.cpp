@@ -106,12 +106,15 @@ TEST_F(KnownDrive, IncidentsAreFoundAtTheirSecondsAndNothingElse)
 
 TEST_F(KnownDrive, ThresholdsAreHonoured)
 {
-    DetectionThresholds high;
-    high.brakeKmhPerSecond = 60;
-    high.brakeG = 3;
-    high.impactG = 3;
-    high.turnDegreesPerSecond = 50;
+    // As the viewer stores them.
+    const DetectionThresholds high
+        = parseThresholds(QStringLiteral("brake-kmh=60 brake-g=3 impact-g=3  turn-dps=50"));
     EXPECT_EQ(found(analyseOne(high)), std::vector<Found>{});
+    EXPECT_EQ(formatThresholds(parseThresholds(formatThresholds(high))), formatThresholds(high));
+    // A garbled setting keeps the defaults rather than silencing the detection.
+    EXPECT_EQ(formatThresholds(parseThresholds(
+                  QStringLiteral("brake-kmh=abc turn-dps=-4 impact-g= junk accel-g=inf =3"))),
+        formatThresholds(DetectionThresholds{}));
 
     DetectionThresholds low;
     low.brakeKmhPerSecond = 5;

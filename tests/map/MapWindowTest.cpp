@@ -272,6 +272,40 @@ TEST_F(MapWindowTest, RouteIsDrawnUnderTheMarkerOnEveryNewWindow)
     EXPECT_TRUE(waitUntil([&] { return sameRoute(drawn(), route); }));
 }
 
+TEST_F(MapWindowTest, TheDrivesRouteLiesUnderTheRecordingsWhicheverCameFirst)
+{
+    mapview::Route drive;
+    for (int i = 0; i < 60; ++i)
+        drive.append({55.7558 + i * 0.0004, 37.6173 + i * 0.0007});
+    const mapview::Route route = drive.mid(20, 20);
+    map->setDriveRoute(drive); // before the window: both wait for the page
+    map->setRoute(route);
+    showMap(owner.get());
+
+    const auto points = [&](const char* function) {
+        mapview::Route drawn;
+        for (const QVariant& point : js(QString::fromLatin1(function)).toList())
+            drawn.append({point.toList().value(0).toDouble(), point.toList().value(1).toDouble()});
+        return drawn;
+    };
+    ASSERT_TRUE(waitUntil([&] { return points("zynDriveRoutePoints()").size() == drive.size(); }));
+    EXPECT_TRUE(sameRoute(points("zynDriveRoutePoints()"), drive));
+    EXPECT_TRUE(sameRoute(points("zynRoutePoints()"), route));
+    const QString strokes = QStringLiteral(
+        "Array.from(document.querySelectorAll('.leaflet-overlay-pane path'))"
+        ".map(function (p) { return p.getAttribute('stroke'); }).join(' ')");
+    EXPECT_EQ(js(strokes).toString(), QStringLiteral("#f2b38a #e4572e"))
+        << "the recording's route is drawn over the drive's";
+
+    // The next recording's route, sent alone, still lands on top.
+    map->setRoute(drive.mid(40, 10));
+    EXPECT_TRUE(waitUntil([&] { return points("zynRoutePoints()").size() == 10; }));
+    EXPECT_EQ(js(strokes).toString(), QStringLiteral("#f2b38a #e4572e"));
+    map->setDriveRoute({});
+    EXPECT_TRUE(waitUntil([&] { return points("zynDriveRoutePoints()").isEmpty(); }));
+    EXPECT_EQ(points("zynRoutePoints()").size(), 10);
+}
+
 TEST_F(MapWindowTest, LinksGoToTheSystemBrowserAndTheMapStays)
 {
     showMap(owner.get());

@@ -3,6 +3,7 @@
 // recordings that cannot be played. Real time, so the program runs alone.
 #include "PlayingFixture.h"
 
+#include "map/MapWindow.h"
 #include "player/PVEXstat1.h"
 #include "player/PVEXstat3.h"
 #include "player/PVEXstat9.h"
@@ -10,6 +11,7 @@
 #include "recording/PositionSentence.h"
 #include "resources/Skin.h"
 #include "resources/Strings.h"
+#include "viewer/DriveSummaryPopup.h"
 #include "viewer/EventMarkers.h"
 #include "viewer/PlayListPainter.h"
 
@@ -588,6 +590,54 @@ TEST_F(PlaybackTest, NAndShiftNJumpBetweenTheDrivesEventsAcrossItsRecordings)
     EXPECT_EQ(window->playList().currentPath(), files[1]);
     ASSERT_TRUE(QTest::qWaitFor([&] { return CommandLog::last("seek") == "seek 2.00 2"; }, 5000))
         << "back across the boundary";
+}
+
+TEST_F(PlaybackTest, TheDriveSummaryShowsTheDriveAndPlaysAnEventFromItsRunUp)
+{
+    const QString card = demoCard(QStringLiteral("incidents"),
+        {"--length", "10", "--drf", "3", "--evt", "0", "--muevt", "0", "--brake-at", "17,25",
+            "--seed", "4"});
+    ASSERT_FALSE(card.isEmpty());
+    const QStringList files = recordingsIn(card);
+    ASSERT_EQ(files.size(), 3);
+    addFolder(card);
+    // Asked for before the folder is read: the popup comes once it is.
+    window->move(window->pos() + QPoint(37, 23));
+    key(Qt::Key_D);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->driveSummary() && window->driveSummary()->isVisible(); }, 8000));
+    const DriveSummaryPopup* summary = window->driveSummary();
+    EXPECT_TRUE(window->geometry().contains(summary->geometry()))
+        << "placed over the window where it stands now";
+
+    std::map<QString, QString> figures;
+    for (const auto& [label, value] : summary->figures())
+        figures[label] = value;
+    EXPECT_EQ(figures[strings::kDriveRecordings], QStringLiteral("3"));
+    EXPECT_EQ(figures[strings::kDriveDuration], QStringLiteral("0:30"));
+    EXPECT_EQ(figures[strings::kDriveStart].right(8),
+        QFileInfo(files[0]).completeBaseName().right(6).insert(4, u':').insert(2, u':'));
+    EXPECT_TRUE(figures[strings::kDriveMaxSpeed].endsWith(QString(strings::kUnitKmh)));
+    const QStringList lines = summary->eventLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(QString(strings::kEventBraking)));
+    EXPECT_TRUE(lines[0].contains(QFileInfo(files[1]).fileName() + QStringLiteral(", 0:07")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(QFileInfo(files[2]).fileName() + QStringLiteral(", 0:05")));
+
+    // A click on the second event opens the third recording five seconds before it.
+    CommandLog::clear();
+    window->driveSummary()->chooseEvent(1);
+    waitPlaying(2);
+    EXPECT_EQ(window->playList().currentPath(), files[2]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CommandLog::last("seek") == "seek 0.00 2"; }, 5000));
+    EXPECT_TRUE(window->driveSummary()->isVisible()) << "the list stays for the next event";
+    EXPECT_GT(window->map()->driveRoute().size(), window->map()->route().size())
+        << "the whole drive's route under the recording's";
+
+    QHelpEvent hover(QEvent::ToolTip, rowPoint(0), window->mapToGlobal(rowPoint(0)));
+    QCoreApplication::sendEvent(window.get(), &hover);
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("записей: 3"))) << QToolTip::text().toStdString();
 }
 
 TEST_F(PlaybackTest, ARecordingEndingUnderTheSettingsPopupMovesOnOnceItCloses)

@@ -57,31 +57,6 @@ const char kUsage[]
       "reason; the others are still written, and the exit status is then 1. When the output\n"
       "cannot be written whole (a full disk, say), one line says why and the exit status is 2.\n";
 
-struct ThresholdOption
-{
-    const char* name;
-    double drive::DetectionThresholds::*field;
-};
-
-constexpr ThresholdOption kThresholdOptions[] = {
-    {"--brake-kmh", &drive::DetectionThresholds::brakeKmhPerSecond},
-    {"--brake-g", &drive::DetectionThresholds::brakeG},
-    {"--accel-kmh", &drive::DetectionThresholds::accelerationKmhPerSecond},
-    {"--accel-g", &drive::DetectionThresholds::accelerationG},
-    {"--impact-g", &drive::DetectionThresholds::impactG},
-    {"--turn-dps", &drive::DetectionThresholds::turnDegreesPerSecond},
-    {"--turn-min-kmh", &drive::DetectionThresholds::turnMinimumKmh},
-};
-
-const ThresholdOption* thresholdOption(const QString& name)
-{
-    for (const ThresholdOption& option : kThresholdOptions) {
-        if (name == QLatin1String(option.name))
-            return &option;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -106,7 +81,8 @@ int main(int argc, char* argv[])
             mode = argument;
         } else if (argument == QLatin1String("--json")) {
             json = true;
-        } else if (const ThresholdOption* option = thresholdOption(name)) {
+        } else if (name.startsWith(QLatin1String("--"))
+            && drive::thresholdNames().contains(name.mid(2))) {
             const bool hasInlineValue = argument.contains(QLatin1Char('='));
             if (!hasInlineValue && i + 1 >= arguments.size()) {
                 errors << "zyn-telemetry: " << name << " needs a value (see --help)\n";
@@ -114,14 +90,11 @@ int main(int argc, char* argv[])
             }
             const QString text
                 = hasInlineValue ? argument.section(QLatin1Char('='), 1) : arguments[++i];
-            bool ok = false;
-            const double value = text.toDouble(&ok);
-            if (!ok || !std::isfinite(value) || value <= 0) {
+            if (!drive::setThreshold(thresholds, name.mid(2), text)) {
                 errors << "zyn-telemetry: " << name << " takes a positive number, not \"" << text
                        << "\"\n";
                 return 1;
             }
-            thresholds.*(option->field) = value;
         } else if (argument.startsWith(QLatin1String("--"))) {
             errors << "zyn-telemetry: unknown option " << argument << " (see --help)\n";
             return 1;

@@ -1,0 +1,174 @@
+// The drive around a recording: the events found in its telemetry ticked on the seek bar, N and
+// Shift+N jumping between the drive's events, its summary popup (key D and the play list's
+// menu), its route on the map and its line in the play list's tooltip.
+#include "viewer/CKOB_PCMgrDlg.h"
+
+#include "drive/DriveAnalysis.h"
+#include "map/MapWindow.h"
+#include "player/PVEXAdap.h"
+#include "resources/Strings.h"
+#include "settings/SettingPopup.h"
+#include "viewer/DriveIndex.h"
+#include "viewer/DriveSummaryPopup.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// A long drive's route is thinned to about this many points: the map draws it as a line a few
+// pixels wide, and the page takes the points as one script text.
+constexpr size_t kDriveRoutePoints = 4000;
+
+mapview::Route mapRoute(const drive::DriveSummary& drive)
+{
+    mapview::Route route;
+    const size_t step = std::max<size_t>(1, (drive.route.size() + kDriveRoutePoints - 1) / kDriveRoutePoints);
+    route.reserve(qsizetype(drive.route.size() / step + 2));
+    for (size_t i = 0; i < drive.route.size(); i += step)
+        route.append({drive.route[i].latitude, drive.route[i].longitude});
+    if (!drive.route.empty() && (drive.route.size() - 1) % step != 0)
+        route.append({drive.route.back().latitude, drive.route.back().longitude});
+    return route;
+}
+
+} // namespace
+
+void CKOB_PCMgrDlg::onDrivesAnalysed()
+{
+    for (const QRect& area : {SeekBar::kBarRect, SeekBar::kTimeRect})
+        m_buffer.invalidate(area);
+    if (m_playing)
+        showDriveRoute(m_list.currentPath());
+    if (!m_summaryWanted.isEmpty() && m_drives->isKnown(m_summaryWanted))
+        showDriveSummary(std::exchange(m_summaryWanted, QString()));
+}
+
+std::vector<int> CKOB_PCMgrDlg::foundEventSeconds() const
+{
+    std::vector<int> seconds;
+    const QString path = m_list.currentPath();
+    const drive::DriveSummary* around = m_drives->driveOf(path);
+    if (!around)
+        return seconds;
+    const int index = DriveIndex::indexIn(*around, path);
+    for (const drive::DriveEvent& event : around->events) {
+        if (event.recording == index && event.kind != drive::EventKind::Camera)
+            seconds.push_back(event.second);
+    }
+    return seconds;
+}
+
+// N and Shift+N: the next or previous event of the drive, the camera's or one found, played
+// from a few seconds before it, in whichever recording of the drive it lies.
+void CKOB_PCMgrDlg::jumpToEvent(bool forward)
+{
+    if (!m_playing || !m_adapter || !noJobRunning())
+        return;
+    const QString path = m_list.currentPath();
+    const drive::DriveSummary* around = m_drives->driveOf(path);
+    if (!around)
+        return;
+    const drive::DrivePosition here{DriveIndex::indexIn(*around, path), double(m_adapter->position)};
+    const std::optional<drive::DriveEvent> event
+        = forward ? drive::nextEvent(*around, here) : drive::previousEvent(*around, here);
+    if (!event)
+        return;
+    const drive::DrivePosition to = drive::eventPlayPosition(*around, *event);
+    playFrom(around->recordings.value(to.recording), to.second);
+}
+
+void CKOB_PCMgrDlg::playFrom(const QString& recording, double second)
+{
+    if (recording.isEmpty() || !m_adapter || !noJobRunning())
+        return;
+    if (m_playing && DriveIndex::samePath(m_list.currentPath(), recording)) {
+        m_adapter->pauseAfterSeek = 0;
+        seekPlayer(float(second), false);
+        m_seekBar.setProgress(SeekBar::progressAt(int(second), lengthSeconds()));
+        telemetryOnSeek();
+        for (const QRect& area : {SeekBar::kBarRect, SeekBar::kTimeRect, GSensorGraph::kArea})
+            m_buffer.invalidate(area);
+        return;
+    }
+    // Into the list if it is not there yet, opened, and moved to the second once it plays.
+    if (!m_list.entries().contains(recording))
+        addToList({recording});
+    const int row = int(m_list.entries().indexOf(recording));
+    if (row < 0 || m_list.moveTo(row) < 0)
+        return;
+    redrawList();
+    if (openSelectedRow())
+        m_seekOnStart = second;
+}
+
+// Key D: the drive of the open recording, else of the selected row.
+void CKOB_PCMgrDlg::onDriveSummaryKey()
+{
+    const QString path = m_playing ? m_list.currentPath() : m_list.entry(m_list.selected());
+    if (!path.isEmpty())
+        showDriveSummary(path);
+}
+
+void CKOB_PCMgrDlg::showDriveSummary(const QString& recording)
+{
+    if (!m_unlocked || !m_drives->isKnown(recording)) {
+        // Read on the worker; the popup comes once it is known.
+        m_summaryWanted = recording;
+        m_drives->request(recording);
+        showStatus(strings::kDriveAnalysing);
+        return;
+    }
+    const drive::DriveSummary* around = m_drives->driveOf(recording);
+    if (!around) {
+        showStatus(strings::kDriveNone);
+        return;
+    }
+    if (!m_summary) {
+        m_summary = new DriveSummaryPopup(this);
+        connect(m_summary, &DriveSummaryPopup::playRequested, this, &CKOB_PCMgrDlg::playFrom);
+    }
+    m_summary->setDrive(*around, m_settings->workingRecord().speedUnit);
+    m_summary->showOver(mainRectangle());
+}
+
+void CKOB_PCMgrDlg::showDriveRoute(const QString& recording)
+{
+    if (!m_map)
+        return;
+    const drive::DriveSummary* around = m_drives->driveOf(recording);
+    // A drive of one recording would only draw the recording's own route again.
+    m_map->setDriveRoute(
+        around && around->recordings.size() > 1 ? mapRoute(*around) : mapview::Route());
+}
+
+QString CKOB_PCMgrDlg::driveTooltip(const QString& recording)
+{
+    m_drives->request(recording);
+    const drive::DriveSummary* around = m_drives->driveOf(recording);
+    if (!around)
+        return {};
+    const QString time = QStringLiteral("HH:mm:ss");
+    return QString(strings::kDriveTooltip)
+        .arg(around->start.toString(time), around->end.toString(time))
+        .arg(around->recordings.size())
+        .arg(around->distanceKm, 0, 'f', 1);
+}
+
+void CKOB_PCMgrDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    const int index = m_unlocked ? m_list.entryAt(event->pos()) : -1;
+    if (index < 0) {
+        QDialog::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    const QString path = m_list.entry(index);
+    QMenu menu(this);
+    connect(menu.addAction(strings::kDriveSummary + QStringLiteral("\tD")), &QAction::triggered,
+        this, [this, path] { showDriveSummary(path); });
+    menu.exec(event->globalPos());
+}
