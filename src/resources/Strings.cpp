@@ -158,6 +158,7 @@ const Text kKilometres{"км"};
 const Text kUnitKmh{"км/ч"};
 const Text kUnitMph{"миль/ч"};
 const Text kUnitKnots{"уз"};
+const Text kUnitDegreesPerSecond{"°/с"};
 
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};

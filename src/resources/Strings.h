@@ -128,6 +128,7 @@ extern const Text kKilometres;
 extern const Text kUnitKmh;
 extern const Text kUnitMph;
 extern const Text kUnitKnots;
+extern const Text kUnitDegreesPerSecond;
 
 // USB tool (English by design).
 extern const Text kUsbToolTitle;

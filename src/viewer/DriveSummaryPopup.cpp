@@ -60,8 +60,8 @@ DriveSummaryPopup::DriveSummaryPopup(QWidget* owner)
     m_events->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_events->setStyleSheet(QStringLiteral(
         "QListWidget { background: %1; color: %2; border: 1px solid %3; }"
-        "QListWidget::item { padding: 2px 4px; }"
-        "QListWidget::item:hover { background: %4; color: white; }")
+        "QListWidget::item { padding: 1px 4px; border: none; }"
+        "QListWidget::item:hover { padding: 1px 4px; border: none; background: %4; color: white; }")
                                 .arg(popup::kFace.name(), popup::kLabel.name(),
                                     popup::kBoxFrame.name(), popup::kRule.name()));
     connect(m_events, &QListWidget::itemClicked, this,
@@ -101,10 +101,11 @@ QString DriveSummaryPopup::eventLine(const drive::DriveSummary& drive, const dri
 {
     QString line = event.time.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("   ")
         + kindName(event.kind);
-    const QString unit = drive::strengthUnit(event.kind);
-    if (!unit.isEmpty())
-        line += QStringLiteral(" %1 %2").arg(event.strength, 0, 'f', unit == QLatin1String("g") ? 2 : 0).arg(unit);
-    const QString recording = QFileInfo(drive.recordings.value(event.recording)).fileName();
+    if (event.kind == drive::EventKind::Turn)
+        line += QStringLiteral(" %1 %2").arg(event.strength, 0, 'f', 0).arg(strings::kUnitDegreesPerSecond);
+    else if (event.kind != drive::EventKind::Camera)
+        line += QStringLiteral(" %1 g").arg(event.strength, 0, 'f', 2);
+    const QString recording = QFileInfo(drive.recordings.value(event.recording)).completeBaseName();
     return line + QStringLiteral("   (%1, %2)").arg(recording, duration(event.second));
 }
 

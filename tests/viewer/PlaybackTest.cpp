@@ -621,9 +621,9 @@ TEST_F(PlaybackTest, TheDriveSummaryShowsTheDriveAndPlaysAnEventFromItsRunUp)
     const QStringList lines = summary->eventLines();
     ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
     EXPECT_TRUE(lines[0].contains(QString(strings::kEventBraking)));
-    EXPECT_TRUE(lines[0].contains(QFileInfo(files[1]).fileName() + QStringLiteral(", 0:07")))
+    EXPECT_TRUE(lines[0].contains(QFileInfo(files[1]).completeBaseName() + QStringLiteral(", 0:07")))
         << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].contains(QFileInfo(files[2]).fileName() + QStringLiteral(", 0:05")));
+    EXPECT_TRUE(lines[1].contains(QFileInfo(files[2]).completeBaseName() + QStringLiteral(", 0:05")));
 
     // A click on the second event opens the third recording five seconds before it.
     CommandLog::clear();
