@@ -24,6 +24,8 @@ namespace clip {
 namespace {
 
 constexpr double kCopyShare = 0.95; // of the progress; the side files and the list take the rest
+// With a drawn clip, whose encoding takes far longer than the copy.
+constexpr double kCopyShareBesideOverlay = 0.1;
 
 QString shown(const QString& path)
 {
@@ -192,12 +194,12 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
 // The clip itself, with its telemetry block and event index, checked and named; its records
 // are counted into `records`. Returns 0 or the ExportCode of the failure.
 int writeClip(ClipFiles& files, const ClipPlan& plan, const QString& name, const Control& control,
-    int* records, QString* error)
+    double share, int* records, QString* error)
 {
     const std::optional<QString> temporary = files.createTemporary(name, error);
     if (!temporary)
         return WriteFailed;
-    const int copied = copyStreams(plan.pieces, *temporary, control, 0, kCopyShare, error);
+    const int copied = copyStreams(plan.pieces, *temporary, control, 0, share, error);
     if (copied == CopyCancelled)
         return Cancelled;
     if (copied != CopyDone)
@@ -259,7 +261,8 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
                 : QStringLiteral("the folder %1 is gone").arg(shown(options.folder)));
     };
     int records = 0;
-    if (const int code = writeClip(files, plan, names->clip, control, &records, &error))
+    const double copyShare = options.overlay ? kCopyShareBesideOverlay : kCopyShare;
+    if (const int code = writeClip(files, plan, names->clip, control, copyShare, &records, &error))
         return failed(code, error);
 
     const QString clipPath = files.committed().first();
@@ -268,6 +271,18 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         return failed(WriteFailed, error);
     if (sideFiles && options.csv && !writeSideFile(files, clipPath, names->csv, false, &error))
         return failed(WriteFailed, error);
+    if (options.overlay) {
+        const std::optional<QString> temporary = files.createTemporary(names->overlay, &error);
+        if (!temporary)
+            return failed(WriteFailed, error);
+        const int drawn = options.overlay(clipPath, *temporary, control, copyShare, kCopyShare, &error);
+        if (drawn == CopyCancelled)
+            return failed(Cancelled, {});
+        if (drawn != CopyDone)
+            return failed(drawn == CopyReadFailed ? SourceFailed : WriteFailed, error);
+        if (!files.commit(*temporary, names->overlay, &error))
+            return failed(WriteFailed, error);
+    }
     if (control.cancelled())
         return failed(Cancelled, {});
     if (!writeChecksumList(files, plan, *names, options.program, sourceHashes, &error))

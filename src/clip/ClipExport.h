@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Exporting one clip: the stream copy, its telemetry block and event index, the span's GPX and
 // CSV, and the checksum list, all written under temporary names and named only when complete.
 //
@@ -29,6 +31,12 @@ struct ExportOptions
     bool gpx = true;
     bool csv = true;
     QString program = QStringLiteral("zyn-clip"); // named in the checksum list
+    // Writes the clip drawn with its telemetry (overlay::drawClip) from the finished clip into
+    // `output`, returning a CopyResult; progress from `from` to `to`. Unset: no drawn clip. The
+    // clip library only calls it, so it need not know how pictures are drawn or encoded.
+    std::function<int(const QString& clip, const QString& output, const Control& control,
+        double from, double to, QString* error)>
+        overlay;
 };
 
 enum ExportCode : int {

@@ -19,9 +19,10 @@ std::optional<ClipNames> freeNames(
     for (int n = 1; n < 1000; ++n) {
         const QString base = n == 1 ? stem : QStringLiteral("%1-%2").arg(stem).arg(n);
         const ClipNames names{base + QLatin1String(".mp4"), base + QLatin1String(".gpx"),
-            base + QLatin1String(".csv"), base + QLatin1String(".mp4.sha256")};
+            base + QLatin1String(".csv"), base + QLatin1String(".mp4.sha256"),
+            base + QLatin1String("_overlay.mp4")};
         if (!dir.exists(names.clip) && !dir.exists(names.gpx) && !dir.exists(names.csv)
-            && !dir.exists(names.list))
+            && !dir.exists(names.list) && !dir.exists(names.overlay))
             return names;
     }
     return std::nullopt;

@@ -18,6 +18,7 @@ struct ClipNames
     QString gpx;
     QString csv;
     QString list; // the clip's name + ".sha256"
+    QString overlay; // the clip drawn with its telemetry: the clip's name with "_overlay"
 };
 
 // The first names after the camera's pattern that none of the clip's files takes yet.

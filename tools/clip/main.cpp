@@ -1,8 +1,9 @@
 #include "clip/ClipExport.h"
 #include "clip/ClipSpan.h"
+#include "overlay/OverlayVideo.h"
 #include "recording/RecordingName.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
@@ -10,12 +11,15 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
 const char kUsage[]
     = "Usage: zyn-clip [--from \"YYYY-MM-DD HH:MM:SS\"] [--to \"YYYY-MM-DD HH:MM:SS\"] [--event]\n"
-      "                [--gpx] [--csv] [-o FOLDER] RECORDING... | FOLDER\n"
+      "                [--gpx] [--csv] [--overlay [--unit kmh|mph|knots]] [-o FOLDER]\n"
+      "                RECORDING... | FOLDER\n"
       "\n"
       "Cuts a clip out of dashboard-camera recordings without re-encoding: every frame is the\n"
       "camera's own, the clip starts and ends at the given seconds, and it continues across\n"
@@ -33,6 +37,11 @@ const char kUsage[]
       "               15 s before to 15 s after it (overlapping spans make one clip).\n"
       "  --gpx        Also the span's track as GPX (the format of zyn-telemetry --gpx).\n"
       "  --csv        Also the span's telemetry as CSV (the format of zyn-telemetry --csv).\n"
+      "  --overlay    Also \"<clip>_overlay.mp4\": the clip as an ordinary H.264 video with a\n"
+      "               band under the picture showing the time, speed, heading, position,\n"
+      "               G-sensor values and event marks, for players that know nothing of the\n"
+      "               telemetry. It is encoded, so it is not bit-identical; the clip is.\n"
+      "  --unit U     The band's speed unit: kmh (default), mph or knots.\n"
       "  -o FOLDER    Where to write (default: the current folder). Nothing is ever written\n"
       "               over an existing file: a taken name gets -2, -3 ...\n"
       "  --help       This text.\n"
@@ -69,6 +78,8 @@ struct Arguments
     std::optional<QDateTime> from;
     std::optional<QDateTime> to;
     bool event = false;
+    bool overlay = false;
+    int unit = 0; // the order of the viewer's settings: km/h, mph, knots
     clip::ExportOptions options;
     QStringList inputs;
 };
@@ -107,6 +118,18 @@ int parse(const QStringList& args, Arguments& parsed, QTextStream& errors, bool&
             parsed.options.gpx = true;
         } else if (a == QLatin1String("--csv")) {
             parsed.options.csv = true;
+        } else if (a == QLatin1String("--overlay")) {
+            parsed.overlay = true;
+        } else if (a == QLatin1String("--unit")) {
+            if (!value(&text))
+                return 1;
+            const QStringList units{
+                QStringLiteral("kmh"), QStringLiteral("mph"), QStringLiteral("knots")};
+            if (!units.contains(text)) {
+                errors << "zyn-clip: --unit is kmh, mph or knots, not \"" << text << "\"\n";
+                return 1;
+            }
+            parsed.unit = int(units.indexOf(text));
         } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
             if (!value(&parsed.options.folder))
                 return 1;
@@ -120,6 +143,15 @@ int parse(const QStringList& args, Arguments& parsed, QTextStream& errors, bool&
     if (parsed.inputs.isEmpty()) {
         errors << "zyn-clip: no recording or folder given (see --help)\n";
         return 1;
+    }
+    if (parsed.overlay) {
+        parsed.options.overlay = [unit = parsed.unit](const QString& clipPath,
+                                     const QString& output, const clip::Control& control,
+                                     double from, double to, QString* error) {
+            overlay::VideoOptions options;
+            options.speedUnit = unit;
+            return overlay::drawClip(clipPath, output, options, control, from, to, error);
+        };
     }
     if (parsed.event && (parsed.from || parsed.to)) {
         errors << "zyn-clip: --event takes its span from the event markers; leave out --from "
@@ -173,7 +205,17 @@ QList<clip::Span> spansOf(const Arguments& args, QTextStream& errors)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The drawn clip's band is painted with fonts, which need a GUI application; without a
+    // display it paints off screen.
+    bool drawing = false;
+    for (int i = 1; i < argc; ++i)
+        drawing = drawing || std::strcmp(argv[i], "--overlay") == 0;
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application = drawing
+        ? std::make_unique<QGuiApplication>(argc, argv)
+        : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication& app = *application;
     QTextStream errors(stderr);
     Arguments args;
     bool help = false;
