@@ -1,11 +1,14 @@
 #include "app/CKOB_PCMgrApp.h"
 
 #include "resources/Fonts.h"
+#include "resources/Language.h"
 #include "viewer/CKOB_PCMgrDlg.h"
 
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QTimer>
+
+#include <cstdio>
 
 void CKOB_PCMgrApp::prepare()
 {
@@ -34,13 +37,17 @@ CKOB_PCMgrApp::CKOB_PCMgrApp(int& argc, char** argv)
 int CKOB_PCMgrApp::run()
 {
     fonts::registerFonts();
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    // Before the first text is made: every window is born in its language.
+    if (!strings::setLanguage(strings::systemLanguage(arguments)))
+        std::fprintf(stderr, "zyn-viewer: the English translation is missing; staying Russian\n");
     // The main window runs modally; the configuration is read while it is created and written
     // while it is destroyed, and the process ends once it is gone.
     {
         CKOB_PCMgrDlg window;
         // Recordings named on the command line (a file manager opening them with the viewer)
         // join the list once the window runs.
-        const QStringList given = arguments().mid(1);
+        const QStringList given = strings::withoutLanguageOption(arguments);
         if (!given.isEmpty())
             QTimer::singleShot(0, &window, [&window, given] { window.openRecordings(given); });
         window.exec();

@@ -1,5 +1,7 @@
 #include "resources/Skin.h"
 
+#include "resources/Language.h"
+
 #include <QHash>
 #include <QIcon>
 #include <QMutex>
@@ -11,14 +13,21 @@ namespace skin {
 const QImage& bitmap(int id)
 {
     static QMutex mutex;
-    static QHash<int, QImage> cache;
+    // By language and id: the bitmaps that hold words have an English version of their own.
+    static QHash<QPair<int, int>, QImage> cache;
     QMutexLocker lock(&mutex);
-    auto it = cache.find(id);
+    const strings::Language language = strings::language();
+    const QPair<int, int> key(int(language), id);
+    auto it = cache.find(key);
     if (it == cache.end()) {
-        QImage image(QStringLiteral(":/skin/%1.png").arg(id));
+        QImage image;
+        if (language == strings::Language::English)
+            image = QImage(QStringLiteral(":/skin/en/%1.png").arg(id));
+        if (image.isNull())
+            image = QImage(QStringLiteral(":/skin/%1.png").arg(id));
         if (!image.isNull())
             image = image.convertToFormat(QImage::Format_RGB32);
-        it = cache.insert(id, image);
+        it = cache.insert(key, image);
     }
     return *it;
 }

@@ -1,5 +1,7 @@
 #include "resources/Strings.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <iterator>
 
@@ -19,33 +21,33 @@ constexpr Entry kTable[] = {
     {110, "Recorded file in 1channel. Change the channel before you play."},
     {114, "Unable to play an encrypted file in 'General View Mode'.\nPlease restart the viewer.\n"},
     {115, "Unable to play general file in 'Encryption View Mode'\nPlease restart the viewer\n"},
-    {121, "Интернет не доступен"},
-    {122, "Широта"},
-    {123, "Долгота"},
-    {124, "Положение"},
-    {125, "Дата и время"},
-    {126, "Скорость"},
-    {127, "км/ч"},
-    {128, "мили/ч"},
-    {129, "узлы"},
-    {130, "Пароль"},
-    {131, "Тип"},
-    {132, "Дата"},
-    {133, "Имя файла"},
-    {135, "За исключением"},
-    {138, "Сохраненная директория"},
-    {139, "Парольная защита"},
-    {145, "Не могу открыть GoogleMap."},
-    {146, "30 кадров"},
-    {147, "Закончено захватывающ изображения."},
-    {148, "Законченные сбережениа видео."},
-    {149, "Подтверженный пароль нет этого же как новый пароль."},
-    {150, "Преобразовывающ к изображениям,  пожалуйста ждите."},
-    {151, "Захват"},
-    {152, "Сохранение файла"},
-    {153, "Настройки просмотра"},
-    {154, "Блок"},
-    {155, "Установка пароля"},
+    {121, QT_TRANSLATE_NOOP("strings", "Интернет не доступен")},
+    {122, QT_TRANSLATE_NOOP("strings", "Широта")},
+    {123, QT_TRANSLATE_NOOP("strings", "Долгота")},
+    {124, QT_TRANSLATE_NOOP("strings", "Положение")},
+    {125, QT_TRANSLATE_NOOP("strings", "Дата и время")},
+    {126, QT_TRANSLATE_NOOP("strings", "Скорость")},
+    {127, QT_TRANSLATE_NOOP("strings", "км/ч")},
+    {128, QT_TRANSLATE_NOOP("strings", "мили/ч")},
+    {129, QT_TRANSLATE_NOOP("strings", "узлы")},
+    {130, QT_TRANSLATE_NOOP("strings", "Пароль")},
+    {131, QT_TRANSLATE_NOOP("strings", "Тип")},
+    {132, QT_TRANSLATE_NOOP("strings", "Дата")},
+    {133, QT_TRANSLATE_NOOP("strings", "Имя файла")},
+    {135, QT_TRANSLATE_NOOP("strings", "За исключением")},
+    {138, QT_TRANSLATE_NOOP("strings", "Сохраненная директория")},
+    {139, QT_TRANSLATE_NOOP("strings", "Парольная защита")},
+    {145, QT_TRANSLATE_NOOP("strings", "Не могу открыть GoogleMap.")},
+    {146, QT_TRANSLATE_NOOP("strings", "30 кадров")},
+    {147, QT_TRANSLATE_NOOP("strings", "Закончено захватывающ изображения.")},
+    {148, QT_TRANSLATE_NOOP("strings", "Законченные сбережениа видео.")},
+    {149, QT_TRANSLATE_NOOP("strings", "Подтверженный пароль нет этого же как новый пароль.")},
+    {150, QT_TRANSLATE_NOOP("strings", "Преобразовывающ к изображениям,  пожалуйста ждите.")},
+    {151, QT_TRANSLATE_NOOP("strings", "Захват")},
+    {152, QT_TRANSLATE_NOOP("strings", "Сохранение файла")},
+    {153, QT_TRANSLATE_NOOP("strings", "Настройки просмотра")},
+    {154, QT_TRANSLATE_NOOP("strings", "Блок")},
+    {155, QT_TRANSLATE_NOOP("strings", "Установка пароля")},
 };
 
 static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
@@ -59,7 +61,12 @@ QString text(int id)
         [](const Entry& entry, int wanted) { return entry.id < wanted; });
     if (it == std::end(kTable) || it->id != id)
         return {};
-    return QString::fromUtf8(it->text);
+    return QCoreApplication::translate("strings", it->text);
+}
+
+QString Text::toString() const
+{
+    return QCoreApplication::translate("strings", utf8);
 }
 
 QList<int> ids()
@@ -72,93 +79,93 @@ QList<int> ids()
 
 const Text kAppTitle{"ZYN Viewer"};
 
-const Text kFileSelectorTitle{"Выбор архива"};
-const Text kChooseFolderButton{"Выбор папки"};
-const Text kAddToList{"Добавьте к списку"};
-const Text kCancel{"Отмена"};
-const Text kTabContinuous{"Нормальный режим"};
-const Text kTabEvent{"По сенсору движения"};
-const Text kTabManual{"Ручной режим"};
-const Text kChooseFolder{"Выберите папку"};
-const Text kFolderChoiceCancelled{"Выбор файла отменен"};
-const Text kNoRecordingsInFolder{"В папке нет файла"};
-const Text kPleaseSelectRecordings{"Пожалуйста выберите архивы"};
-const Text kSelectAll{"Выберите все"};
+const Text kFileSelectorTitle{QT_TRANSLATE_NOOP("strings", "Выбор архива")};
+const Text kChooseFolderButton{QT_TRANSLATE_NOOP("strings", "Выбор папки")};
+const Text kAddToList{QT_TRANSLATE_NOOP("strings", "Добавьте к списку")};
+const Text kCancel{QT_TRANSLATE_NOOP("strings", "Отмена")};
+const Text kTabContinuous{QT_TRANSLATE_NOOP("strings", "Нормальный режим")};
+const Text kTabEvent{QT_TRANSLATE_NOOP("strings", "По сенсору движения")};
+const Text kTabManual{QT_TRANSLATE_NOOP("strings", "Ручной режим")};
+const Text kChooseFolder{QT_TRANSLATE_NOOP("strings", "Выберите папку")};
+const Text kFolderChoiceCancelled{QT_TRANSLATE_NOOP("strings", "Выбор файла отменен")};
+const Text kNoRecordingsInFolder{QT_TRANSLATE_NOOP("strings", "В папке нет файла")};
+const Text kPleaseSelectRecordings{QT_TRANSLATE_NOOP("strings", "Пожалуйста выберите архивы")};
+const Text kSelectAll{QT_TRANSLATE_NOOP("strings", "Выберите все")};
 
-const Text kInformation{"Информация"};
+const Text kInformation{QT_TRANSLATE_NOOP("strings", "Информация")};
 const Text kBrandLine{"Velqorin ZYN Viewer"};
 
-const Text kPasswordPanelTitle{"Пароль"};
-const Text kNewPassword{"Новый пароль"};
-const Text kConfirmPassword{"Подтверженный пароль"};
+const Text kPasswordPanelTitle{QT_TRANSLATE_NOOP("strings", "Пароль")};
+const Text kNewPassword{QT_TRANSLATE_NOOP("strings", "Новый пароль")};
+const Text kConfirmPassword{QT_TRANSLATE_NOOP("strings", "Подтверженный пароль")};
 
 const Text kSelectDirectory{"Please select the directory"};
 
-const Text kCopyChooseFolderFirst{"Сначала выберите папку для сохранения видео."};
-const Text kCopyFailed{"Не удалось сохранить видео в файл «%1».\n%2"};
-const Text kCopyOntoItself{"Это и есть исходный файл: видео нельзя скопировать само в себя."};
-const Text kCopyCannotRead{"Не удалось прочитать исходный файл."};
-const Text kCopyCannotCreate{"Не удалось создать файл: папка не существует или недоступна для записи."};
-const Text kCopyWriteFailed{"Ошибка записи: возможно, на диске недостаточно места."};
-const Text kCopySizeMismatch{"Размер копии не совпал с размером исходного файла; копия удалена."};
-const Text kCopyCannotReplace{"Не удалось заменить существующий файл."};
-const Text kCopyCancelled{"Копирование прервано; неполная копия удалена."};
-const Text kPrintFailed{"Не удалось напечатать кадр: принтер не принял задание."};
+const Text kCopyChooseFolderFirst{QT_TRANSLATE_NOOP("strings", "Сначала выберите папку для сохранения видео.")};
+const Text kCopyFailed{QT_TRANSLATE_NOOP("strings", "Не удалось сохранить видео в файл «%1».\n%2")};
+const Text kCopyOntoItself{QT_TRANSLATE_NOOP("strings", "Это и есть исходный файл: видео нельзя скопировать само в себя.")};
+const Text kCopyCannotRead{QT_TRANSLATE_NOOP("strings", "Не удалось прочитать исходный файл.")};
+const Text kCopyCannotCreate{QT_TRANSLATE_NOOP("strings", "Не удалось создать файл: папка не существует или недоступна для записи.")};
+const Text kCopyWriteFailed{QT_TRANSLATE_NOOP("strings", "Ошибка записи: возможно, на диске недостаточно места.")};
+const Text kCopySizeMismatch{QT_TRANSLATE_NOOP("strings", "Размер копии не совпал с размером исходного файла; копия удалена.")};
+const Text kCopyCannotReplace{QT_TRANSLATE_NOOP("strings", "Не удалось заменить существующий файл.")};
+const Text kCopyCancelled{QT_TRANSLATE_NOOP("strings", "Копирование прервано; неполная копия удалена.")};
+const Text kPrintFailed{QT_TRANSLATE_NOOP("strings", "Не удалось напечатать кадр: принтер не принял задание.")};
 
-const Text kChooseFolderFirst{"Сначала выберите папку."};
-const Text kFolderNameRefused{"Имя папки не может содержать знаки \"?\" и \"*\":\n%1"};
-const Text kCaptureSaved{"Сохранено кадров: %1\nПапка: %2"};
-const Text kCaptureLost{"Не удалось сохранить кадров: %1"};
-const Text kFileNotWritten{"Не удалось записать файл %1:\n%2"};
-const Text kReasonNotCreated{"файл не создаётся (карта защищена от записи или не вставлена)."};
-const Text kReasonNotComplete{"данные записаны не полностью (на карте нет места?)."};
-const Text kReasonNotReplaced{"прежний файл не удалось заменить."};
-const Text kPasswordFourDigits{"Пароль должен состоять из четырёх цифр."};
+const Text kChooseFolderFirst{QT_TRANSLATE_NOOP("strings", "Сначала выберите папку.")};
+const Text kFolderNameRefused{QT_TRANSLATE_NOOP("strings", "Имя папки не может содержать знаки \"?\" и \"*\":\n%1")};
+const Text kCaptureSaved{QT_TRANSLATE_NOOP("strings", "Сохранено кадров: %1\nПапка: %2")};
+const Text kCaptureLost{QT_TRANSLATE_NOOP("strings", "Не удалось сохранить кадров: %1")};
+const Text kFileNotWritten{QT_TRANSLATE_NOOP("strings", "Не удалось записать файл %1:\n%2")};
+const Text kReasonNotCreated{QT_TRANSLATE_NOOP("strings", "файл не создаётся (карта защищена от записи или не вставлена).")};
+const Text kReasonNotComplete{QT_TRANSLATE_NOOP("strings", "данные записаны не полностью (на карте нет места?).")};
+const Text kReasonNotReplaced{QT_TRANSLATE_NOOP("strings", "прежний файл не удалось заменить.")};
+const Text kPasswordFourDigits{QT_TRANSLATE_NOOP("strings", "Пароль должен состоять из четырёх цифр.")};
 
-const Text kRecordingNotOpened{"Не удалось открыть запись «%1».\n%2"};
-const Text kReasonMissing{"Файл не найден."};
-const Text kReasonEmpty{"Файл пуст."};
-const Text kReasonUnreadable{"Файл недоступен для чтения."};
-const Text kReasonNotPlayable{"Проигрыватель не смог его открыть: файл повреждён или не является видеозаписью."};
-const Text kSkippedDamaged{"Повреждена, пропущена: %1"};
-const Text kReasonNotClosed{"Запись не была закрыта камерой (пропало питание?): её можно восстановить."};
-const Text kOfferRecovery{"Запись не была закрыта камерой (пропало питание?). Восстановить?"};
-const Text kRecovering{"Восстановление записи…"};
-const Text kRecovered{"Восстановлена: %1"};
-const Text kRecoveryCancelled{"Восстановление отменено."};
-const Text kNoReference{"В папке нет исправной записи той же камеры, по которой можно восстановить эту. Выбрать папку с такой записью?"};
-const Text kChooseReferenceFolder{"Папка с исправной записью той же камеры"};
-const Text kNoReferenceInFolder{"В выбранной папке нет исправной записи того же вида."};
-const Text kReferenceRefused{"Исправная запись сделана с другими настройками (другой кодек или размер кадра) и не подходит для восстановления."};
-const Text kNothingToRecover{"В записи нет данных, которые можно восстановить."};
-const Text kRecoveryReadFailed{"Запись не удалось прочитать."};
-const Text kRecoveryWriteFailed{"Восстановленную запись не удалось сохранить: нет места, папка защищена от записи или файл уже есть.\n%1"};
-const Text kNotRecordings{"Это не записи видеорегистратора (имя записи содержит drf_, evt_ или muevt_ и оканчивается на .mp4; в папке ищутся такие файлы):\n%1"};
+const Text kRecordingNotOpened{QT_TRANSLATE_NOOP("strings", "Не удалось открыть запись «%1».\n%2")};
+const Text kReasonMissing{QT_TRANSLATE_NOOP("strings", "Файл не найден.")};
+const Text kReasonEmpty{QT_TRANSLATE_NOOP("strings", "Файл пуст.")};
+const Text kReasonUnreadable{QT_TRANSLATE_NOOP("strings", "Файл недоступен для чтения.")};
+const Text kReasonNotPlayable{QT_TRANSLATE_NOOP("strings", "Проигрыватель не смог его открыть: файл повреждён или не является видеозаписью.")};
+const Text kSkippedDamaged{QT_TRANSLATE_NOOP("strings", "Повреждена, пропущена: %1")};
+const Text kReasonNotClosed{QT_TRANSLATE_NOOP("strings", "Запись не была закрыта камерой (пропало питание?): её можно восстановить.")};
+const Text kOfferRecovery{QT_TRANSLATE_NOOP("strings", "Запись не была закрыта камерой (пропало питание?). Восстановить?")};
+const Text kRecovering{QT_TRANSLATE_NOOP("strings", "Восстановление записи…")};
+const Text kRecovered{QT_TRANSLATE_NOOP("strings", "Восстановлена: %1")};
+const Text kRecoveryCancelled{QT_TRANSLATE_NOOP("strings", "Восстановление отменено.")};
+const Text kNoReference{QT_TRANSLATE_NOOP("strings", "В папке нет исправной записи той же камеры, по которой можно восстановить эту. Выбрать папку с такой записью?")};
+const Text kChooseReferenceFolder{QT_TRANSLATE_NOOP("strings", "Папка с исправной записью той же камеры")};
+const Text kNoReferenceInFolder{QT_TRANSLATE_NOOP("strings", "В выбранной папке нет исправной записи того же вида.")};
+const Text kReferenceRefused{QT_TRANSLATE_NOOP("strings", "Исправная запись сделана с другими настройками (другой кодек или размер кадра) и не подходит для восстановления.")};
+const Text kNothingToRecover{QT_TRANSLATE_NOOP("strings", "В записи нет данных, которые можно восстановить.")};
+const Text kRecoveryReadFailed{QT_TRANSLATE_NOOP("strings", "Запись не удалось прочитать.")};
+const Text kRecoveryWriteFailed{QT_TRANSLATE_NOOP("strings", "Восстановленную запись не удалось сохранить: нет места, папка защищена от записи или файл уже есть.\n%1")};
+const Text kNotRecordings{QT_TRANSLATE_NOOP("strings", "Это не записи видеорегистратора (имя записи содержит drf_, evt_ или muevt_ и оканчивается на .mp4; в папке ищутся такие файлы):\n%1")};
 
-const Text kDriveSummary{"Сводка поездки"};
-const Text kDriveStart{"Начало"};
-const Text kDriveEnd{"Конец"};
-const Text kDriveDuration{"Длительность"};
-const Text kDriveRecordings{"Записей"};
-const Text kDriveDistance{"Расстояние"};
-const Text kDriveMaxSpeed{"Наибольшая скорость"};
-const Text kDriveMeanSpeed{"Средняя в движении"};
-const Text kDriveMovingStopped{"В движении / стоянки"};
-const Text kDriveEvents{"События: %1"};
-const Text kDriveEventsHint{"Щелчок по событию: воспроизведение за 5 с до него"};
-const Text kDriveAnalysing{"Поездка ещё читается…"};
-const Text kDriveNone{"Запись не входит в поездку: её телеметрию не удалось прочитать."};
-const Text kDriveTooltip{"Поездка %1 – %2, записей: %3, %4 км"};
-const Text kEventCamera{"Событие камеры"};
-const Text kEventBraking{"Резкое торможение"};
-const Text kEventAcceleration{"Резкий разгон"};
-const Text kEventImpact{"Удар"};
-const Text kEventTurn{"Резкий поворот"};
-const Text kKilometres{"км"};
-const Text kUnitKmh{"км/ч"};
-const Text kUnitMph{"миль/ч"};
-const Text kUnitKnots{"уз"};
-const Text kUnitDegreesPerSecond{"°/с"};
+const Text kDriveSummary{QT_TRANSLATE_NOOP("strings", "Сводка поездки")};
+const Text kDriveStart{QT_TRANSLATE_NOOP("strings", "Начало")};
+const Text kDriveEnd{QT_TRANSLATE_NOOP("strings", "Конец")};
+const Text kDriveDuration{QT_TRANSLATE_NOOP("strings", "Длительность")};
+const Text kDriveRecordings{QT_TRANSLATE_NOOP("strings", "Записей")};
+const Text kDriveDistance{QT_TRANSLATE_NOOP("strings", "Расстояние")};
+const Text kDriveMaxSpeed{QT_TRANSLATE_NOOP("strings", "Наибольшая скорость")};
+const Text kDriveMeanSpeed{QT_TRANSLATE_NOOP("strings", "Средняя в движении")};
+const Text kDriveMovingStopped{QT_TRANSLATE_NOOP("strings", "В движении / стоянки")};
+const Text kDriveEvents{QT_TRANSLATE_NOOP("strings", "События: %1")};
+const Text kDriveEventsHint{QT_TRANSLATE_NOOP("strings", "Щелчок по событию: воспроизведение за 5 с до него")};
+const Text kDriveAnalysing{QT_TRANSLATE_NOOP("strings", "Поездка ещё читается…")};
+const Text kDriveNone{QT_TRANSLATE_NOOP("strings", "Запись не входит в поездку: её телеметрию не удалось прочитать.")};
+const Text kDriveTooltip{QT_TRANSLATE_NOOP("strings", "Поездка %1 – %2, записей: %3, %4 км")};
+const Text kEventCamera{QT_TRANSLATE_NOOP("strings", "Событие камеры")};
+const Text kEventBraking{QT_TRANSLATE_NOOP("strings", "Резкое торможение")};
+const Text kEventAcceleration{QT_TRANSLATE_NOOP("strings", "Резкий разгон")};
+const Text kEventImpact{QT_TRANSLATE_NOOP("strings", "Удар")};
+const Text kEventTurn{QT_TRANSLATE_NOOP("strings", "Резкий поворот")};
+const Text kKilometres{QT_TRANSLATE_NOOP("strings", "км")};
+const Text kUnitKmh{QT_TRANSLATE_NOOP("strings", "км/ч")};
+const Text kUnitMph{QT_TRANSLATE_NOOP("strings", "миль/ч")};
+const Text kUnitKnots{QT_TRANSLATE_NOOP("strings", "уз")};
+const Text kUnitDegreesPerSecond{QT_TRANSLATE_NOOP("strings", "°/с")};
 
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};

@@ -6,7 +6,9 @@
 
 // Every text the user sees. The numbered texts are the string table; the named ones are texts
 // that have no number (captions set in code, dialog titles, the USB tool's English texts).
-// All of them are UTF-8 and sit together in Strings.cpp.
+// All of them are UTF-8 and sit together in Strings.cpp. The Russian ones are the sources of
+// Qt's translation (context "strings"): they read in the language installed with
+// strings::setLanguage() (Language.h), Russian when none is.
 namespace strings {
 
 // The text of a string-table id, or an empty text for an id the table does not have.
@@ -20,7 +22,8 @@ struct Text
 {
     const char* utf8;
 
-    QString toString() const { return QString::fromUtf8(utf8); }
+    // In the language installed now.
+    QString toString() const;
     operator QString() const { return toString(); }
     QByteArray bytes() const { return QByteArray(utf8); }
 };

@@ -189,7 +189,7 @@ class Journey:
             "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
             "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
             "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
-            "XDG_RUNTIME_DIR": runtime, "LANG": "C.UTF-8", "TZ": "UTC-3",
+            "XDG_RUNTIME_DIR": runtime, "LANG": "ru_RU.UTF-8", "TZ": "UTC-3",
             "QT_QPA_PLATFORM": "xcb", "ZYN_AUDIO": "null", "ZYN_REGISTRY_ROOT": self.registry,
             # No desktop services: Qt's own dialogs, no network state from outside.
             "DBUS_SESSION_BUS_ADDRESS": "unix:path=/nonexistent",

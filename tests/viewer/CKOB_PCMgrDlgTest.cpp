@@ -6,9 +6,13 @@
 #include "player/PVEXState.h"
 #include "player/PVEXstat4.h"
 #include "player/PVEXstat9.h"
+#include "files/FilesOpenPopup.h"
+#include "files/InfoPopup.h"
+#include "resources/Language.h"
 #include "resources/Skin.h"
 #include "support/RecordingBuilder.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -23,6 +27,61 @@ protected:
         start();
     }
 };
+
+// The window born in English: what the popups say and show, the messages, the painted words.
+class EnglishWindowTest : public ViewerTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(strings::setLanguage(strings::Language::English));
+        ViewerTest::SetUp();
+        start();
+    }
+    void TearDown() override
+    {
+        ViewerTest::TearDown();
+        strings::setLanguage(strings::Language::Russian);
+    }
+};
+
+TEST_F(EnglishWindowTest, PopupsCaptionsAndMessagesAreEnglish)
+{
+    const QRegularExpression cyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+    clickControl(1241);
+    FilesOpenPopup* files = window->filesPopup();
+    ASSERT_TRUE(files && files->isVisible());
+    EXPECT_EQ(files->windowTitle(), QStringLiteral("Choose recordings"));
+    QStringList captions;
+    for (const QAbstractButton* button : files->findChildren<QAbstractButton*>())
+        captions << button->text();
+    for (const QString& caption : {"Choose folder", "Add to list", "Cancel", "Select all"})
+        EXPECT_TRUE(captions.contains(caption)) << captions.join(" | ").toStdString();
+    for (const QString& caption : captions)
+        EXPECT_FALSE(caption.contains(cyrillic)) << caption.toStdString();
+    files->hide();
+
+    clickControl(1049);
+    EXPECT_TRUE(window->infoPopup()->isVisible());
+    window->infoPopup()->SetVisible(0);
+
+    // The painted words of the window: the background's captions and the buttons' faces.
+    window->repaint();
+    const QRect speedCaption(535, 628, 101, 16);
+    EXPECT_EQ(window->backBuffer().copy(speedCaption),
+        skin::bitmap(130).copy(speedCaption).convertToFormat(window->backBuffer().format()));
+    EXPECT_EQ(control(1241)->grab().toImage().convertToFormat(QImage::Format_RGB32),
+        skin::bitmap(178).convertToFormat(QImage::Format_RGB32))
+        << "the \"Open recordings\" button";
+
+    EXPECT_EQ(platform::sendMessage(window.get(), platform::UM_SHOW_COMPLETION, 2), 1);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts[0], QStringLiteral("Video saved."));
+    window->openRecordings({QStringLiteral("/nowhere/notes.txt")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.texts.size() == 2; }, 3000));
+    EXPECT_TRUE(boxes.texts[1].startsWith(QStringLiteral("These are not dash camera recordings")))
+        << boxes.texts[1].toStdString();
+}
 
 TEST_F(MainWindowTest, IsABorderlessWindowOfTheSkinSize)
 {

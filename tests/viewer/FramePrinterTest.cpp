@@ -4,6 +4,7 @@
 #include "viewer/FramePrinter.h"
 
 #include "player/PVEXAdap.h"
+#include "resources/Language.h"
 #include "viewer/FrameGrabber.h"
 #include "viewer/PrintDialog.h"
 
@@ -184,6 +185,16 @@ TEST(FramePrinterLines, TextLinesOfTheCurrentSentenceAndSample)
     EXPECT_EQ(
         other[1], QStringLiteral("Положение Широта: 000° 00' 0.00\"   Долгота: 000° 00' 0.00\""));
     EXPECT_EQ(other[2], QStringLiteral("Скорость: 0.0 км/ч"));
+
+    // In English the words change; the numbers and their formats do not.
+    ASSERT_TRUE(strings::setLanguage(strings::Language::English));
+    const QStringList english = printer.lines();
+    strings::setLanguage(strings::Language::Russian);
+    EXPECT_EQ(english[0], QStringLiteral("Date and time: 2094/03/23  15:35:19"));
+    EXPECT_EQ(english[1],
+        QStringLiteral("Position Latitude: 048° 07' 2.28\"   Longitude: 011° 31' 0.00\""));
+    EXPECT_EQ(english[2], QStringLiteral("Speed: 41.5 km/h"));
+    EXPECT_EQ(english[3], lines[3]);
 }
 
 TEST_F(FramePrinterTest, PrintedPdfReadsAsThePageAndCentresTheFrame)

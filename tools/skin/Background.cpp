@@ -73,7 +73,7 @@ void paintToolbar(QPainter& painter)
 
 void paintMapArea(QPainter& painter)
 {
-    drawCaption(painter, QPointF(686, 112), QStringLiteral("КАРТА"));
+    drawCaption(painter, QPointF(686, 112), word(u"КАРТА", u"MAP"));
     painter.fillRect(QRectF(684, 116, 310, 1), look::rule);
     const QRectF map(684, 122, 310, 410);
     drawScreenWell(painter, map, look::screen);
@@ -117,7 +117,7 @@ void paintGraphPanel(QPainter& painter)
     painter.setPen(QPen(look::frame, 1));
     painter.setBrush(QColor(5, 7, 10));
     painter.drawRoundedRect(QRectF(3.5, 640.5, 352, 135), 5, 5);
-    drawCaption(painter, QPointF(10, 658), QStringLiteral("G-сенсор"), 0);
+    drawCaption(painter, QPointF(10, 658), word(u"G-сенсор", u"G-sensor"), 0);
     painter.setRenderHint(QPainter::Antialiasing, false);
     // Sweep columns every five samples (35 pixels) from 82 to 292.
     painter.setPen(QPen(QColor(22, 28, 38), 1, Qt::DotLine));
@@ -179,13 +179,14 @@ void drawCompassRose(QPainter& painter, const QPointF& centre)
     painter.drawLine(centre + QPointF(-20, 0), centre + QPointF(20, 0));
     painter.drawLine(centre + QPointF(0, -20), centre + QPointF(0, 20));
     const char16_t* letters[] = {u"С", u"В", u"Ю", u"З"};
+    const char16_t* lettersEnglish[] = {u"N", u"E", u"S", u"W"};
     painter.setFont(pixelFont(12, true));
     for (int i = 0; i < 4; ++i) {
         const qreal a = i * M_PI / 2;
         const QPointF at = centre + QPointF(std::sin(a), -std::cos(a)) * 46;
         painter.setPen(i == 0 ? QColor(255, 96, 80) : look::label);
         painter.drawText(QRectF(at.x() - 8, at.y() - 8, 16, 16), Qt::AlignCenter,
-            QString::fromUtf16(letters[i]));
+            word(letters[i], lettersEnglish[i]));
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(60, 70, 84));
@@ -202,7 +203,7 @@ void paintTelemetryPanel(QPainter& painter)
     QFont caption = pixelFont(11, true);
     caption.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     drawCentredText(
-        painter, QRectF(535, 628, 101, 16), QStringLiteral("СКОРОСТЬ"), caption, look::label);
+        painter, QRectF(535, 628, 101, 16), word(u"СКОРОСТЬ", u"SPEED"), caption, look::label);
     painter.setPen(QPen(QColor(60, 70, 84), 1));
     painter.setBrush(look::lcd);
     painter.drawRoundedRect(QRectF(554.5, 650.5, 62, 44), 4, 4);

@@ -24,6 +24,7 @@ struct ButtonSpec
     Shape shape;
     Glyph glyph;
     const char16_t* caption;
+    const char16_t* captionEnglish = nullptr;
 };
 
 const ButtonSpec kButtons[] = {
@@ -40,8 +41,8 @@ const ButtonSpec kButtons[] = {
     {169, 171, 130, {153, 596, 30, 30}, Shape::Round, Glyph::Stop, nullptr},
     {172, 174, 130, {213, 596, 30, 30}, Shape::Round, Glyph::Play, nullptr},
     {175, 177, 130, {273, 596, 30, 30}, Shape::Round, Glyph::Next, nullptr},
-    {178, 180, 130, {879, 587, 105, 22}, Shape::Text, Glyph::Folder, u"Открыть записи"},
-    {264, 265, 130, {799, 587, 74, 22}, Shape::Text, Glyph::Close, u"Очистить"},
+    {178, 180, 130, {879, 587, 105, 22}, Shape::Text, Glyph::Folder, u"Открыть записи", u"Open recordings"},
+    {264, 265, 130, {799, 587, 74, 22}, Shape::Text, Glyph::Close, u"Очистить", u"Clear"},
     {240, 242, 129, {278, 197, 29, 29}, Shape::Round, Glyph::Check, nullptr},
 };
 
@@ -96,7 +97,7 @@ void paintTextButton(QPainter& painter, const ButtonSpec& spec, bool pressed)
     drawButtonBody(painter, body, 4, pressed);
     // The faces are narrow: the caption alone, at the list header's size.
     drawGlyphCaption(
-        painter, body, {spec.glyph, 0, look::title, QString::fromUtf16(spec.caption), 12}, pressed);
+        painter, body, {spec.glyph, 0, look::title, word(spec.caption, spec.captionEnglish), 12}, pressed);
 }
 
 QImage paintButton(const SkinSet& skin, const ButtonSpec& spec, bool pressed)

@@ -132,9 +132,9 @@ void paintBarsAndDigits(SkinSet& skin)
     skin.put(194, thumb(skin, QRect(700, 552, 23, 20), 13));
     for (int digit = 0; digit < 10; ++digit)
         skin.put(243 + digit, speedDigit(digit));
-    skin.put(185, unitLabel(skin, QStringLiteral("КМ/Ч")));
-    skin.put(186, unitLabel(skin, QStringLiteral("МИЛИ/Ч")));
-    skin.put(187, unitLabel(skin, QStringLiteral("УЗЛЫ")));
+    skin.put(185, unitLabel(skin, word(u"КМ/Ч", u"KM/H")));
+    skin.put(186, unitLabel(skin, word(u"МИЛИ/Ч", u"MPH")));
+    skin.put(187, unitLabel(skin, word(u"УЗЛЫ", u"KNOTS")));
 }
 
 namespace {

@@ -33,7 +33,7 @@ void paintLockBackground(QPainter& painter)
     painter.setBrush(glow);
     painter.drawEllipse(QPointF(220, 105), 60, 60);
     drawGlyph(painter, Glyph::Lock, QRectF(196, 66, 48, 66), look::label);
-    drawCentredText(painter, QRectF(0, 146, kWidth, 20), QStringLiteral("Введите пароль"),
+    drawCentredText(painter, QRectF(0, 146, kWidth, 20), word(u"Введите пароль", u"Enter the password"),
         pixelFont(13), look::label);
 
     // The entry card: the window draws "Пароль" at 80, 200, a grey frame 160,198 to
@@ -49,7 +49,7 @@ void paintLockBackground(QPainter& painter)
     painter.drawRect(0, 0, kWidth - 1, kHeight - 1);
     painter.setRenderHint(QPainter::Antialiasing, true);
     drawCentredText(painter, QRectF(0, 268, kWidth, 20),
-        QStringLiteral("Видеорегистратор · просмотр записей"), pixelFont(11), QColor(80, 100, 112));
+        word(u"Видеорегистратор · просмотр записей", u"Dash camera · recording viewer"), pixelFont(11), QColor(80, 100, 112));
 }
 
 // One frame of the unlock animation: a padlock that opens inside a ring of dots whose

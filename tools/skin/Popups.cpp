@@ -16,14 +16,15 @@ struct CaptionButton
     QSize size;
     Glyph glyph;
     const char16_t* caption;
+    const char16_t* captionEnglish;
 };
 
 const CaptionButton kCaptionButtons[] = {
-    {210, 212, {86, 29}, Glyph::Check, u"ОК"},
-    {220, 222, {86, 29}, Glyph::Camera, u"Захват"},
-    {223, 225, {86, 29}, Glyph::Close, u"Выход"},
-    {228, 230, {86, 29}, Glyph::Save, u"Сохранить"},
-    {213, 215, {120, 27}, Glyph::Folder, u"Выбрать папку"},
+    {210, 212, {86, 29}, Glyph::Check, u"ОК", u"OK"},
+    {220, 222, {86, 29}, Glyph::Camera, u"Захват", u"Capture"},
+    {223, 225, {86, 29}, Glyph::Close, u"Выход", u"Exit"},
+    {228, 230, {86, 29}, Glyph::Save, u"Сохранить", u"Save"},
+    {213, 215, {120, 27}, Glyph::Folder, u"Выбрать папку", u"Choose folder"},
 };
 
 QImage captionButton(const CaptionButton& spec, bool pressed)
@@ -36,7 +37,7 @@ QImage captionButton(const CaptionButton& spec, bool pressed)
     const qreal glyphSize = spec.glyph == Glyph::Close || spec.glyph == Glyph::Check ? 9 : 11;
     const QColor glyphColour = spec.glyph == Glyph::Check ? look::selection : look::title;
     drawGlyphCaption(painter, body,
-        {spec.glyph, glyphSize, glyphColour, QString::fromUtf16(spec.caption), 12.5}, pressed);
+        {spec.glyph, glyphSize, glyphColour, word(spec.caption, spec.captionEnglish), 12.5}, pressed);
     painter.end();
     return image;
 }

@@ -12,6 +12,14 @@ class QPainter;
 
 namespace skintool {
 
+// The language the words are painted in: the viewer's own Russian, or English for the versions
+// of the bitmaps that hold words which its English face shows instead.
+inline bool paintEnglish = false;
+inline QString word(const char16_t* russian, const char16_t* english)
+{
+    return QString::fromUtf16(paintEnglish ? english : russian);
+}
+
 // The colours of the skin. The first six are the product's look; the rest are shades of it.
 namespace look {
 inline const QColor panel(4, 0, 0);

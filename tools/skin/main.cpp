@@ -1,4 +1,6 @@
 // zyn-skin OUTDIR: paints every skin bitmap of the viewer and writes OUTDIR/<id>.png.
+// zyn-skin --english OUTDIR: writes only the bitmaps that hold words, painted in English, for
+// the viewer's English face (the others are the same in both languages).
 
 #include "SkinTool.h"
 
@@ -8,6 +10,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
@@ -15,25 +18,49 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zyn-skin OUTDIR\n");
+    const bool english = argc == 3 && std::strcmp(argv[1], "--english") == 0;
+    if (argc != 2 && !english) {
+        std::fprintf(stderr, "usage: zyn-skin [--english] OUTDIR\n");
         return 2;
     }
-    const QString outDir = QString::fromLocal8Bit(argv[1]);
+    const char* outArgument = argv[argc - 1];
+    const QString outDir = QString::fromLocal8Bit(outArgument);
     if (!QDir().mkpath(outDir)) {
-        std::fprintf(stderr, "zyn-skin: cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "zyn-skin: cannot create %s\n", outArgument);
         return 1;
     }
 
     using namespace skintool;
     registerFontFace();
-    SkinSet skin;
-    paintMainBackground(skin);
-    paintLockScreen(skin);
-    paintMainButtons(skin);
-    paintBarsAndDigits(skin);
-    paintIndicatorIcons(skin);
-    paintPopupPieces(skin);
+    const auto paintAll = [] {
+        SkinSet set;
+        paintMainBackground(set);
+        paintLockScreen(set);
+        paintMainButtons(set);
+        paintBarsAndDigits(set);
+        paintIndicatorIcons(set);
+        paintPopupPieces(set);
+        return set;
+    };
+    SkinSet skin = paintAll();
+    if (english) {
+        paintEnglish = true;
+        const SkinSet words = paintAll();
+        int written = 0;
+        for (const auto& [id, image] : words.all()) {
+            const auto russian = skin.all().find(id);
+            if (russian != skin.all().end() && russian->second == image)
+                continue;
+            const QString path = QDir(outDir).filePath(QStringLiteral("%1.png").arg(id));
+            if (!image.convertToFormat(QImage::Format_RGB888).save(path, "PNG")) {
+                std::fprintf(stderr, "zyn-skin: cannot write %s\n", qPrintable(path));
+                return 1;
+            }
+            ++written;
+        }
+        std::printf("zyn-skin: %d bitmaps with English words in %s\n", written, outArgument);
+        return 0;
+    }
 
     // The viewer's own table is the reference: every id it names must come out at its size,
     // and nothing it does not name is written.
@@ -63,6 +90,6 @@ int main(int argc, char** argv)
         ++failures;
     }
     std::printf("zyn-skin: %lld bitmaps in %s (%s)\n",
-        static_cast<long long>(skin::entries().size()), argv[1], qPrintable(fontFamily()));
+        static_cast<long long>(skin::entries().size()), outArgument, qPrintable(fontFamily()));
     return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,99 @@
+#include "resources/Language.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QTranslator>
+
+#include <memory>
+#include <optional>
+
+namespace strings {
+
+namespace {
+
+Language g_language = Language::Russian;
+std::unique_ptr<QTranslator> g_translator;
+
+// "ru", "ru_RU.UTF-8", "en:ru" ... the first that names a language we speak.
+std::optional<Language> named(const QString& text)
+{
+    for (const QString& entry : text.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QString code = entry.section(QLatin1Char('_'), 0, 0).section(QLatin1Char('.'), 0, 0);
+        if (code.compare(QLatin1String("ru"), Qt::CaseInsensitive) == 0)
+            return Language::Russian;
+        if (code.compare(QLatin1String("en"), Qt::CaseInsensitive) == 0)
+            return Language::English;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Language chooseLanguage(
+    const QStringList& arguments, const QString& languageVariable, const QString& localeName)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        QString value;
+        if (a == QLatin1String("--lang") && i + 1 < arguments.size())
+            value = arguments[i + 1];
+        else if (a.startsWith(QLatin1String("--lang=")))
+            value = a.mid(7);
+        if (const std::optional<Language> chosen = named(value))
+            return *chosen;
+    }
+    if (const std::optional<Language> chosen = named(languageVariable))
+        return *chosen;
+    return localeName.startsWith(QLatin1String("ru"), Qt::CaseInsensitive) ? Language::Russian
+                                                                           : Language::English;
+}
+
+Language systemLanguage(const QStringList& arguments)
+{
+    return chooseLanguage(
+        arguments, qEnvironmentVariable("LANGUAGE"), QLocale::system().name());
+}
+
+QStringList withoutLanguageOption(const QStringList& arguments)
+{
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--lang")) {
+            ++i;
+            continue;
+        }
+        if (!arguments[i].startsWith(QLatin1String("--lang=")))
+            rest << arguments[i];
+    }
+    return rest;
+}
+
+bool setLanguage(Language language)
+{
+    if (g_translator) {
+        QCoreApplication::removeTranslator(g_translator.get());
+        g_translator.reset();
+    }
+    g_language = Language::Russian;
+    if (language == Language::Russian)
+        return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral(":/i18n/zyn_en.qm"))
+        || !QCoreApplication::installTranslator(translator.get()))
+        return false;
+    g_translator = std::move(translator);
+    g_language = language;
+    return true;
+}
+
+Language language()
+{
+    return g_language;
+}
+
+QString languageCode(Language language)
+{
+    return language == Language::English ? QStringLiteral("en") : QStringLiteral("ru");
+}
+
+} // namespace strings
