@@ -160,6 +160,16 @@ TEST_F(OverlayVideoTest, TheBandShowsEachSecondsValuesUnderTheSourcesPicture)
     const Outcome check = run("ffmpeg", {"-v", "warning", "-i", drawn, "-f", "null", "-"});
     EXPECT_EQ(check.exitCode, 0);
     EXPECT_TRUE(check.err.trimmed().isEmpty()) << check.err.toStdString();
+    const Outcome played = run("mpv", {"--no-config", "--vo=null", "--ao=null", "--frames=60",
+                                          "--msg-level=all=error", drawn});
+    EXPECT_EQ(played.exitCode, 0) << played.err.toStdString();
+    // The index before the media, so a browser plays it while it downloads.
+    QFile file(drawn);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray head = file.read(1 << 16);
+    const qsizetype moov = head.indexOf("moov");
+    const qsizetype mdat = head.indexOf("mdat");
+    EXPECT_TRUE(moov > 0 && (mdat < 0 || moov < mdat)) << "moov at " << moov << ", mdat at " << mdat;
 
     drive::RecordingTelemetry telemetry;
     ASSERT_EQ(drive::readRecording(lossless, telemetry), drive::ReadResult::Ok);
