@@ -20,7 +20,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from journey import MAIN_SIZE, SEEK_LENGTH, SEEK_THUMB_Y  # noqa: E402
-from xsession import Display, Image, StepFailed, wait_until  # noqa: E402
+from xsession import Display, Image, StepFailed, missing_tool, wait_until  # noqa: E402
 
 FOUND_TICK = (0xFF, 0xE6, 0x46)
 TICK_Y = 559 - 3 + 2
@@ -137,10 +137,10 @@ def main():
     parser.add_argument("--source", required=True)
     parser.add_argument("--out", required=True)
     options = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "import", "convert"):
-        if not shutil.which(tool):
-            print(f"events: {tool} is missing (scripts/install-deps installs it)")
-            return 1
+    tool = missing_tool(("Xvfb", "xdotool", "import", "convert"))
+    if tool:
+        print(f"events: {tool} is missing (scripts/install-deps installs it)")
+        return 1
     shutil.rmtree(options.out, ignore_errors=True)
     os.makedirs(options.out)
     work = tempfile.mkdtemp(prefix="zyn-events-")

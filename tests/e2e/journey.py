@@ -33,7 +33,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import Display, Image, StepFailed, wait_until  # noqa: E402
+from xsession import Display, Image, StepFailed, missing_tool, wait_until  # noqa: E402
 
 SKIP = 77
 PASSWORD = "0042"
@@ -835,12 +835,10 @@ def main():
     options.out = os.path.abspath(options.out)
 
     isolated = in_namespace()
-    for tool in ("Xvfb", "xdotool", "import", "convert", "djpeg", "pdftotext"):
-        if not shutil.which(tool):
-            # A failure, not a skip: a machine set up by scripts/install-deps has every tool,
-            # and a journey skipped for a missing install would look like one that passed.
-            print(f"journey: {tool} is missing (scripts/install-deps installs it)")
-            return 1
+    tool = missing_tool(("Xvfb", "xdotool", "import", "convert", "djpeg", "pdftotext"))
+    if tool:
+        print(f"journey: {tool} is missing (scripts/install-deps installs it)")
+        return 1
     shutil.rmtree(options.out, ignore_errors=True)
     os.makedirs(options.out)
     work = tempfile.mkdtemp(prefix="zyn-e2e-")

@@ -18,7 +18,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from journey import MAIN_SIZE  # noqa: E402
-from xsession import Display, StepFailed, wait_until  # noqa: E402
+from xsession import Display, StepFailed, missing_tool, wait_until  # noqa: E402
 
 OPEN_RECORDINGS = (879 + 52, 587 + 11)
 RUSSIAN = "Выбор архива"
@@ -75,10 +75,10 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--out", required=True)
     options = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "import"):
-        if not shutil.which(tool):
-            print(f"language: {tool} is missing (scripts/install-deps installs it)")
-            return 1
+    tool = missing_tool(("Xvfb", "xdotool", "import"))
+    if tool:
+        print(f"language: {tool} is missing (scripts/install-deps installs it)")
+        return 1
     shutil.rmtree(options.out, ignore_errors=True)
     os.makedirs(options.out)
     work = tempfile.mkdtemp(prefix="zyn-language-")

@@ -5,9 +5,20 @@ the screen shows. Only the standard library besides those programs.
 """
 
 import os
+import shutil
 import re
 import subprocess
 import time
+
+
+def missing_tool(tools):
+    """The first of the programs not on the PATH, or None. A missing one fails a run rather
+    than skipping it: scripts/install-deps installs every one, and a check skipped for a missing
+    install would look like one that passed."""
+    for tool in tools:
+        if not shutil.which(tool):
+            return tool
+    return None
 
 
 class StepFailed(Exception):

@@ -553,15 +553,18 @@ TEST_F(DamagedCardTest, AFailedOpenLeavesTheVideoAreaEmptyAsStopDoes)
     }
 }
 
-TEST_F(PlaybackTest, NAndShiftNJumpBetweenTheDrivesEventsAcrossItsRecordings)
+// One drive of three ten-second recordings, hard braking at its 17th and 25th second: the
+// second recording's 7th, the third's 5th.
+QString incidentsCard()
 {
-    // One drive of three recordings, hard braking at its 17th and 25th second: the second
-    // recording's 7th, the third's 5th.
-    const QString card = demoCard(QStringLiteral("incidents"),
+    return demoCard(QStringLiteral("incidents"),
         {"--length", "10", "--drf", "3", "--evt", "0", "--muevt", "0", "--brake-at", "17,25",
             "--seed", "4"});
-    ASSERT_FALSE(card.isEmpty());
-    const QStringList files = recordingsIn(card);
+}
+
+TEST_F(PlaybackTest, NAndShiftNJumpBetweenTheDrivesEventsAcrossItsRecordings)
+{
+    const QStringList files = recordingsIn(incidentsCard());
     ASSERT_EQ(files.size(), 3);
     window->openRecordings({files[1]});
     waitPlaying(0);
@@ -594,10 +597,7 @@ TEST_F(PlaybackTest, NAndShiftNJumpBetweenTheDrivesEventsAcrossItsRecordings)
 
 TEST_F(PlaybackTest, TheDriveSummaryShowsTheDriveAndPlaysAnEventFromItsRunUp)
 {
-    const QString card = demoCard(QStringLiteral("incidents"),
-        {"--length", "10", "--drf", "3", "--evt", "0", "--muevt", "0", "--brake-at", "17,25",
-            "--seed", "4"});
-    ASSERT_FALSE(card.isEmpty());
+    const QString card = incidentsCard();
     const QStringList files = recordingsIn(card);
     ASSERT_EQ(files.size(), 3);
     addFolder(card);
