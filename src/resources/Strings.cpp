@@ -134,6 +134,28 @@ const Text kNothingToRecover{"В записи нет данных, которы�
 const Text kRecoveryReadFailed{"Запись не удалось прочитать."};
 const Text kRecoveryWriteFailed{"Восстановленную запись не удалось сохранить: нет места, папка защищена от записи или файл уже есть.\n%1"};
 const Text kNotRecordings{"Это не записи видеорегистратора (имя записи содержит drf_, evt_ или muevt_ и оканчивается на .mp4; в папке ищутся такие файлы):\n%1"};
+const Text kClipMarkStart{"Начало фрагмента"};
+const Text kClipMarkEnd{"Конец фрагмента"};
+const Text kClipSave{"Сохранить фрагмент..."};
+const Text kClipSaveEvent{"Сохранить событие..."};
+const Text kClipClearMarks{"Снять отметки фрагмента"};
+const Text kClipTitle{"Сохранение фрагмента"};
+const Text kClipFrom{"Начало:"};
+const Text kClipTo{"Конец:"};
+const Text kClipLength{"Длительность:"};
+const Text kClipFolder{"Папка:"};
+const Text kClipBrowse{"Обзор..."};
+const Text kClipChooseFolder{"Папка для фрагмента"};
+const Text kClipAlsoGpxCsv{"также GPX и CSV"};
+const Text kClipStart{"Сохранить"};
+const Text kClipEndBeforeStart{"Конец фрагмента должен быть позже его начала."};
+const Text kClipNoFolder{"Папка не найдена:\n%1"};
+const Text kClipWritten{"Фрагмент сохранён. Записаны файлы:\n%1"};
+const Text kClipFailed{"Фрагмент не сохранён, ни один файл не оставлен:\n%1"};
+const Text kClipCancelled{"Сохранение фрагмента отменено, ни один файл не оставлен."};
+const Text kClipNothing{"В отмеченном промежутке нет записей, которые можно сохранить."};
+const Text kClipNotes{"Примечания:\n%1"};
+const Text kClipBusy{"Фрагмент ещё сохраняется."};
 
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};

@@ -135,9 +135,14 @@ void CKOB_PCMgrDlg::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
         // Never close the main window.
         event->accept();
+        return;
+    case Qt::Key_Escape:
+        // Never closes the main window either: it only lets go of the clip's marks.
+        event->accept();
+        if (m_unlocked && !unlocking() && event->modifiers() == Qt::NoModifier)
+            clearClipMarks();
         return;
     default:
         break;
@@ -180,6 +185,12 @@ bool CKOB_PCMgrDlg::shortcut(const QKeyEvent* key)
         return true;
     case Qt::Key_PageDown:
         onNext();
+        return true;
+    case Qt::Key_I:
+        markClip(true);
+        return true;
+    case Qt::Key_O:
+        markClip(false);
         return true;
     default:
         return false;
