@@ -133,10 +133,10 @@ void ClipExportPopup::drawFace()
     m_face = QImage(kWidth, kHeight, QImage::Format_RGB32);
     QPainter painter(&m_face);
     popup::drawFace(painter, m_face.size(), strings::kClipTitle, kWidth - 11);
-    popup::drawText(painter, {kLabelX, kFrom.y() + 3}, strings::kClipFrom, popup::kLabel);
-    popup::drawText(painter, {kLabelX, kTo.y() + 3}, strings::kClipTo, popup::kLabel);
-    popup::drawText(painter, {kLabelX, kLength.y() + 2}, strings::kClipLength, popup::kLabel);
-    popup::drawText(painter, {kLabelX, kFolderText.y() + 3}, strings::kClipFolder, popup::kLabel);
+    popup::drawText(painter, {kLabelX, kFrom.y() + 5}, strings::kClipFrom, popup::kLabel);
+    popup::drawText(painter, {kLabelX, kTo.y() + 5}, strings::kClipTo, popup::kLabel);
+    popup::drawText(painter, {kLabelX, kLength.y() + 3}, strings::kClipLength, popup::kLabel);
+    popup::drawText(painter, {kLabelX, kFolderText.y() + 5}, strings::kClipFolder, popup::kLabel);
     update();
 }
 
