@@ -8,6 +8,7 @@
 #include "support/CardFile.h"
 #include "resources/Strings.h"
 #include "viewer/ClipExportPopup.h"
+#include "viewer/EventMarkers.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -16,6 +17,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,16 +37,33 @@ QStringList allIn(const QString& folder)
 class ClipWindowTest : public PlaybackTest
 {
 protected:
-    // Right click at a point of the window and choose the menu's entry.
-    void choose(QPoint point, const QString& entry)
+    // Right click at a point of the window: the menu on show (one closed before may still
+    // await deletion).
+    QMenu* openMenu(QPoint point)
     {
         QContextMenuEvent event(QContextMenuEvent::Mouse, point, window->mapToGlobal(point));
         QCoreApplication::sendEvent(window.get(), &event);
-        QMenu* menu = nullptr; // the one on show: one closed before may still await deletion
+        QMenu* menu = nullptr;
         for (QMenu* candidate : window->findChildren<QMenu*>(QStringLiteral("clipMenu"))) {
             if (candidate->isVisible())
                 menu = candidate;
         }
+        return menu;
+    }
+    QStringList menuEntries()
+    {
+        QStringList entries;
+        if (QMenu* menu = openMenu(CKOB_PCMgrDlg::kVideoArea.center())) {
+            for (QAction* action : menu->actions())
+                entries.append(action->text());
+            menu->close();
+        }
+        return entries;
+    }
+    // Right click at a point of the window and choose the menu's entry.
+    void choose(QPoint point, const QString& entry)
+    {
+        QMenu* menu = openMenu(point);
         ASSERT_NE(menu, nullptr) << "no menu at " << point.x() << "," << point.y();
         QAction* chosen = nullptr;
         for (QAction* action : menu->actions()) {
@@ -159,6 +179,54 @@ TEST_F(ClipWindowTest, MarksAcrossTwoRecordingsExportAClipThatPlaysWithItsTeleme
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return recording::hasPosition(window->telemetryPanel().record()); }, 3000));
     EXPECT_GT(window->graph().pointCount(), 1);
+}
+
+TEST_F(ClipWindowTest, AnEventRecordingOffersItsEventAndTheBandLeavesItsTicksInSight)
+{
+    ASSERT_FALSE(eventCard().isEmpty());
+    play(kDrf);
+    EXPECT_EQ(menuEntries(), (QStringList{strings::kClipMarkStart, strings::kClipMarkEnd, QString(),
+                                 strings::kClipSave}))
+        << "no event entry on a continuous recording, nothing to clear";
+
+    // The start marked early in the event recording: the band runs over its events' ticks.
+    play(kEvt);
+    key(Qt::Key_I);
+    key(Qt::Key_Space);
+    window->repaint();
+    ASSERT_TRUE(window->clipMarks().start());
+    const int length = adapter()->lengthSeconds;
+    const int marked = int(recording::recordingStart(cardFile(kEvt))->secsTo(*window->clipMarks().start()));
+    const QRect band = SeekBar::bandRect(marked, length, length);
+    const QRect thumb(window->progress() + 36, 554, 33, 20);
+    int ticks = 0;
+    for (int x : window->eventMarkers().positions(length)) {
+        const int tick = EventMarkers::tickX(x);
+        if (thumb.contains(tick, 563) || !band.contains(tick, 563))
+            continue;
+        ++ticks;
+        // The camera's orange, or the yellow of an event found at the same second over it.
+        const QColor shown(window->backBuffer().pixel(tick, 563));
+        EXPECT_TRUE(shown == QColor(0xFF, 0x8A, 0x3D) || shown == EventMarkers::kFoundTickCore)
+            << "the tick at " << tick << " is hidden by the band";
+    }
+    EXPECT_GT(ticks, 0);
+
+    // "Save the event": the event nearest the picture, 15 s either side, into the neighbours.
+    const QList<clip::Span> spans = clip::eventSpans(cardFile(kEvt));
+    ASSERT_FALSE(spans.isEmpty());
+    EXPECT_EQ(menuEntries(), (QStringList{strings::kClipMarkStart, strings::kClipMarkEnd,
+                                 QString(), strings::kClipSave, strings::kClipSaveEvent, QString(),
+                                 strings::kClipClearMarks}));
+    choose(CKOB_PCMgrDlg::kVideoArea.center(), strings::kClipSaveEvent);
+    ASSERT_TRUE(window->clipPopup()->isVisible());
+    const clip::Span offered = window->clipPopup()->span();
+    EXPECT_TRUE(std::any_of(spans.begin(), spans.end(), [&](const clip::Span& span) {
+        return span.from == offered.from && span.to == offered.to;
+    }));
+    EXPECT_LT(window->clipPopup()->span().from, *recording::recordingStart(cardFile(kEvt)))
+        << "it reaches into the recording before";
+    click("clipCancel");
 }
 
 TEST_F(ClipWindowTest, CancelAndClosingTheWindowLeaveNothingAndEscapeClearsTheMarks)
