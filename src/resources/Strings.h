@@ -133,6 +133,31 @@ extern const Text kUnitMph;
 extern const Text kUnitKnots;
 extern const Text kUnitDegreesPerSecond;
 
+// Clips: the span marked on the seek bar, its menu, and the export popup.
+extern const Text kClipMarkStart; // the menu's entries
+extern const Text kClipMarkEnd;
+extern const Text kClipSave;
+extern const Text kClipSaveEvent;
+extern const Text kClipClearMarks;
+extern const Text kClipTitle; // the popup's title
+extern const Text kClipFrom;
+extern const Text kClipTo;
+extern const Text kClipLength;
+extern const Text kClipFolder;
+extern const Text kClipBrowse;
+extern const Text kClipChooseFolder; // the folder browser's title
+extern const Text kClipAlsoGpxCsv;
+extern const Text kClipOverlay; // also the clip drawn with its telemetry
+extern const Text kClipStart; // the button that starts the export
+extern const Text kClipEndBeforeStart;
+extern const Text kClipNoFolder; // %1: the folder
+extern const Text kClipWritten; // %1: the files written, one a line
+extern const Text kClipFailed; // %1: what failed, in the export's own words
+extern const Text kClipCancelled;
+extern const Text kClipNothing;
+extern const Text kClipNotes; // %1: why the span was split or shortened, one a line
+extern const Text kClipBusy;
+
 // USB tool (English by design).
 extern const Text kUsbToolTitle;
 extern const Text kDataTransmission;

@@ -12,6 +12,7 @@
 #include "resources/Strings.h"
 #include "settings/SettingPopup.h"
 #include "usb/UsbToolPopup.h"
+#include "viewer/ClipExportPopup.h"
 #include "viewer/DriveIndex.h"
 #include "viewer/RecordingCopy.h"
 #include "viewer/UnlockAnimation.h"
@@ -236,6 +237,9 @@ void CKOB_PCMgrDlg::done(int result)
 {
     if (m_settings)
         m_settings->stopCapture();
+    // A clip being written is cancelled, and what it had written removed, before the window goes.
+    if (m_clipPopup)
+        m_clipPopup->stop();
     QDialog::done(result);
 }
 

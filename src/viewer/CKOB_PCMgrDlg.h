@@ -1,7 +1,9 @@
 #pragma once
 
+#include "clip/ClipSpan.h"
 #include "platform/AppMessage.h"
 #include "viewer/BackBuffer.h"
+#include "viewer/ClipMarks.h"
 #include "viewer/EventMarkers.h"
 #include "viewer/FrameGrabber.h"
 #include "viewer/GSensorGraph.h"
@@ -25,6 +27,7 @@
 #include <vector>
 
 class BitmapButton;
+class ClipExportPopup;
 class DriveIndex;
 class DriveSummaryPopup;
 class FilesOpenPopup;
@@ -53,7 +56,8 @@ class UsbToolPopup;
 // CKOB_PCMgrDlg.cpp; the lock (_password), the settings popup and the configuration
 // (_settings), playback and the list (_playback), the mouse (_mouse), painting (_paint), the
 // popups, the keyboard and recordings from outside (_input), and the telemetry panel, graph,
-// markers and the map (_telemetry), and the frame jobs: print, capture, save and copy (_jobs).
+// markers and the map (_telemetry), the frame jobs: print, capture, save and copy (_jobs), and
+// the clip's marks, menu and export popup (_clip).
 class CKOB_PCMgrDlg : public QDialog
 {
     Q_OBJECT
@@ -87,6 +91,8 @@ public:
     DriveSummaryPopup* driveSummary() const { return m_summary; } // made on first use
     UsbToolPopup* usbTool() const { return m_usbTool.get(); }
     MapWindow* map() const { return m_map; }
+    ClipExportPopup* clipPopup() const { return m_clipPopup; } // made on first use
+    const ClipMarks& clipMarks() const { return m_clipMarks; }
     const TelemetryPanel& telemetryPanel() const { return m_panel; }
     const GSensorGraph& graph() const { return m_graph; }
     const EventMarkers& eventMarkers() const { return m_markers; }
@@ -127,11 +133,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     enum DragTarget { NoDrag = -1, SeekThumb = 0, SpeedThumb = 1, VolumeThumb = 2, ListThumb = 3 };
@@ -263,6 +269,23 @@ private:
     void showDriveRoute(const QString& recording);
     // Empty while the recording's folder is not read yet (reading it is asked for).
     QString driveTooltip(const QString& recording);
+    // The play list's menu: the drive summary of the row under the mouse.
+    bool showListMenu(const QContextMenuEvent* event);
+
+    // The clip (CKOB_PCMgrDlg_clip.cpp). The marks are set on the open recording while it
+    // plays; the span may continue into later recordings, and the export decides which join.
+    std::optional<QDateTime> openRecordingStart() const;
+    void markClip(bool start);
+    void clearClipMarks();
+    void paintClipBand();
+    // Folder 1 of the settings where it exists, else the folder of the recording.
+    QString clipFolder() const;
+    void showClipPopup(const QStringList& recordings, const clip::Span& span);
+    void offerClip();
+    QList<clip::Span> openEventSpans() const;
+    void offerEventClip();
+    // The menu of the video area and the seek bar: the clip's marks and saving it.
+    bool showClipMenu(const QContextMenuEvent* event);
 
     // Recordings the camera never closed (CKOB_PCMgrDlg_recovery.cpp).
     void offerRecovery(const QString& path);
@@ -371,6 +394,9 @@ private:
     QPointer<recover::RecoveryWorker> m_recoveryWorker;
     QProgressDialog* m_recoveryProgress = nullptr; // child of this window while shown
     QString m_recoveryPath;
+
+    ClipMarks m_clipMarks;
+    ClipExportPopup* m_clipPopup = nullptr; // child of this window, made on first use
 
     platform::MessageMap m_messages;
 };

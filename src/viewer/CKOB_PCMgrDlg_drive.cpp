@@ -158,17 +158,18 @@ QString CKOB_PCMgrDlg::driveTooltip(const QString& recording)
         .arg(around->distanceKm, 0, 'f', 1);
 }
 
-void CKOB_PCMgrDlg::contextMenuEvent(QContextMenuEvent* event)
+bool CKOB_PCMgrDlg::showListMenu(const QContextMenuEvent* event)
 {
-    const int index = m_unlocked ? m_list.entryAt(event->pos()) : -1;
-    if (index < 0) {
-        QDialog::contextMenuEvent(event);
-        return;
-    }
-    event->accept();
+    const int index = m_list.entryAt(event->pos());
+    if (index < 0)
+        return false;
     const QString path = m_list.entry(index);
-    QMenu menu(this);
-    connect(menu.addAction(strings::kDriveSummary + QStringLiteral("\tD")), &QAction::triggered,
-        this, [this, path] { showDriveSummary(path); });
-    menu.exec(event->globalPos());
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("listMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(strings::kDriveSummary, this, [this, path] { showDriveSummary(path); })
+        ->setShortcut(Qt::Key_D);
+    // Not exec(), as for the video's menu: playback and painting go on meanwhile.
+    menu->popup(event->globalPos());
+    return true;
 }

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTimer>
@@ -135,9 +136,14 @@ void CKOB_PCMgrDlg::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
         // Never close the main window.
         event->accept();
+        return;
+    case Qt::Key_Escape:
+        // Never closes the main window either: it only lets go of the clip's marks.
+        event->accept();
+        if (m_unlocked && !unlocking() && event->modifiers() == Qt::NoModifier)
+            clearClipMarks();
         return;
     default:
         break;
@@ -184,9 +190,24 @@ bool CKOB_PCMgrDlg::shortcut(const QKeyEvent* key)
     case Qt::Key_D:
         onDriveSummaryKey();
         return true;
+    case Qt::Key_I:
+        markClip(true);
+        return true;
+    case Qt::Key_O:
+        markClip(false);
+        return true;
     default:
         return false;
     }
+}
+
+void CKOB_PCMgrDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (m_unlocked && !unlocking() && (showClipMenu(event) || showListMenu(event))) {
+        event->accept();
+        return;
+    }
+    QDialog::contextMenuEvent(event);
 }
 
 void CKOB_PCMgrDlg::dragEnterEvent(QDragEnterEvent* event)

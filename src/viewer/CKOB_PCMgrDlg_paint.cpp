@@ -71,6 +71,7 @@ void CKOB_PCMgrDlg::paintUnlocked()
     m_buffer.restore(SeekBar::kTimeRect);
     paintEventMarkers();
     m_seekBar.drawFill(m_buffer);
+    paintClipBand();
     paintEventTicks();
     m_seekBar.drawThumbAndTime(m_buffer, currentSecond() + 1, lengthSeconds(), m_playing);
     paintPanel();

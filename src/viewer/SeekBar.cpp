@@ -20,6 +20,10 @@ constexpr int kThumbOffset = 36;
 constexpr int kThumbY = 554;
 constexpr QPoint kElapsedAt(430, 553);
 constexpr QPoint kTotalAt(498, 553);
+// The groove the fill covers, and the column of second 0: where the event ticks stand too.
+constexpr int kTrackTop = 559;
+constexpr int kTrackHeight = 8;
+constexpr int kSecondZeroX = 53;
 
 QString clockText(const char* format, int seconds)
 {
@@ -78,6 +82,32 @@ int SeekBar::dragProgress(int x)
 bool SeekBar::thumbHit(QPoint point) const
 {
     return QRect(m_progress + kThumbOffset, kThumbY, 33, 20).contains(point);
+}
+
+const QColor SeekBar::kBandColour(60, 220, 110, 150);
+
+QRect SeekBar::bandRect(int from, int to, int length)
+{
+    if (length < 1 || to <= from)
+        return {};
+    const int left = kSecondZeroX + std::clamp(from, 0, length) * kLength / length;
+    const int right = kSecondZeroX + std::clamp(to, 0, length) * kLength / length;
+    // A span of a second in a long recording still shows.
+    return QRect(left, kTrackTop, std::max(right - left, 2), kTrackHeight);
+}
+
+void SeekBar::drawBand(BackBuffer& buffer, int from, int to, int length)
+{
+    const QRect band = bandRect(from, to, length);
+    if (band.isEmpty())
+        return;
+    QPainter painter(&buffer.image());
+    painter.fillRect(band, kBandColour);
+    // The marks themselves, opaque, so a span's ends read over the fill as well.
+    const QColor edge = kBandColour.lighter(130);
+    painter.fillRect(QRect(band.left(), band.top(), 1, band.height()), QColor(edge.rgb()));
+    painter.fillRect(QRect(band.right(), band.top(), 1, band.height()), QColor(edge.rgb()));
+    buffer.invalidate(band);
 }
 
 QString SeekBar::elapsedText(int seconds)

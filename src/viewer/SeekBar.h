@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -53,6 +54,13 @@ public:
     void drawFill(BackBuffer& buffer) const;
     void drawThumbAndTime(
         BackBuffer& buffer, int displayedPosition, int length, bool playing) const;
+
+    // The clip's span on the track, from second `from` to second `to` of a recording of `length`
+    // seconds: a translucent band drawn between the fill and the event ticks, so the fill shows
+    // through it and the ticks and the thumb stand over it.
+    static QRect bandRect(int from, int to, int length);
+    static void drawBand(BackBuffer& buffer, int from, int to, int length);
+    static const QColor kBandColour;
 
     // "00:MM:SS" of the displayed position and " / 00:MM:SS" of the length.
     static QString elapsedText(int seconds);

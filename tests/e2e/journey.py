@@ -90,6 +90,10 @@ USB_CANCEL = (376, 414)
 USB_ONE_CHANNEL = (36, 63)  # the Recorder page's "1CH" and "2CH" choices
 USB_TWO_CHANNELS = (90, 63)
 USB_PAGE_SAVE = (370, 374)
+CLIP_SIZE = (460, 318)
+CLIP_BROWSE = (396, 171)
+CLIP_SAVE = (278, 285)
+CLIP_MARKED_SECONDS = 4  # about: between the keys I and O
 
 
 def registry_file(root, key, value):
@@ -145,10 +149,11 @@ class Journey:
         self.registry = os.path.join(work, "registry")
         self.captures = os.path.join(work, "captures")
         self.copies = os.path.join(work, "copies")
+        self.clips = os.path.join(work, "clips")
         self.print_file = os.path.join(work, "printed", "frame.pdf")
         self.sim_reply = os.path.join(work, "recorder-reply.bin")
         self.sim_received = os.path.join(work, "recorder-received.bin")
-        for folder in (self.home, self.registry, self.captures, self.copies,
+        for folder in (self.home, self.registry, self.captures, self.copies, self.clips,
                        os.path.dirname(self.print_file)):
             os.makedirs(folder, exist_ok=True)
         self.skin = {}
@@ -602,6 +607,84 @@ class Journey:
         if subprocess.run(["cmp", "-s", source, os.path.join(self.copies, copies[0])]).returncode:
             raise StepFailed(f"{copies[0]} differs from {source}")
 
+    def cut_clip(self):
+        """Marks with I and O while it plays, saves through the menu, the popup and the folder
+        dialog, and judges the clip with ffprobe, mpv, sha256sum and the telemetry reader."""
+        self.click(BUTTON["play"])
+        wait_until("the video to run", lambda: self.video_running(self.screen()), timeout=15)
+        # Away from the end: the span stays inside the recording that plays.
+        self.click((52 + 40, STRIP_Y))
+        wait_until("the seek thumb near 40", lambda: 40 <= (self.progress() or -1) <= 80,
+                   timeout=5)
+        before = self.progress()
+        self.display.key("i")
+        time.sleep(CLIP_MARKED_SECONDS)
+        self.display.key("o")
+        after = self.progress()
+        if after is None or before is None or after <= before:
+            raise StepFailed(f"the recording did not play on between I and O ({before}, {after})")
+        # The band lies over the fill just after the start mark, the thumb well past it.
+        image = self.screen()
+        x, y = self.at((53 + before + 3, 561))
+        fill = self.skin_picture(182).pixel(0, 561 - 559)
+        self.shot("clip-marked")
+        if image.pixel(x, y) == fill:
+            raise StepFailed("no band on the seek bar's track after the start mark")
+
+        known = self.known_windows()
+        x, y = self.at((VIDEO[0] + 320, VIDEO[1] + 240))
+        self.display._run("xdotool", "mousemove", "--sync", str(x), str(y), "click", "3")
+        time.sleep(0.5)
+        self.shot("clip-menu")
+        # Start, end, then "Сохранить фрагмент...".
+        self.display.key("Down", "Down", "Down", "Return")
+        popup = self.new_window("the clip popup", known, size=CLIP_SIZE,
+                                name="Сохранение фрагмента")
+        if (popup["x"] - self.origin[0], popup["y"] - self.origin[1]) != (280, 231):
+            raise StepFailed(f"the clip popup stands at {popup['x']},{popup['y']}")
+        self.popup_click(popup, CLIP_BROWSE)
+        self.choose_folder("Папка для фрагмента", self.clips)
+        time.sleep(0.3)
+        self.shot("clip-popup")
+        known = self.known_windows()
+        self.popup_click(popup, CLIP_SAVE)
+        self.answer_message(known, "after the clip")
+        self.display.wait_gone("the clip popup to close", popup["id"])
+        self.check_clip()
+
+    def check_clip(self):
+        names = sorted(os.listdir(self.clips))
+        clips = [n for n in names if n.endswith(".mp4")]
+        if len(clips) != 1 or not re.fullmatch(r"clip_(drf|evt|muevt)_\d{8}_\d{6}\.mp4", clips[0]):
+            raise StepFailed(f"one clip named as the camera names expected, the folder holds {names}")
+        clip = clips[0]
+        stem = clip[:-len(".mp4")]
+        if names != sorted([clip, clip + ".sha256", stem + ".gpx", stem + ".csv"]):
+            raise StepFailed(f"the clip, its checksum list, GPX and CSV expected: {names}")
+        checked = subprocess.run(["sha256sum", "-c", clip + ".sha256"], cwd=self.clips,
+                                 capture_output=True, text=True)
+        if checked.returncode != 0:
+            raise StepFailed(f"sha256sum -c refuses the checksum list: {checked.stdout}"
+                             f"{checked.stderr}")
+        path = os.path.join(self.clips, clip)
+        probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "format=duration",
+                                "-of", "csv=p=0", path], capture_output=True, text=True)
+        try:
+            duration = float(probe.stdout.strip())
+        except ValueError:
+            raise StepFailed(f"ffprobe cannot read the clip: {probe.stderr.strip()}")
+        if not CLIP_MARKED_SECONDS - 1 <= duration <= CLIP_MARKED_SECONDS + 3:
+            raise StepFailed(f"the clip lasts {duration} s for about {CLIP_MARKED_SECONDS} s marked")
+        played = subprocess.run(["mpv", "--no-config", "--vo=null", "--ao=null", "--frames=30",
+                                 path], capture_output=True, text=True, timeout=60)
+        if played.returncode != 0:
+            raise StepFailed(f"mpv does not play the clip: {played.stderr.strip()[-500:]}")
+        tool = os.path.join(self.build, "bin", "zyn-telemetry")
+        csv = subprocess.run([tool, "--csv", path], capture_output=True, text=True)
+        rows = csv.stdout.splitlines()[1:]
+        if csv.returncode != 0 or not CLIP_MARKED_SECONDS - 1 <= len(rows) <= CLIP_MARKED_SECONDS + 3:
+            raise StepFailed(f"the clip's telemetry reads {len(rows)} records: {csv.stderr.strip()}")
+
     def settings(self):
         known = self.known_windows()
         self.click(BUTTON["settings"])
@@ -757,6 +840,7 @@ class Journey:
             ("capture one frame and thirty frames", self.capture),
             ("print the frame to a PDF file", self.print_frame),
             ("copy the recording", self.copy_recording),
+            ("mark a span with I and O and save it as a clip", self.cut_clip),
             ("settings: knots, password, kob_config.dat", self.settings),
             ("close, configuration stored", self.first_close),
             ("start again locked and unlock", self.unlock),

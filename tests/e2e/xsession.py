@@ -10,6 +10,9 @@ import re
 import subprocess
 import time
 
+# Seconds an xdotool or import call may take: far beyond what any takes on a working display.
+TOOL_LIMIT = 30
+
 
 def missing_tool(tools):
     """The first of the programs not on the PATH, or None. A missing one fails a run rather
@@ -114,7 +117,12 @@ class Display:
 
     def _run(self, *args, check=True):
         env = dict(os.environ, DISPLAY=self.name)
-        result = subprocess.run(args, env=env, capture_output=True, text=True)
+        try:
+            result = subprocess.run(args, env=env, capture_output=True, text=True,
+                                    timeout=TOOL_LIMIT)
+        except subprocess.TimeoutExpired:
+            # A tool stuck on the display says so, rather than the whole run timing out unnamed.
+            raise StepFailed(f"{' '.join(args)} did not return within {TOOL_LIMIT} s")
         if check and result.returncode != 0:
             raise StepFailed(f"{' '.join(args)} failed: {result.stderr.strip()}")
         return result.stdout
@@ -123,14 +131,20 @@ class Display:
 
     def grab(self):
         env = dict(os.environ, DISPLAY=self.name)
-        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=env,
-                             check=True, capture_output=True).stdout
+        try:
+            ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=env,
+                                 check=True, capture_output=True, timeout=TOOL_LIMIT).stdout
+        except subprocess.TimeoutExpired:
+            raise StepFailed(f"import did not grab the screen within {TOOL_LIMIT} s")
         return Image(ppm)
 
     def save(self, path):
         env = dict(os.environ, DISPLAY=self.name)
-        subprocess.run(["import", "-window", "root", path], env=env, check=False,
-                       capture_output=True)
+        try:
+            subprocess.run(["import", "-window", "root", path], env=env, check=False,
+                           capture_output=True, timeout=TOOL_LIMIT)
+        except subprocess.TimeoutExpired:
+            pass  # a picture for the record only
 
     def windows(self):
         """The windows on screen: dicts of id, name, x, y, w, h."""

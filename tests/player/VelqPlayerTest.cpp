@@ -6,6 +6,7 @@
 #include "velqplayer/Protocol.h"
 
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -309,6 +310,46 @@ TEST_F(VelqPlayerTest, SeeksExactlyAndReleasesPause)
     Report report;
     ASSERT_TRUE(nextProgress(report));
     EXPECT_TRUE(nextProgress(report, 2500ms)) << "a seek must release the pause";
+}
+
+// A clip cut by stream copy inside a group of pictures keeps the frames from the key frame on
+// for decoding and hides those before the cut with an edit list: they are not to be shown.
+TEST_F(VelqPlayerTest, FramesAnEditListHidesAreNotShown)
+{
+    // Red for 1.4 s, then blue, one key frame at the start; the copy cut at 1.4 s holds the red
+    // frames only to decode the blue ones from.
+    const QString source = s_folder->filePath(QStringLiteral("red-then-blue.mp4"));
+    const QString cut = s_folder->filePath(QStringLiteral("clip_drf_20240102_030406.mp4"));
+    const auto ffmpeg = [](const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + arguments);
+        return process.waitForFinished(30000) && process.exitCode() == 0;
+    };
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "color=c=red:s=320x240:r=25:d=1.4", "-f", "lavfi",
+        "-i", "color=c=blue:s=320x240:r=25:d=2", "-filter_complex", "[0][1]concat=n=2:v=1:a=0",
+        "-c:v", "libx264", "-preset", "ultrafast", "-g", "100", "-bf", "0", "-pix_fmt", "yuv420p",
+        source}));
+    ASSERT_TRUE(ffmpeg({"-ss", "1.4", "-i", source, "-c", "copy", cut}));
+    start(cut);
+    ASSERT_TRUE(waitUntil([] { return s_shared->window1.load() != nullptr; }));
+    QWidget* window = s_shared->window1;
+    int red = 0;
+    int blue = 0;
+    // The hidden part would take 1.4 s on screen from the start.
+    waitUntil(
+        [&] {
+            const QColor centre = window->grab().toImage().pixelColor(
+                window->width() / 2, window->height() / 2);
+            red += centre.red() > 150 && centre.blue() < 100;
+            blue += centre.blue() > 150 && centre.red() < 100;
+            return false;
+        },
+        1500ms);
+    EXPECT_EQ(red, 0) << "frames before the cut were shown";
+    EXPECT_GT(blue, 0);
+    Report length;
+    ASSERT_TRUE(log().last(velq::CB_LENGTH, length));
+    EXPECT_NEAR(length.length, 2.0, 0.1);
 }
 
 TEST_F(VelqPlayerTest, PauseTogglesAndHolds)

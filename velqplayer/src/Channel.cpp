@@ -54,6 +54,10 @@ bool Channel::open(bool withAudio, std::function<void()> frameListener)
         {"keep-open", "no"},
         // exact seeks: a capture after a seek must show the frame asked for, not a key frame
         {"hr-seek", "yes"},
+        // Every file starts at its time 0: a clip cut inside a group of pictures keeps the
+        // frames before the cut only to decode from, and mpv would otherwise show them first
+        // (at negative times) instead of honouring the edit list that hides them.
+        {"start", "0"},
         {"audio-file-auto", "no"},
         {"sub-auto", "no"},
         // The exact converters (zimg, or swscale at full accuracy) cost more than decoding

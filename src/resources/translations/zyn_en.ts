@@ -320,6 +320,7 @@ Folder: %2</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="125" />
+        <location filename="../Strings.cpp" line="170" />
         <source>Не удалось открыть запись «%1».
 %2</source>
         <translation>Could not open the recording "%1".
@@ -327,86 +328,103 @@ Folder: %2</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="126" />
+        <location filename="../Strings.cpp" line="171" />
         <source>Файл не найден.</source>
         <translation>The file was not found.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="127" />
+        <location filename="../Strings.cpp" line="172" />
         <source>Файл пуст.</source>
         <translation>The file is empty.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="128" />
+        <location filename="../Strings.cpp" line="173" />
         <source>Файл недоступен для чтения.</source>
         <translation>The file cannot be read.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="129" />
+        <location filename="../Strings.cpp" line="174" />
         <source>Проигрыватель не смог его открыть: файл повреждён или не является видеозаписью.</source>
         <translation>The player could not open it: the file is damaged or is not a video recording.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="130" />
+        <location filename="../Strings.cpp" line="175" />
         <source>Повреждена, пропущена: %1</source>
         <translation>Damaged, skipped: %1</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="131" />
+        <location filename="../Strings.cpp" line="176" />
         <source>Запись не была закрыта камерой (пропало питание?): её можно восстановить.</source>
         <translation>The camera never finished this recording (a power cut?): it can be recovered.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="132" />
+        <location filename="../Strings.cpp" line="177" />
         <source>Запись не была закрыта камерой (пропало питание?). Восстановить?</source>
         <translation>The camera never finished this recording (a power cut?). Recover it?</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="133" />
+        <location filename="../Strings.cpp" line="178" />
         <source>Восстановление записи…</source>
         <translation>Recovering the recording…</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="134" />
+        <location filename="../Strings.cpp" line="179" />
         <source>Восстановлена: %1</source>
         <translation>Recovered: %1</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="135" />
+        <location filename="../Strings.cpp" line="180" />
         <source>Восстановление отменено.</source>
         <translation>Recovery cancelled.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="136" />
+        <location filename="../Strings.cpp" line="181" />
         <source>В папке нет исправной записи той же камеры, по которой можно восстановить эту. Выбрать папку с такой записью?</source>
         <translation>There is no healthy recording by the same camera in this folder to recover this one from. Choose a folder that has one?</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="137" />
+        <location filename="../Strings.cpp" line="182" />
         <source>Папка с исправной записью той же камеры</source>
         <translation>A folder with a healthy recording by the same camera</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="138" />
+        <location filename="../Strings.cpp" line="183" />
         <source>В выбранной папке нет исправной записи того же вида.</source>
         <translation>The chosen folder has no healthy recording of the same kind.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="139" />
+        <location filename="../Strings.cpp" line="184" />
         <source>Исправная запись сделана с другими настройками (другой кодек или размер кадра) и не подходит для восстановления.</source>
         <translation>The healthy recording was made with other settings (another codec or picture size) and cannot be used for the recovery.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="140" />
+        <location filename="../Strings.cpp" line="185" />
         <source>В записи нет данных, которые можно восстановить.</source>
         <translation>The recording holds nothing that can be recovered.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="141" />
+        <location filename="../Strings.cpp" line="186" />
         <source>Запись не удалось прочитать.</source>
         <translation>The recording could not be read.</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="142" />
+        <location filename="../Strings.cpp" line="187" />
         <source>Восстановленную запись не удалось сохранить: нет места, папка защищена от записи или файл уже есть.
 %1</source>
         <translation>The recovered recording could not be saved: the disk is full, the folder is write-protected or the file already exists.
@@ -414,6 +432,7 @@ Folder: %2</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="143" />
+        <location filename="../Strings.cpp" line="188" />
         <source>Это не записи видеорегистратора (имя записи содержит drf_, evt_ или muevt_ и оканчивается на .mp4; в папке ищутся такие файлы):
 %1</source>
         <translation>These are not dash camera recordings (a recording's name contains drf_, evt_ or muevt_ and ends in .mp4; a folder is searched for such files):
@@ -533,6 +552,129 @@ Folder: %2</translation>
         <location filename="../Strings.cpp" line="168" />
         <source>°/с</source>
         <translation>°/s</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="189" />
+        <source>Начало фрагмента</source>
+        <translation>Clip start</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="190" />
+        <source>Конец фрагмента</source>
+        <translation>Clip end</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="191" />
+        <source>Сохранить фрагмент...</source>
+        <translation>Save clip...</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="192" />
+        <source>Сохранить событие...</source>
+        <translation>Save event...</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="193" />
+        <source>Снять отметки фрагмента</source>
+        <translation>Clear clip marks</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="194" />
+        <source>Сохранение фрагмента</source>
+        <translation>Save clip</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="195" />
+        <source>Начало:</source>
+        <translation>Start:</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="196" />
+        <source>Конец:</source>
+        <translation>End:</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="197" />
+        <source>Длительность:</source>
+        <translation>Length:</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="198" />
+        <source>Папка:</source>
+        <translation>Folder:</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="199" />
+        <source>Обзор...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="200" />
+        <source>Папка для фрагмента</source>
+        <translation>Folder for the clip</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="201" />
+        <source>также GPX и CSV</source>
+        <translation>also GPX and CSV</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="202" />
+        <source>с телеметрией на кадре</source>
+        <translation>with telemetry on the picture</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="203" />
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="204" />
+        <source>Конец фрагмента должен быть позже его начала.</source>
+        <translation>The clip's end must come after its start.</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="205" />
+        <source>Папка не найдена:
+%1</source>
+        <translation>Folder not found:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="206" />
+        <source>Фрагмент сохранён. Записаны файлы:
+%1</source>
+        <translation>Clip saved. Files written:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="207" />
+        <source>Фрагмент не сохранён, ни один файл не оставлен:
+%1</source>
+        <translation>The clip was not saved and no file was left behind:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="208" />
+        <source>Сохранение фрагмента отменено, ни один файл не оставлен.</source>
+        <translation>Saving the clip was cancelled; no file was left behind.</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="209" />
+        <source>В отмеченном промежутке нет записей, которые можно сохранить.</source>
+        <translation>There are no recordings to save in the marked span.</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="210" />
+        <source>Примечания:
+%1</source>
+        <translation>Notes:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="211" />
+        <source>Фрагмент ещё сохраняется.</source>
+        <translation>The clip is still being saved.</translation>
     </message>
 </context>
 </TS>
