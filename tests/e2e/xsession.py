@@ -94,9 +94,13 @@ class Display:
     def __init__(self, log_dir, width=1280, height=1024):
         read_fd, write_fd = os.pipe()
         self.log = open(os.path.join(log_dir, "xvfb.log"), "wb")
+        # -noreset: by default the server resets whenever its last client goes, and a program
+        # connecting meanwhile (the viewer started again right after it closed, while the
+        # tools' short connections come and go) is refused: "could not connect to display".
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp"], pass_fds=(write_fd,), stdout=self.log, stderr=self.log)
+             "-nolisten", "tcp", "-noreset"], pass_fds=(write_fd,), stdout=self.log,
+            stderr=self.log)
         os.close(write_fd)
         with os.fdopen(read_fd) as pipe:
             number = pipe.readline().strip()

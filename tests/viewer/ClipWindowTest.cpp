@@ -141,6 +141,8 @@ TEST_F(ClipWindowTest, MarksAcrossTwoRecordingsExportAClipThatPlaysWithItsTeleme
     EXPECT_EQ(popup->folder(), QFileInfo(files[0]).absolutePath())
         << "without folder 1 the recording's own";
     EXPECT_TRUE(part<QCheckBox>("clipSideFiles")->isChecked());
+    EXPECT_FALSE(part<QCheckBox>("clipOverlay")->isChecked());
+    part<QCheckBox>("clipOverlay")->setChecked(true);
 
     browser.answers = {out.path()};
     click("clipBrowse");
@@ -151,9 +153,11 @@ TEST_F(ClipWindowTest, MarksAcrossTwoRecordingsExportAClipThatPlaysWithItsTeleme
     EXPECT_FALSE(popup->isVisible());
     EXPECT_EQ(part<QProgressBar>("clipProgress")->value(), part<QProgressBar>("clipProgress")->maximum());
 
-    // The clip, its telemetry's GPX and CSV and the checksum list, each named in the message.
+    // The clip, its telemetry's GPX and CSV, the checksum list and the clip drawn with its
+    // telemetry, each named in the message.
     const QString stem = QStringLiteral("clip_drf_") + popup->span().from.toString("yyyyMMdd_HHmmss");
-    const QStringList expected{stem + ".csv", stem + ".gpx", stem + ".mp4", stem + ".mp4.sha256"};
+    const QStringList expected{stem + ".csv", stem + ".gpx", stem + ".mp4", stem + ".mp4.sha256",
+        stem + "_overlay.mp4"};
     ASSERT_EQ(allIn(out.path()), expected);
     for (const QString& name : expected)
         EXPECT_TRUE(message.contains(name)) << name.toStdString();
