@@ -92,6 +92,13 @@ QString makeRecording(const QString& name, int seconds, const QByteArray& tail)
         QStringLiteral(".mp4"), tail);
 }
 
+QString ffmpegOutput(const QString& name, const QStringList& arguments)
+{
+    const QString suffix = QLatin1Char('.') + QFileInfo(name).suffix();
+    return cachedOutput(name, arguments.join(QLatin1Char('\n')).toUtf8(),
+        QStringList{"-v", "error", "-y"} + arguments, suffix);
+}
+
 QString makeMjpegStream(const QString& name, int seconds)
 {
     const QString duration = QString::number(seconds);

@@ -40,6 +40,9 @@ bool waitUntil(const std::function<bool()>& condition,
 QString makeRecording(const QString& name, int seconds, const QByteArray& tail = {});
 // A "udat" block of n time records with empty position and acceleration records.
 QByteArray emptyTelemetry(int records);
+// What ffmpeg writes with the arguments (the output file last, named `name`), made once like
+// makeRecording's: under ThreadSanitizer a test must not start ffmpeg itself once threads run.
+QString ffmpegOutput(const QString& name, const QStringList& arguments);
 // A raw MJPEG stream (no container, so no known length), made once like makeRecording's.
 QString makeMjpegStream(const QString& name, int seconds);
 // The recording with its video box rewritten in the 64-bit size form, as muxers write it past

@@ -6,7 +6,6 @@
 #include "velqplayer/Protocol.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -318,18 +317,15 @@ TEST_F(VelqPlayerTest, FramesAnEditListHidesAreNotShown)
 {
     // Red for 1.4 s, then blue, one key frame at the start; the copy cut at 1.4 s holds the red
     // frames only to decode the blue ones from.
-    const QString source = s_folder->filePath(QStringLiteral("red-then-blue.mp4"));
-    const QString cut = s_folder->filePath(QStringLiteral("clip_drf_20240102_030406.mp4"));
-    const auto ffmpeg = [](const QStringList& arguments) {
-        QProcess process;
-        process.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + arguments);
-        return process.waitForFinished(30000) && process.exitCode() == 0;
-    };
-    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "color=c=red:s=320x240:r=25:d=1.4", "-f", "lavfi",
-        "-i", "color=c=blue:s=320x240:r=25:d=2", "-filter_complex", "[0][1]concat=n=2:v=1:a=0",
-        "-c:v", "libx264", "-preset", "ultrafast", "-g", "100", "-bf", "0", "-pix_fmt", "yuv420p",
-        source}));
-    ASSERT_TRUE(ffmpeg({"-ss", "1.4", "-i", source, "-c", "copy", cut}));
+    const QString source = ffmpegOutput(QStringLiteral("red-then-blue.mp4"),
+        {"-f", "lavfi", "-i", "color=c=red:s=320x240:r=25:d=1.4", "-f", "lavfi", "-i",
+            "color=c=blue:s=320x240:r=25:d=2", "-filter_complex", "[0][1]concat=n=2:v=1:a=0",
+            "-c:v", "libx264", "-preset", "ultrafast", "-g", "100", "-bf", "0", "-pix_fmt",
+            "yuv420p"});
+    ASSERT_FALSE(source.isEmpty());
+    const QString cut = ffmpegOutput(
+        QStringLiteral("clip_drf_20240102_030406.mp4"), {"-ss", "1.4", "-i", source, "-c", "copy"});
+    ASSERT_FALSE(cut.isEmpty());
     start(cut);
     ASSERT_TRUE(waitUntil([] { return s_shared->window1.load() != nullptr; }));
     QWidget* window = s_shared->window1;
