@@ -7,6 +7,7 @@
 #include "recording/TelemetryExport.h"
 #include "recording/UdatWriter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,14 +44,14 @@ bool checkClip(const QString& path, int64_t expectedUs, int records, QString* er
 {
     AVFormatContext* context = nullptr;
     if (avformat_open_input(&context, path.toLocal8Bit().constData(), nullptr, nullptr) < 0) {
-        *error = QStringLiteral("the written clip does not open");
+        *error = QCoreApplication::translate("clip", "the written clip does not open");
         return false;
     }
     const int64_t durationUs = context->duration;
     avformat_close_input(&context);
     // One frame of slack: the container rounds each track's length to its own time scale.
     if (std::llabs(durationUs - expectedUs) > 100'000) {
-        *error = QStringLiteral("the written clip lasts %1 s instead of %2 s")
+        *error = QCoreApplication::translate("clip", "the written clip lasts %1 s instead of %2 s")
                      .arg(double(durationUs) / 1e6)
                      .arg(double(expectedUs) / 1e6);
         return false;
@@ -63,7 +64,8 @@ bool checkClip(const QString& path, int64_t expectedUs, int records, QString* er
     if (recording::loadTelemetry(path.toLocal8Bit(), 0, 0, copy, reader, noTelemetry, [](int) {})
             != 0
         || reader.timeRecordCapacity() != uint32_t(records)) {
-        *error = QStringLiteral("the written clip's telemetry does not read back");
+        *error = QCoreApplication::translate(
+            "clip", "the written clip's telemetry does not read back");
         return false;
     }
     return true;
@@ -79,7 +81,8 @@ bool writeSideFile(
     QString ignored;
     QTextStream errors(&ignored);
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(shown(*temporary), file.errorString());
+        *error = QCoreApplication::translate("clip", "cannot write %1: %2")
+                     .arg(shown(*temporary), file.errorString());
         return false;
     }
     int failures = 0;
@@ -96,9 +99,10 @@ bool writeSideFile(
     written = written && file.error() == QFileDevice::NoError;
     file.close();
     if (failures != 0 || !written || file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("cannot write %1: %2")
+        *error = QCoreApplication::translate("clip", "cannot write %1: %2")
                      .arg(shown(QDir(QFileInfo(*temporary).path()).filePath(finalName)),
-                         failures ? QStringLiteral("the clip's telemetry does not read back")
+                         failures ? QCoreApplication::translate(
+                             "clip", "the clip's telemetry does not read back")
                                   : file.errorString());
         return false;
     }
@@ -172,7 +176,8 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
     }
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (hashes[i].isEmpty()) {
-            *error = QStringLiteral("cannot read %1 for its checksum").arg(shown(paths[i]));
+            *error = QCoreApplication::translate("clip", "cannot read %1 for its checksum")
+                         .arg(shown(paths[i]));
             return false;
         }
         const bool own = i >= sources.paths().size();
@@ -183,7 +188,7 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
         return false;
     QFile file(*temporary);
     if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size() || !file.flush()) {
-        *error = QStringLiteral("cannot write %1: %2")
+        *error = QCoreApplication::translate("clip", "cannot write %1: %2")
                      .arg(shown(folder.filePath(names.list)), file.errorString());
         return false;
     }
@@ -207,7 +212,8 @@ int writeClip(ClipFiles& files, const ClipPlan& plan, const QString& name, const
     const ClipTelemetry telemetry = clipTelemetry(plan);
     if ((!telemetry.udat.isEmpty() || !telemetry.events.isEmpty())
         && UdatWriter::appendToFile(*temporary, telemetry.udat, telemetry.events) != 0) {
-        *error = QStringLiteral("cannot write the clip's telemetry to %1").arg(shown(*temporary));
+        *error = QCoreApplication::translate("clip", "cannot write the clip's telemetry to %1")
+                     .arg(shown(*temporary));
         return WriteFailed;
     }
     int64_t expectedUs = 0;
@@ -225,8 +231,9 @@ ExportResult failure(int code, const QString& reason)
 {
     ExportResult result;
     result.code = code;
-    result.message = code == Cancelled ? QStringLiteral("export cancelled: no file was left behind")
-                                       : QStringLiteral("%1; no file was left behind").arg(reason);
+    result.message = code == Cancelled
+        ? QCoreApplication::translate("clip", "export cancelled: no file was left behind")
+        : QCoreApplication::translate("clip", "%1; no file was left behind").arg(reason);
     return result;
 }
 
@@ -240,15 +247,17 @@ QString version()
 ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, const Control& control)
 {
     if (plan.pieces.isEmpty())
-        return failure(NothingToExport, QStringLiteral("nothing to export"));
+        return failure(NothingToExport, QCoreApplication::translate("clip", "nothing to export"));
     const QFileInfo folder(options.folder);
     if (!folder.isDir())
-        return failure(
-            WriteFailed, QStringLiteral("the folder %1 does not exist").arg(shown(options.folder)));
+        return failure(WriteFailed,
+            QCoreApplication::translate("clip", "the folder %1 does not exist")
+                .arg(shown(options.folder)));
     const std::optional<ClipNames> names = freeNames(options.folder, plan.kind, plan.span.from);
     if (!names)
-        return failure(
-            WriteFailed, QStringLiteral("no free clip name left in %1").arg(shown(options.folder)));
+        return failure(WriteFailed,
+            QCoreApplication::translate("clip", "no free clip name left in %1")
+                .arg(shown(options.folder)));
 
     SourceHashes sourceHashes(sourcesOf(plan));
     ClipFiles files(folder.absoluteFilePath());
@@ -258,7 +267,8 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         return failure(code,
             QFileInfo(folder.absoluteFilePath()).isDir()
                 ? reason
-                : QStringLiteral("the folder %1 is gone").arg(shown(options.folder)));
+                : QCoreApplication::translate("clip", "the folder %1 is gone")
+                      .arg(shown(options.folder)));
     };
     int records = 0;
     const double copyShare = options.overlay ? kCopyShareBesideOverlay : kCopyShare;
@@ -275,7 +285,8 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         const std::optional<QString> temporary = files.createTemporary(names->overlay, &error);
         if (!temporary)
             return failed(WriteFailed, error);
-        const int drawn = options.overlay(clipPath, *temporary, control, copyShare, kCopyShare, &error);
+        const int drawn
+            = options.overlay(clipPath, *temporary, control, copyShare, kCopyShare, &error);
         if (drawn == CopyCancelled)
             return failed(Cancelled, {});
         if (drawn != CopyDone)
@@ -296,10 +307,11 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
     QStringList shownNames;
     for (const QString& path : result.written)
         shownNames.append(shown(path));
-    result.message = QStringLiteral("clip %1 to %2 written: %3")
+    result.message = QCoreApplication::translate("clip", "clip %1 to %2 written: %3")
                          .arg(moment(plan.span.from), moment(plan.span.to), shownNames.join(", "));
     if (!sideFiles && (options.gpx || options.csv))
-        result.message += QStringLiteral(" (its recordings carry no telemetry: no GPX or CSV)");
+        result.message += QCoreApplication::translate(
+            "clip", " (its recordings carry no telemetry: no GPX or CSV)");
     return result;
 }
 

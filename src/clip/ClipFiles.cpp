@@ -1,5 +1,6 @@
 #include "clip/ClipFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,12 +40,12 @@ std::optional<QString> ClipFiles::createTemporary(const QString& finalName, QStr
             return path;
         }
         if (!QFileInfo::exists(path)) {
-            *error = QStringLiteral("cannot write in %1: %2")
+            *error = QCoreApplication::translate("clip", "cannot write in %1: %2")
                          .arg(QDir::toNativeSeparators(m_folder), file.errorString());
             return std::nullopt;
         }
     }
-    *error = QStringLiteral("cannot write in %1: too many unfinished clips")
+    *error = QCoreApplication::translate("clip", "cannot write in %1: too many unfinished clips")
                  .arg(QDir::toNativeSeparators(m_folder));
     return std::nullopt;
 }
@@ -56,9 +57,10 @@ bool ClipFiles::commit(const QString& temporary, const QString& finalName, QStri
     QFile file(temporary);
     if (!file.rename(target)) {
         *error = QDir(m_folder).exists()
-            ? QStringLiteral("cannot name the file %1: %2")
+            ? QCoreApplication::translate("clip", "cannot name the file %1: %2")
                   .arg(QDir::toNativeSeparators(target), file.errorString())
-            : QStringLiteral("the folder %1 is gone").arg(QDir::toNativeSeparators(m_folder));
+            : QCoreApplication::translate("clip", "the folder %1 is gone")
+                  .arg(QDir::toNativeSeparators(m_folder));
         return false;
     }
     m_temporary.removeAll(temporary);

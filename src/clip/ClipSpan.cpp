@@ -3,6 +3,7 @@
 #include "recording/EventIndex.h"
 #include "recording/RecordingName.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
@@ -109,8 +110,9 @@ std::map<QString, QList<QPair<QDateTime, QString>>> candidatesByFolder(
             continue;
         }
         if (!add(path))
-            messages->append(QStringLiteral("%1: the name carries no start time (expected "
-                                            "prefix_YYYYMMDD_HHMMSS.mp4)")
+            messages->append(QCoreApplication::translate("clip",
+                "%1: the name carries no start time (expected "
+                "prefix_YYYYMMDD_HHMMSS.mp4)")
                                  .arg(shown(path)));
         else
             for (const QString& recording : folderRecordings(info.absolutePath()))
@@ -134,12 +136,14 @@ std::optional<QString> breakBefore(const QList<Piece>& chain, const Source& sour
     const Source& previous = chain.last().source;
     const int64_t previousEnd = wallUs(previous.start) + previous.durationUs;
     if (std::llabs(start - previousEnd) > kJoinToleranceUs)
-        return QStringLiteral("%1 does not continue the recording before it: a new clip starts "
-                              "there")
+        return QCoreApplication::translate("clip",
+            "%1 does not continue the recording before it: a new clip starts "
+            "there")
             .arg(shown(source.path));
     if (source.streams != previous.streams)
-        return QStringLiteral("%1 has other stream parameters (codec or picture size) than the "
-                              "recording before it: a new clip starts there")
+        return QCoreApplication::translate("clip",
+            "%1 has other stream parameters (codec or picture size) than the "
+            "recording before it: a new clip starts there")
             .arg(shown(source.path));
     return std::nullopt;
 }
@@ -160,7 +164,8 @@ void planFolder(
         QString error;
         const std::optional<Source> source = probeRecording(recordings[i].second, &error);
         if (!source) {
-            result.messages.append(QStringLiteral("%1 cannot be read (%2): the span ends before it")
+            result.messages.append(QCoreApplication::translate(
+                "clip", "%1 cannot be read (%2): the span ends before it")
                                        .arg(shown(recordings[i].second), error));
             break;
         }
@@ -172,8 +177,9 @@ void planFolder(
             chain.clear();
         }
         if (chain.isEmpty() && start > from && result.clips.isEmpty())
-            result.messages.append(QStringLiteral("no recording holds %1: the clip starts at %2")
-                                       .arg(moment(span.from), moment(recordings[i].first)));
+            result.messages.append(
+                QCoreApplication::translate("clip", "no recording holds %1: the clip starts at %2")
+                    .arg(moment(span.from), moment(recordings[i].first)));
         chain.append({*source, std::max<int64_t>(0, from - start),
             std::min(source->durationUs, to - start)});
     }
@@ -211,12 +217,12 @@ QStringList folderRecordings(const QString& folder)
 std::optional<Source> probeRecording(const QString& path, QString* error)
 {
     if (!QFileInfo(path).isFile()) {
-        *error = QStringLiteral("no such file");
+        *error = QCoreApplication::translate("clip", "no such file");
         return std::nullopt;
     }
     const std::optional<QDateTime> start = recording::recordingStart(QFileInfo(path).fileName());
     if (!start) {
-        *error = QStringLiteral("the name carries no start time");
+        *error = QCoreApplication::translate("clip", "the name carries no start time");
         return std::nullopt;
     }
     int opened = 0;
@@ -253,7 +259,7 @@ std::optional<Source> probeRecording(const QString& path, QString* error)
     const int64_t containerUs = context->duration > 0 ? context->duration : 0;
     source.durationUs = videoUs > 0 ? videoUs : containerUs;
     if (source.streams.isEmpty() || source.durationUs <= 0) {
-        *error = QStringLiteral("it holds no video or sound");
+        *error = QCoreApplication::translate("clip", "it holds no video or sound");
         return std::nullopt;
     }
     return source;
@@ -263,7 +269,8 @@ PlanResult planClips(const QStringList& candidates, const Span& span)
 {
     PlanResult result;
     if (!span.from.isValid() || !span.to.isValid() || span.to <= span.from) {
-        result.messages.append(QStringLiteral("the span is empty: its end is not after its start"));
+        result.messages.append(QCoreApplication::translate(
+            "clip", "the span is empty: its end is not after its start"));
         return result;
     }
     for (const auto& [folder, recordings] : candidatesByFolder(candidates, &result.messages))
@@ -272,7 +279,8 @@ PlanResult planClips(const QStringList& candidates, const Span& span)
         const QDateTime reached = result.clips.last().span.to;
         if (reached < span.to.addSecs(-1))
             result.messages.append(
-                QStringLiteral("the recordings end at %1, before the span").arg(moment(reached)));
+                QCoreApplication::translate("clip", "the recordings end at %1, before the span")
+                    .arg(moment(reached)));
     }
     return result;
 }
@@ -316,7 +324,8 @@ std::optional<Span> recordingsSpan(const QStringList& recordings, QStringList* m
         QString error;
         const std::optional<Source> source = probeRecording(path, &error);
         if (!source) {
-            messages->append(QStringLiteral("%1 cannot be read (%2)").arg(shown(path), error));
+            messages->append(QCoreApplication::translate("clip", "%1 cannot be read (%2)")
+                                 .arg(shown(path), error));
             continue;
         }
         const QDateTime end = source->start.addSecs((source->durationUs + 999'999) / 1'000'000);

@@ -2,6 +2,7 @@
 
 #include "clip/LibavInput.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <algorithm>
@@ -55,7 +56,7 @@ Input openInput(const QString& path, QString* error)
     int opened = 0;
     Input input = libav::openInput(path, &opened);
     if (!input)
-        *error = QStringLiteral("%1 cannot be read: %2")
+        *error = QCoreApplication::translate("clip", "%1 cannot be read: %2")
                      .arg(QDir::toNativeSeparators(path), libavText(opened));
     return input;
 }
@@ -115,7 +116,8 @@ int Copier::open(const Piece& first, const QString& output, QString* error)
     const QByteArray path = output.toLocal8Bit();
     int code = avformat_alloc_output_context2(&context, nullptr, "mp4", path.constData());
     if (code < 0 || !context) {
-        *error = QStringLiteral("cannot start the MP4 writer: %1").arg(libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot start the MP4 writer: %1")
+                     .arg(libavText(code));
         return CopyWriteFailed;
     }
     m_output.reset(context);
@@ -125,7 +127,7 @@ int Copier::open(const Piece& first, const QString& output, QString* error)
             continue;
         AVStream* out = avformat_new_stream(context, nullptr);
         if (!out || avcodec_parameters_copy(out->codecpar, in->codecpar) < 0) {
-            *error = QStringLiteral("cannot set up the clip's streams");
+            *error = QCoreApplication::translate("clip", "cannot set up the clip's streams");
             return CopyWriteFailed;
         }
         // The camera's sample entry tag may not be one MP4 allows; the writer picks its own.
@@ -138,7 +140,8 @@ int Copier::open(const Piece& first, const QString& output, QString* error)
     }
     if ((code = avio_open(&context->pb, path.constData(), AVIO_FLAG_WRITE)) < 0
         || (code = avformat_write_header(context, nullptr)) < 0) {
-        *error = QStringLiteral("cannot write the clip: %1").arg(libavText(code));
+        *error
+            = QCoreApplication::translate("clip", "cannot write the clip: %1").arg(libavText(code));
         return CopyWriteFailed;
     }
     for (unsigned i = 0; i < context->nb_streams; ++i)
@@ -177,8 +180,9 @@ int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int6
     // the export stops and says why.
     if (track.video && packet->pts != AV_NOPTS_VALUE) {
         if (track.latestPts != AV_NOPTS_VALUE && packet->pts < track.latestPts) {
-            *error = QStringLiteral("%1 stores its pictures out of display order (B-frames), "
-                                    "which a lossless cut cannot keep whole")
+            *error = QCoreApplication::translate("clip",
+                "%1 stores its pictures out of display order (B-frames), "
+                "which a lossless cut cannot keep whole")
                          .arg(QDir::toNativeSeparators(piece.source.path));
             return CopyReadFailed;
         }
@@ -197,7 +201,8 @@ int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int6
         && packet->dts <= track.lastDts) {
         if (!track.video)
             return CopyDone; // a sliver of sound overlapping the join: the earlier sound stays
-        *error = QStringLiteral("%1: its pictures do not follow those before them")
+        *error = QCoreApplication::translate(
+            "clip", "%1: its pictures do not follow those before them")
                      .arg(QDir::toNativeSeparators(piece.source.path));
         return CopyReadFailed;
     }
@@ -206,7 +211,8 @@ int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int6
     packet->pos = -1;
     const int code = av_interleaved_write_frame(m_output.get(), packet);
     if (code < 0) {
-        *error = QStringLiteral("cannot write the clip: %1").arg(libavText(code));
+        *error
+            = QCoreApplication::translate("clip", "cannot write the clip: %1").arg(libavText(code));
         return CopyWriteFailed;
     }
     if (track.video) {
@@ -240,7 +246,8 @@ int Copier::prepare(
             video = int(i);
     }
     if (output != int(m_outputBases.size())) {
-        *error = QStringLiteral("%1 has other streams than the recording before it")
+        *error = QCoreApplication::translate(
+            "clip", "%1 has other streams than the recording before it")
                      .arg(QDir::toNativeSeparators(piece.source.path));
         return CopyReadFailed;
     }
@@ -249,7 +256,8 @@ int Copier::prepare(
             = av_rescale_q(piece.fromUs, AV_TIME_BASE_Q, input->streams[video]->time_base);
         const int sought = av_seek_frame(input, video, target, AVSEEK_FLAG_BACKWARD);
         if (sought < 0) {
-            *error = QStringLiteral("%1: cannot find the key frame before the start: %2")
+            *error = QCoreApplication::translate(
+                "clip", "%1: cannot find the key frame before the start: %2")
                          .arg(QDir::toNativeSeparators(piece.source.path), libavText(sought));
             return CopyReadFailed;
         }
@@ -266,7 +274,7 @@ int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
     int result = prepare(input.get(), piece, tracks, error);
     Packet packet(av_packet_alloc());
     if (result == CopyDone && !packet) {
-        *error = QStringLiteral("out of memory");
+        *error = QCoreApplication::translate("clip", "out of memory");
         result = CopyWriteFailed;
     }
     auto allDone = [&tracks] {
@@ -282,7 +290,7 @@ int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
         if (read == AVERROR_EOF)
             break;
         if (read < 0) {
-            *error = QStringLiteral("%1 cannot be read: %2")
+            *error = QCoreApplication::translate("clip", "%1 cannot be read: %2")
                          .arg(QDir::toNativeSeparators(piece.source.path), libavText(read));
             result = CopyReadFailed;
             break;
@@ -316,7 +324,8 @@ int Copier::finish(QString* error)
     if (code >= 0)
         code = closed;
     if (code < 0) {
-        *error = QStringLiteral("cannot finish the clip: %1").arg(libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot finish the clip: %1")
+                     .arg(libavText(code));
         return CopyWriteFailed;
     }
     return CopyDone;
@@ -328,7 +337,7 @@ int copyStreams(const QList<Piece>& pieces, const QString& output, const Control
     double progressFrom, double progressTo, QString* error)
 {
     if (pieces.isEmpty()) {
-        *error = QStringLiteral("nothing to copy");
+        *error = QCoreApplication::translate("clip", "nothing to copy");
         return CopyReadFailed;
     }
     int64_t totalUs = 0;

@@ -1,5 +1,6 @@
 #include "overlay/OverlayVideo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -114,27 +115,30 @@ int Drawing::openInput(const QString& path, QString* error)
     AVFormatContext* context = nullptr;
     int code = avformat_open_input(&context, path.toLocal8Bit().constData(), nullptr, nullptr);
     if (code < 0) {
-        *error = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot read %1: %2")
+                     .arg(QDir::toNativeSeparators(path), libavText(code));
         return clip::CopyReadFailed;
     }
     m_input.reset(context);
     if ((code = avformat_find_stream_info(context, nullptr)) < 0) {
-        *error = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(path), libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot read %1: %2")
+                     .arg(QDir::toNativeSeparators(path), libavText(code));
         return clip::CopyReadFailed;
     }
     m_video = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     m_sound = av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (m_video < 0) {
-        *error = QStringLiteral("%1 holds no picture").arg(QDir::toNativeSeparators(path));
+        *error = QCoreApplication::translate("clip", "%1 holds no picture")
+                     .arg(QDir::toNativeSeparators(path));
         return clip::CopyReadFailed;
     }
     const AVStream* video = context->streams[m_video];
     const AVCodec* codec = avcodec_find_decoder(video->codecpar->codec_id);
     m_decoder.reset(avcodec_alloc_context3(codec));
-    if (!codec || !m_decoder
-        || avcodec_parameters_to_context(m_decoder.get(), video->codecpar) < 0
+    if (!codec || !m_decoder || avcodec_parameters_to_context(m_decoder.get(), video->codecpar) < 0
         || avcodec_open2(m_decoder.get(), codec, nullptr) < 0) {
-        *error = QStringLiteral("cannot decode the pictures of %1").arg(QDir::toNativeSeparators(path));
+        *error = QCoreApplication::translate("clip", "cannot decode the pictures of %1")
+                     .arg(QDir::toNativeSeparators(path));
         return clip::CopyReadFailed;
     }
     m_durationTicks = context->duration > 0
@@ -149,21 +153,25 @@ int Drawing::openOutput(const QString& path, QString* error)
     const int width = m_decoder->width;
     const int height = m_decoder->height;
     if (width <= 0 || height <= 0 || width % 2 || height % 2) {
-        *error = QStringLiteral("the clip's picture size %1 x %2 cannot be encoded").arg(width).arg(height);
+        *error = QCoreApplication::translate(
+            "clip", "the clip's picture size %1 x %2 cannot be encoded")
+                     .arg(width)
+                     .arg(height);
         return clip::CopyReadFailed;
     }
     AVFormatContext* context = nullptr;
     const QByteArray file = path.toLocal8Bit();
     int code = avformat_alloc_output_context2(&context, nullptr, "mp4", file.constData());
     if (code < 0 || !context) {
-        *error = QStringLiteral("cannot start the MP4 writer: %1").arg(libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot start the MP4 writer: %1")
+                     .arg(libavText(code));
         return clip::CopyWriteFailed;
     }
     m_output.reset(context);
 
     const AVCodec* x264 = avcodec_find_encoder_by_name("libx264");
     if (!x264) {
-        *error = QStringLiteral("this FFmpeg has no H.264 encoder (libx264)");
+        *error = QCoreApplication::translate("clip", "this FFmpeg has no H.264 encoder (libx264)");
         return clip::CopyWriteFailed;
     }
     m_encoder.reset(avcodec_alloc_context3(x264));
@@ -172,7 +180,8 @@ int Drawing::openOutput(const QString& path, QString* error)
     e->height = height + kBandHeight;
     e->pix_fmt = AV_PIX_FMT_YUV420P;
     e->time_base = video->time_base;
-    const AVRational rate = av_guess_frame_rate(m_input.get(), const_cast<AVStream*>(video), nullptr);
+    const AVRational rate
+        = av_guess_frame_rate(m_input.get(), const_cast<AVStream*>(video), nullptr);
     e->framerate = rate;
     e->gop_size = rate.num > 0 && rate.den > 0 ? 2 * rate.num / rate.den : 60;
     e->sample_aspect_ratio = m_decoder->sample_aspect_ratio;
@@ -185,12 +194,13 @@ int Drawing::openOutput(const QString& path, QString* error)
     code = avcodec_open2(e, x264, &settings);
     av_dict_free(&settings);
     if (code < 0) {
-        *error = QStringLiteral("cannot start the H.264 encoder: %1").arg(libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot start the H.264 encoder: %1")
+                     .arg(libavText(code));
         return clip::CopyWriteFailed;
     }
     AVStream* out = avformat_new_stream(context, nullptr);
     if (!out || avcodec_parameters_from_context(out->codecpar, e) < 0) {
-        *error = QStringLiteral("cannot set up the drawn clip's picture");
+        *error = QCoreApplication::translate("clip", "cannot set up the drawn clip's picture");
         return clip::CopyWriteFailed;
     }
     out->time_base = e->time_base;
@@ -200,7 +210,7 @@ int Drawing::openOutput(const QString& path, QString* error)
         const AVStream* in = m_input->streams[m_sound];
         AVStream* sound = avformat_new_stream(context, nullptr);
         if (!sound || avcodec_parameters_copy(sound->codecpar, in->codecpar) < 0) {
-            *error = QStringLiteral("cannot set up the drawn clip's sound");
+            *error = QCoreApplication::translate("clip", "cannot set up the drawn clip's sound");
             return clip::CopyWriteFailed;
         }
         sound->codecpar->codec_tag = 0;
@@ -215,7 +225,8 @@ int Drawing::openOutput(const QString& path, QString* error)
     if ((code = avio_open(&context->pb, file.constData(), AVIO_FLAG_WRITE)) < 0
         || (code = avformat_write_header(context, &muxing)) < 0) {
         av_dict_free(&muxing);
-        *error = QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(path), libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot write %1: %2")
+                     .arg(QDir::toNativeSeparators(path), libavText(code));
         return clip::CopyWriteFailed;
     }
     av_dict_free(&muxing);
@@ -225,14 +236,14 @@ int Drawing::openOutput(const QString& path, QString* error)
     m_picture->width = e->width;
     m_picture->height = e->height;
     if (av_frame_get_buffer(m_picture.get(), 0) < 0) {
-        *error = QStringLiteral("out of memory for a frame");
+        *error = QCoreApplication::translate("clip", "out of memory for a frame");
         return clip::CopyWriteFailed;
     }
     m_bandImage = QImage(width, kBandHeight, QImage::Format_RGB32);
     m_bandScale.reset(sws_getContext(width, kBandHeight, AV_PIX_FMT_BGRA, width, kBandHeight,
         AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!m_bandScale) {
-        *error = QStringLiteral("cannot convert the band's colours");
+        *error = QCoreApplication::translate("clip", "cannot convert the band's colours");
         return clip::CopyWriteFailed;
     }
     return clip::CopyDone;
@@ -256,20 +267,20 @@ int Drawing::drawFrame(const AVFrame* frame, QString* error)
     if (pts == AV_NOPTS_VALUE || pts < 0)
         return clip::CopyDone;
     if (av_frame_make_writable(m_picture.get()) < 0) {
-        *error = QStringLiteral("out of memory for a frame");
+        *error = QCoreApplication::translate("clip", "out of memory for a frame");
         return clip::CopyWriteFailed;
     }
     // The picture goes over unchanged in its own colours, only converted when the camera's
     // format is another than the encoder's.
-    m_pictureScale.reset(sws_getCachedContext(m_pictureScale.release(), frame->width,
-        frame->height, AVPixelFormat(frame->format), m_decoder->width, m_decoder->height,
-        AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    m_pictureScale.reset(sws_getCachedContext(m_pictureScale.release(), frame->width, frame->height,
+        AVPixelFormat(frame->format), m_decoder->width, m_decoder->height, AV_PIX_FMT_YUV420P,
+        SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!m_pictureScale) {
-        *error = QStringLiteral("cannot convert the picture's colours");
+        *error = QCoreApplication::translate("clip", "cannot convert the picture's colours");
         return clip::CopyWriteFailed;
     }
-    sws_scale(m_pictureScale.get(), frame->data, frame->linesize, 0, frame->height,
-        m_picture->data, m_picture->linesize);
+    sws_scale(m_pictureScale.get(), frame->data, frame->linesize, 0, frame->height, m_picture->data,
+        m_picture->linesize);
 
     const AVRational base = m_input->streams[m_video]->time_base;
     const double seconds = double(pts) * base.num / base.den;
@@ -294,21 +305,24 @@ int Drawing::encode(const AVFrame* frame, QString* error)
 {
     int code = avcodec_send_frame(m_encoder.get(), frame);
     if (code < 0) {
-        *error = QStringLiteral("the H.264 encoder refused a frame: %1").arg(libavText(code));
+        *error = QCoreApplication::translate("clip", "the H.264 encoder refused a frame: %1")
+                     .arg(libavText(code));
         return clip::CopyWriteFailed;
     }
     Packet packet(av_packet_alloc());
     while ((code = avcodec_receive_packet(m_encoder.get(), packet.get())) >= 0) {
-        av_packet_rescale_ts(packet.get(), m_encoder->time_base,
-            m_output->streams[m_outVideo]->time_base);
+        av_packet_rescale_ts(
+            packet.get(), m_encoder->time_base, m_output->streams[m_outVideo]->time_base);
         packet->stream_index = m_outVideo;
         if ((code = av_interleaved_write_frame(m_output.get(), packet.get())) < 0) {
-            *error = QStringLiteral("cannot write the drawn clip: %1").arg(libavText(code));
+            *error = QCoreApplication::translate("clip", "cannot write the drawn clip: %1")
+                         .arg(libavText(code));
             return clip::CopyWriteFailed;
         }
     }
     if (code != AVERROR(EAGAIN) && code != AVERROR_EOF) {
-        *error = QStringLiteral("the H.264 encoder failed: %1").arg(libavText(code));
+        *error = QCoreApplication::translate("clip", "the H.264 encoder failed: %1")
+                     .arg(libavText(code));
         return clip::CopyWriteFailed;
     }
     return clip::CopyDone;
@@ -326,7 +340,8 @@ int Drawing::writeSound(AVPacket* packet, QString* error)
     packet->pos = -1;
     const int code = av_interleaved_write_frame(m_output.get(), packet);
     if (code < 0) {
-        *error = QStringLiteral("cannot write the drawn clip: %1").arg(libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot write the drawn clip: %1")
+                     .arg(libavText(code));
         return clip::CopyWriteFailed;
     }
     return clip::CopyDone;
@@ -355,7 +370,7 @@ int Drawing::run(const QString& clipPath, const QString& outputPath, QString* er
                 return drawn;
         }
         return code == AVERROR(EAGAIN) || code == AVERROR_EOF ? int(clip::CopyDone)
-                                                               : int(clip::CopyReadFailed);
+                                                              : int(clip::CopyReadFailed);
     };
     int code;
     while ((code = av_read_frame(m_input.get(), packet.get())) >= 0) {
@@ -367,13 +382,16 @@ int Drawing::run(const QString& clipPath, const QString& outputPath, QString* er
             code = avcodec_send_packet(m_decoder.get(), packet.get());
             av_packet_unref(packet.get());
             if (code < 0) {
-                *error = QStringLiteral("a picture of %1 cannot be decoded: %2")
-                             .arg(QDir::toNativeSeparators(clipPath), libavText(code));
+                *error
+                    = QCoreApplication::translate("clip", "a picture of %1 cannot be decoded: %2")
+                          .arg(QDir::toNativeSeparators(clipPath), libavText(code));
                 return clip::CopyReadFailed;
             }
             if ((result = receiveFrames()) != clip::CopyDone) {
                 if (result == clip::CopyReadFailed && error->isEmpty())
-                    *error = QStringLiteral("the pictures of %1 cannot be decoded").arg(QDir::toNativeSeparators(clipPath));
+                    *error = QCoreApplication::translate(
+                        "clip", "the pictures of %1 cannot be decoded")
+                                 .arg(QDir::toNativeSeparators(clipPath));
                 return result;
             }
         } else if (packet->stream_index == m_sound && m_outSound >= 0) {
@@ -386,7 +404,8 @@ int Drawing::run(const QString& clipPath, const QString& outputPath, QString* er
         }
     }
     if (code != AVERROR_EOF) {
-        *error = QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(clipPath), libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot read %1: %2")
+                     .arg(QDir::toNativeSeparators(clipPath), libavText(code));
         return clip::CopyReadFailed;
     }
     avcodec_send_packet(m_decoder.get(), nullptr);
@@ -395,15 +414,18 @@ int Drawing::run(const QString& clipPath, const QString& outputPath, QString* er
     if ((result = encode(nullptr, error)) != clip::CopyDone)
         return result;
     if (m_frames == 0) {
-        *error = QStringLiteral("%1 holds no picture to draw on").arg(QDir::toNativeSeparators(clipPath));
+        *error = QCoreApplication::translate("clip", "%1 holds no picture to draw on")
+                     .arg(QDir::toNativeSeparators(clipPath));
         return clip::CopyReadFailed;
     }
     if ((code = av_write_trailer(m_output.get())) < 0) {
-        *error = QStringLiteral("cannot finish %1: %2").arg(QDir::toNativeSeparators(outputPath), libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot finish %1: %2")
+                     .arg(QDir::toNativeSeparators(outputPath), libavText(code));
         return clip::CopyWriteFailed;
     }
     if ((code = avio_closep(&m_output->pb)) < 0) {
-        *error = QStringLiteral("cannot finish %1: %2").arg(QDir::toNativeSeparators(outputPath), libavText(code));
+        *error = QCoreApplication::translate("clip", "cannot finish %1: %2")
+                     .arg(QDir::toNativeSeparators(outputPath), libavText(code));
         return clip::CopyWriteFailed;
     }
     m_control.report(m_to);

@@ -75,12 +75,12 @@ bool setLanguage(Language language)
         g_translator.reset();
     }
     g_language = Language::Russian;
-    if (language == Language::Russian)
-        return true;
+    // The Russian texts are the sources; in Russian only the clip export's messages, written in
+    // English for its command line, are translated.
     auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(QStringLiteral(":/i18n/zyn_en.qm"))
-        || !QCoreApplication::installTranslator(translator.get()))
-        return false;
+    const QString file = QStringLiteral(":/i18n/zyn_%1.qm").arg(languageCode(language));
+    if (!translator->load(file) || !QCoreApplication::installTranslator(translator.get()))
+        return language == Language::Russian;
     g_translator = std::move(translator);
     g_language = language;
     return true;

@@ -19,8 +19,8 @@ Language systemLanguage(const QStringList& arguments);
 // The arguments without "--lang X" or "--lang=X": what is left names recordings.
 QStringList withoutLanguageOption(const QStringList& arguments);
 
-// Installs the language on the running application (English: its translator; Russian: none).
-// False when the English translation could not be loaded; the texts then stay Russian.
+// Installs the language's translator on the running application. False when the English
+// translation could not be loaded; the texts then stay Russian.
 bool setLanguage(Language language);
 Language language();
 // "ru" or "en".

@@ -4,6 +4,8 @@
 #include "resources/Skin.h"
 #include "resources/Strings.h"
 
+#include <QCoreApplication>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -25,10 +27,10 @@ struct Message
     bool finished = false;
 };
 
-std::map<QString, Message> translations()
+std::map<QString, Message> translations(const QString& path)
 {
     std::map<QString, Message> messages;
-    QFile file(QStringLiteral(ZYN_TRANSLATION));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return messages;
     QXmlStreamReader xml(&file);
@@ -46,28 +48,53 @@ std::map<QString, Message> translations()
     return messages;
 }
 
-// Every string literal of the texts' source file that holds a Cyrillic letter, unescaped as the
-// compiler reads it (adjacent literals joined).
+QString readSource(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// Adjacent string literals as the compiler reads them: joined and unescaped.
+QString literalText(const QString& literals)
+{
+    static const QRegularExpression one(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    QString text;
+    for (auto part = one.globalMatch(literals); part.hasNext();) {
+        QString piece = part.next().captured(1);
+        piece.replace(QLatin1String("\\n"), QLatin1String("\n"));
+        piece.replace(QLatin1String("\\\""), QLatin1String("\""));
+        piece.replace(QLatin1String("\\\\"), QLatin1String("\\"));
+        text += piece;
+    }
+    return text;
+}
+
+// Every string literal of the texts' source file that holds a Cyrillic letter.
 std::set<QString> russianTexts()
 {
     std::set<QString> texts;
-    QFile file(QStringLiteral(ZYN_STRINGS_SOURCE));
-    if (!file.open(QIODevice::ReadOnly))
-        return texts;
-    const QString source = QString::fromUtf8(file.readAll());
     static const QRegularExpression literals(QStringLiteral(R"re(("(?:[^"\\]|\\.)*"\s*)+)re"));
-    static const QRegularExpression one(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    const QString source = readSource(QStringLiteral(ZYN_STRINGS_SOURCE));
     for (auto match = literals.globalMatch(source); match.hasNext();) {
-        QString text;
-        for (auto part = one.globalMatch(match.next().captured(0)); part.hasNext();) {
-            QString piece = part.next().captured(1);
-            piece.replace(QLatin1String("\\n"), QLatin1String("\n"));
-            piece.replace(QLatin1String("\\\""), QLatin1String("\""));
-            piece.replace(QLatin1String("\\\\"), QLatin1String("\\"));
-            text += piece;
-        }
+        const QString text = literalText(match.next().captured(0));
         if (text.contains(kCyrillic))
             texts.insert(text);
+    }
+    return texts;
+}
+
+// Every message the clip export's code hands to translation, from all the sources.
+std::set<QString> clipMessages()
+{
+    std::set<QString> texts;
+    static const QRegularExpression call(QStringLiteral(
+        R"re(translate\(\s*"clip"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+    QDirIterator files(QStringLiteral(ZYN_SOURCE_DIR), {QStringLiteral("*.cpp")}, QDir::Files,
+        QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString source = readSource(files.next());
+        for (auto match = call.globalMatch(source); match.hasNext();)
+            texts.insert(literalText(match.next().captured(1)));
     }
     return texts;
 }
@@ -113,7 +140,8 @@ TEST(LanguageChoice, OptionThenLanguageVariableThenLocale)
 
 TEST(Translation, EveryRussianTextHasAFinishedEnglishOne)
 {
-    const std::map<QString, Message> messages = translations();
+    const std::map<QString, Message> messages
+        = translations(QStringLiteral(ZYN_TRANSLATION_EN));
     const std::set<QString> russian = russianTexts();
     ASSERT_GT(messages.size(), 90u);
     ASSERT_GT(russian.size(), 90u);
@@ -130,6 +158,26 @@ TEST(Translation, EveryRussianTextHasAFinishedEnglishOne)
         EXPECT_EQ(placeholders(message.translation), placeholders(source))
             << "the values must still have their places: " << source.toStdString();
         EXPECT_EQ(message.translation.count(u'\n'), source.count(u'\n')) << source.toStdString();
+    }
+}
+
+// The clip export writes its messages in English, as its command line prints them; the viewer
+// shows them in Russian.
+TEST(Translation, EveryClipMessageHasAFinishedRussianOne)
+{
+    const std::map<QString, Message> messages
+        = translations(QStringLiteral(ZYN_TRANSLATION_RU));
+    const std::set<QString> english = clipMessages();
+    ASSERT_GT(english.size(), 40u);
+    for (const QString& text : english) {
+        const auto found = messages.find(text);
+        ASSERT_NE(found, messages.end())
+            << "not in the translation (run lupdate and translate it): " << text.toStdString();
+        EXPECT_TRUE(found->second.finished) << text.toStdString();
+        EXPECT_TRUE(found->second.translation.contains(kCyrillic))
+            << "left English: " << text.toStdString();
+        EXPECT_EQ(placeholders(found->second.translation), placeholders(text))
+            << "the values must still have their places: " << text.toStdString();
     }
 }
 
@@ -156,8 +204,13 @@ TEST_F(LanguageTest, EnglishReplacesEveryRussianTextAndRussianComesBackWhole)
     EXPECT_NE(englishBackground, russianBackground);
     EXPECT_EQ(skin::bitmap(184), skin::bitmap(184)) << "a bitmap without words is shared";
 
+    EXPECT_EQ(QCoreApplication::translate("clip", "nothing to export"),
+        QStringLiteral("nothing to export"));
+
     ASSERT_TRUE(strings::setLanguage(Language::Russian));
     EXPECT_EQ(QString(strings::kDriveSummary), russianTitle);
+    EXPECT_EQ(QCoreApplication::translate("clip", "nothing to export"),
+        QStringLiteral("сохранять нечего"));
     QStringList again;
     for (int id : strings::ids())
         again << strings::text(id);
@@ -169,8 +222,9 @@ TEST(SkinWords, EveryEnglishBitmapReplacesOneOfTheSameSize)
 {
     for (const skin::Entry& entry : skin::entries()) {
         const QImage english(QStringLiteral(":/skin/en/%1.png").arg(entry.id));
-        if (!english.isNull())
+        if (!english.isNull()) {
             EXPECT_EQ(english.size(), entry.size) << entry.id;
+        }
     }
     EXPECT_FALSE(QImage(QStringLiteral(":/skin/en/130.png")).isNull());
     EXPECT_FALSE(QImage(QStringLiteral(":/skin/en/178.png")).isNull());

@@ -55,7 +55,7 @@ TEST_F(EnglishWindowTest, PopupsCaptionsAndMessagesAreEnglish)
     QStringList captions;
     for (const QAbstractButton* button : files->findChildren<QAbstractButton*>())
         captions << button->text();
-    for (const QString& caption : {"Choose folder", "Add to list", "Cancel", "Select all"})
+    for (const char* caption : {"Choose folder", "Add to list", "Cancel", "Select all"})
         EXPECT_TRUE(captions.contains(caption)) << captions.join(" | ").toStdString();
     for (const QString& caption : captions)
         EXPECT_FALSE(caption.contains(cyrillic)) << caption.toStdString();
