@@ -1,6 +1,18 @@
 # Warnings and sanitizers for every target of the project.
 add_compile_options(-Wall -Wextra)
 
+# A rebuild after a small change, or a second work tree of the same sources, should not
+# compile everything again; mold links the many test programs several times faster than ld.
+find_program(ZYN_CCACHE ccache)
+if(ZYN_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+    set(CMAKE_C_COMPILER_LAUNCHER ${ZYN_CCACHE})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${ZYN_CCACHE})
+endif()
+find_program(ZYN_MOLD mold)
+if(ZYN_MOLD AND NOT ZYN_FUZZ)
+    add_link_options(-fuse-ld=mold)
+endif()
+
 if(ZYN_SANITIZE)
     string(REPLACE ";" "," _zyn_san "${ZYN_SANITIZE}")
     message(STATUS "Sanitizers: ${_zyn_san}")
