@@ -5,8 +5,11 @@ add_compile_options(-Wall -Wextra)
 # compile everything again; mold links the many test programs several times faster than ld.
 find_program(ZYN_CCACHE ccache)
 if(ZYN_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+    # ccache takes a unit that uses a precompiled header only when told that the header's
+    # macros and time stamps may be trusted (see ZynPrecompiled.cmake).
     set(CMAKE_C_COMPILER_LAUNCHER ${ZYN_CCACHE})
-    set(CMAKE_CXX_COMPILER_LAUNCHER ${ZYN_CCACHE})
+    set(CMAKE_CXX_COMPILER_LAUNCHER
+        ${CMAKE_COMMAND} -E env CCACHE_SLOPPINESS=pch_defines,time_macros ${ZYN_CCACHE})
 endif()
 find_program(ZYN_MOLD mold)
 if(ZYN_MOLD AND NOT ZYN_FUZZ)

@@ -1,4 +1,5 @@
 #include "app/CKOB_PCMgrApp.h"
+#include "platform/StartupTrace.h"
 
 #include <QtGlobal>
 
@@ -28,6 +29,7 @@ bool platformChosen(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    platform::traceStartup("main");
 #ifdef __GLIBC__
     // Every recording opened starts the decoder's threads anew, and glibc gives new threads
     // malloc arenas of their own (up to eight per core) that keep what they once held: the
@@ -48,5 +50,6 @@ int main(int argc, char** argv)
 #endif
     CKOB_PCMgrApp::prepare();
     CKOB_PCMgrApp app(argc, argv);
+    platform::traceStartup("application object");
     return app.run();
 }

@@ -1,5 +1,6 @@
 #include "app/CKOB_PCMgrApp.h"
 
+#include "platform/StartupTrace.h"
 #include "resources/Fonts.h"
 #include "resources/Language.h"
 #include "viewer/CKOB_PCMgrDlg.h"
@@ -37,14 +38,17 @@ CKOB_PCMgrApp::CKOB_PCMgrApp(int& argc, char** argv)
 int CKOB_PCMgrApp::run()
 {
     fonts::registerFonts();
+    platform::traceStartup("fonts");
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     // Before the first text is made: every window is born in its language.
     if (!strings::setLanguage(strings::systemLanguage(arguments)))
         std::fprintf(stderr, "zyn-viewer: the English translation is missing; staying Russian\n");
+    platform::traceStartup("language");
     // The main window runs modally; the configuration is read while it is created and written
     // while it is destroyed, and the process ends once it is gone.
     {
         CKOB_PCMgrDlg window;
+        platform::traceStartup("window made");
         // Recordings named on the command line (a file manager opening them with the viewer)
         // join the list once the window runs.
         const QStringList given = strings::withoutLanguageOption(arguments);

@@ -4,6 +4,7 @@
 #include "files/InfoPopup.h"
 #include "platform/Exit.h"
 #include "platform/Library.h"
+#include "platform/StartupTrace.h"
 #include "player/PVEXAdap.h"
 #include "player/PVEXState.h"
 #include "resources/BitmapButton.h"
@@ -59,8 +60,11 @@ void CKOB_PCMgrDlg::createWindow()
     // Nothing open, page 0 of 1, normal speed: the members' own starting values.
     m_graph.reset();
     createAdapter();
+    platform::traceStartup("player library loaded");
     m_settings = new SettingPopup(this);
+    platform::traceStartup("settings popup");
     loadConfiguration();
+    platform::traceStartup("configuration");
     // From here on a recording that ends the program at once still leaves this run's settings
     // stored.
     platform::setBeforeExit(&CKOB_PCMgrDlg::saveBeforeExit);
@@ -90,11 +94,13 @@ void CKOB_PCMgrDlg::initialise()
     m_panel.setUnit(m_settings->workingRecord().speedUnit);
     createControls();
     bindMessageMap();
+    platform::traceStartup("controls");
     if (m_passwordGate != 0)
         showLock();
     else
         showUnlocked();
     createMap();
+    platform::traceStartup("map page");
     m_panelTimer->start(kPanelPeriodMs);
 }
 

@@ -6,6 +6,7 @@
 #include "files/FilesOpenPopup.h"
 #include "files/InfoPopup.h"
 #include "platform/Dialogs.h"
+#include "platform/StartupTrace.h"
 #include "player/PVEXAdap.h"
 #include "player/PVEXState.h"
 #include "resources/Strings.h"
@@ -249,6 +250,7 @@ void CKOB_PCMgrDlg::openRecordings(const QStringList& paths)
 
 void CKOB_PCMgrDlg::startGivenRecording()
 {
+    platform::traceStartup("opening the given recording");
     const QString path = std::exchange(m_givenStart, QString());
     const int index = int(m_list.entries().indexOf(path));
     // During a capture or a copy the recordings wait in the list.

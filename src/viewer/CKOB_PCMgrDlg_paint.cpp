@@ -2,6 +2,7 @@
 // copy. Handlers change state and mark what changed; one update() per batch follows.
 #include "viewer/CKOB_PCMgrDlg.h"
 
+#include "platform/StartupTrace.h"
 #include "player/PVEXAdap.h"
 #include "viewer/ListScrollBar.h"
 
@@ -61,6 +62,8 @@ void CKOB_PCMgrDlg::paintEvent(QPaintEvent* event)
     const QRegion rest = (waiting - event->region()) + m_buffer.unshown(drawnOutside);
     if (!rest.isEmpty())
         m_buffer.invalidate(rest);
+    static bool painted = false;
+    platform::traceStartupOnce("first paint", painted);
 }
 
 void CKOB_PCMgrDlg::paintUnlocked()

@@ -2,6 +2,7 @@
 
 #include "Player.h"
 #include "platform/AppMessage.h"
+#include "platform/StartupTrace.h"
 #include "velqplayer/Protocol.h"
 
 #include <QImage>
@@ -31,6 +32,7 @@ VideoWindow::VideoWindow(QWidget* parent, Player& player, int channel)
 
 void VideoWindow::frameArrived()
 {
+    m_hasFrame = true;
     if (m_paintDue->isActive())
         return; // the paint on its way shows the newest frame
     const qint64 since = m_sincePaint.isValid() ? m_sincePaint.elapsed() : kMinPaintPeriodMs;
@@ -75,6 +77,10 @@ void VideoWindow::paintEvent(QPaintEvent*)
     const QImage frame(
         channel.frame(), kFrameWidth, kFrameHeight, kFrameWidth * 4, QImage::Format_RGB32);
     painter.drawImage(rect(), frame);
+    if (m_hasFrame) {
+        static bool painted = false;
+        platform::traceStartupOnce("first video frame painted", painted);
+    }
 }
 
 } // namespace velq

@@ -32,6 +32,7 @@ private:
     Player& m_player;
     int m_channel;
     QElapsedTimer m_sincePaint;
+    bool m_hasFrame = false; // the frame buffer holds a decoded picture
     QTimer* m_paintDue = nullptr;
 };
 
