@@ -7,7 +7,8 @@
 # GCC takes a precompiled header only where it was built with the same code-generation options
 # and the same values of the macros its headers test (it says so under -Winvalid-pch, which CMake
 # adds). Qt's Core, Gui and Widgets headers test none of the QT_<MODULE>_LIB macros that differ
-# between targets; QtTest's do, which is why it stays out of the test header.
+# between targets; QtTest's do, which is why it stays out of the test header. The build's
+# output should never show "not used because".
 option(ZYN_PCH "Precompile Qt's and GoogleTest's headers" ON)
 
 set(_zyn_pch_core
@@ -78,7 +79,11 @@ function(zyn_precompile_headers)
     target_link_libraries(zyn_pch_core PRIVATE Qt6::Core)
     target_link_libraries(zyn_pch_widgets PRIVATE Qt6::Widgets)
     if(TARGET zyn_test_main)
-        target_link_libraries(zyn_pch_tests PRIVATE zyn_test_main)
+        # GoogleTest and Widgets alone, not the test main: Qt's test library defines a macro
+        # per folder (QT_TESTCASE_BUILDDIR), and a header made with one folder's value is refused
+        # in every other folder.
+        find_package(GTest REQUIRED)
+        target_link_libraries(zyn_pch_tests PRIVATE Qt6::Widgets GTest::gtest)
     endif()
 
     get_directory_property(common DIRECTORY ${PROJECT_SOURCE_DIR} COMPILE_OPTIONS)

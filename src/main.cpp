@@ -1,6 +1,8 @@
 #include "app/CKOB_PCMgrApp.h"
+#include "platform/Library.h"
 #include "platform/StartupTrace.h"
 
+#include <QFileInfo>
 #include <QtGlobal>
 
 #include <cstring>
@@ -48,6 +50,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && !platformChosen(argc, argv))
         qputenv("QT_QPA_PLATFORM", "xcb");
 #endif
+    // The player library, with the decoders and the rest it needs, is mapped on another core while
+    // this one makes the application: the window finds it loaded when it asks for it.
+    const platform::LibraryPreload player(platform::Library::playerLibraryFile(
+        QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()));
     CKOB_PCMgrApp::prepare();
     CKOB_PCMgrApp app(argc, argv);
     platform::traceStartup("application object");

@@ -5,11 +5,47 @@
 #include "resources/Language.h"
 #include "viewer/CKOB_PCMgrDlg.h"
 
+#include <QEvent>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
+
+namespace {
+
+// Runs work once the window has painted itself for the first time.
+class AfterFirstPaint : public QObject
+{
+public:
+    AfterFirstPaint(QWidget* window, std::function<void()> work)
+        : QObject(window)
+        , m_window(window)
+        , m_work(std::move(work))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Paint) {
+            m_window->removeEventFilter(this);
+            // Queued: it runs once this paint is done and on the screen.
+            QTimer::singleShot(0, m_window, std::move(m_work));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    std::function<void()> m_work;
+};
+
+} // namespace
 
 void CKOB_PCMgrApp::prepare()
 {
@@ -50,10 +86,11 @@ int CKOB_PCMgrApp::run()
         CKOB_PCMgrDlg window;
         platform::traceStartup("window made");
         // Recordings named on the command line (a file manager opening them with the viewer)
-        // join the list once the window runs.
+        // join the list once the window is on screen: opening one starts the map's browser,
+        // which would hold the window's first paint back by a good part of a second.
         const QStringList given = strings::withoutLanguageOption(arguments);
         if (!given.isEmpty())
-            QTimer::singleShot(0, &window, [&window, given] { window.openRecordings(given); });
+            new AfterFirstPaint(&window, [&window, given] { window.openRecordings(given); });
         window.exec();
     }
     return 0;

@@ -53,10 +53,16 @@ void* Library::resolve(const char* name, const char* decoratedName) const
 
 QString Library::playerLibraryFile()
 {
+    return playerLibraryFile(QCoreApplication::applicationDirPath());
+}
+
+QString Library::playerLibraryFile(const QString& programFolder)
+{
 #ifdef Q_OS_WIN
+    (void)programFolder;
     return QStringLiteral("velqplayer.dll");
 #else
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libvelqplayer.so");
+    return programFolder + QStringLiteral("/libvelqplayer.so");
 #endif
 }
 
@@ -67,6 +73,19 @@ QString Library::usbLibraryFile()
 #else
     return QStringLiteral("libusb-0.1.so.4");
 #endif
+}
+
+LibraryPreload::LibraryPreload(const QString& fileName)
+    : m_library(std::make_unique<QLibrary>(fileName))
+{
+    // Made here, loaded there: the object belongs to this thread, which also deletes it.
+    m_thread = std::thread([library = m_library.get()] { library->load(); });
+}
+
+// Not unloaded: the library's own load() counts on it staying.
+LibraryPreload::~LibraryPreload()
+{
+    m_thread.join();
 }
 
 } // namespace platform
