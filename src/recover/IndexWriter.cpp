@@ -40,9 +40,10 @@ QByteArray withDuration(QByteArray box, qsizetype offset0, qsizetype offset1, ui
     return box;
 }
 
+// Rounded up: an edit that ends a fraction of a tick early cuts the last frame short.
 uint64_t rescale(uint64_t value, uint32_t from, uint32_t to)
 {
-    return from == 0 ? 0 : uint64_t((unsigned __int128)value * to / from);
+    return from == 0 ? 0 : uint64_t(((unsigned __int128)value * to + from - 1) / from);
 }
 
 // How a video track's pictures are timed: composition offsets in track units, one per picture

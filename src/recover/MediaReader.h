@@ -61,7 +61,7 @@ private:
     std::vector<uint8_t> m_aside; // bytes before the window, read again on demand
     uint64_t m_start = 0; // of the window
     uint64_t m_next = 0; // the next byte to read in order; the window ends here
-    uint64_t m_devicePosition = 0;
+    uint64_t m_devicePosition = UINT64_MAX; // unknown: others may have moved it
     bool m_failed = false;
     bool m_writeFailed = false;
 };

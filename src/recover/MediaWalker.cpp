@@ -77,8 +77,8 @@ void MediaWalker::beginChunk(int track, uint64_t offset)
     t.chunks.push_back({offset, t.count(), 0});
 }
 
-bool MediaWalker::walk(
-    uint64_t start, const std::atomic<bool>* cancel, const std::function<void(uint64_t)>& progress)
+bool MediaWalker::walk(uint64_t start, const std::atomic<bool>* cancel,
+    const std::function<void(uint64_t)>& progress, bool whole)
 {
     uint64_t position = start;
     m_walkEnd = WalkEnd::DataEnded;
@@ -91,13 +91,13 @@ bool MediaWalker::walk(
             break;
         }
         const TrackKind kind = m_reference.tracks[size_t(step.track)].kind;
-        bool whole = false;
+        bool complete = false;
         if (kind == TrackKind::Other) {
-            whole = otherChunk(index, step, position);
+            complete = otherChunk(index, step, position);
         } else {
             beginChunk(step.track, position);
-            whole = kind == TrackKind::Video ? videoChunk(index, step, position)
-                                             : soundChunk(index, step, position);
+            complete = kind == TrackKind::Video ? videoChunk(index, step, position)
+                                                : soundChunk(index, step, position);
             TrackSamples& t = m_tracks[size_t(step.track)];
             t.chunks.back().samples = uint32_t(t.count() - t.chunks.back().firstSample);
             if (t.chunks.back().samples == 0)
@@ -105,8 +105,10 @@ bool MediaWalker::walk(
         }
         if (progress && (index & 63) == 0)
             progress(position);
-        if (!whole) {
+        if (!complete) {
             m_walkEnd = WalkEnd::StepFailed;
+            if (kind == TrackKind::Video)
+                soundTail(position, whole);
             break;
         }
         if (position >= m_reader.end())
@@ -225,6 +227,34 @@ bool MediaWalker::dropUndecodableTail()
     }
     decoder.reset();
     return dropped;
+}
+
+// Where no picture follows, a muxer may have written the last of the sound: at the end of a
+// whole recording, or up to the cut. Taken frame by frame as long as they decode; PCM, which no
+// decoder judges, only when its frames fill the whole media data to their end.
+void MediaWalker::soundTail(uint64_t position, bool whole)
+{
+    const auto sound = std::find_if(m_reference.tracks.begin(), m_reference.tracks.end(),
+        [](const TrackInfo& t) { return t.sound(); });
+    // A picture cut by the end of the data is no sound.
+    if (sound == m_reference.tracks.end() || position >= m_reader.end()
+        || m_syntax->startsSample(position))
+        return;
+    const int track = int(sound - m_reference.tracks.begin());
+    TrackSamples& t = m_tracks[size_t(track)];
+    beginChunk(track, position);
+    if (t.fixedSize) {
+        if (whole && (m_reader.end() - position) % t.fixedSize == 0)
+            t.fixedCount += (m_reader.end() - position) / t.fixedSize;
+    } else {
+        for (uint32_t size; (size = soundFrame(track, position, m_reader.end())) > 0;) {
+            t.samples.push_back({position, size, true});
+            position += size;
+        }
+    }
+    t.chunks.back().samples = uint32_t(t.count() - t.chunks.back().firstSample);
+    if (t.chunks.back().samples == 0)
+        t.chunks.pop_back();
 }
 
 // Sound after the last picture has no picture after it to show where it ends, and garbage

@@ -63,10 +63,12 @@ public:
 
     // False when a track's decoder cannot be opened (nothing walked then).
     bool prepare();
-    // Walks from `start`; `progress` hears the position now and then. Returns false when
-    // cancelled or when reading failed.
+    // Walks from `start`; `progress` hears the position now and then. `whole`: the media data
+    // end where their box says (the file was cut in its index), so sound frames that fill the
+    // last bytes exactly are sound, PCM included. Returns false when cancelled or when reading
+    // failed.
     bool walk(uint64_t start, const std::atomic<bool>* cancel = nullptr,
-        const std::function<void(uint64_t)>& progress = {});
+        const std::function<void(uint64_t)>& progress = {}, bool whole = false);
 
     const std::vector<TrackSamples>& tracks() const { return m_tracks; }
     uint64_t end() const; // after the last sample kept
@@ -91,7 +93,10 @@ private:
     bool frameMayStart(int track, uint64_t position);
     bool decodesAsFrames(int track, uint64_t start, uint64_t end, int frames);
     bool resolveSoundAfter(const ChunkStep& next, uint64_t picture, VideoSample& sample);
+    bool soundBefore(
+        const ChunkStep& next, uint64_t picture, uint64_t soundEnd, VideoSample& sample);
     void addPicture(uint64_t position, const VideoSample& sample);
+    void soundTail(uint64_t position, bool whole);
     void confirmSoundTail();
     void dropFrom(uint64_t position);
     void beginChunk(int track, uint64_t offset);

@@ -157,18 +157,37 @@ uint64_t MediaWalker::soundStartBefore(int track, uint32_t frames, uint64_t pict
 }
 
 // An MPEG-4 picture has no end marker: it runs to the next start code, and the sound written
-// after it lies before that. The sound's start is where its frames decode up to the start code;
-// where the data end after it, the sound there may also be all that is left.
+// after it lies before that. The first start code after the picture may lie inside the sound
+// (PCM holds 00 00 01 often enough): the sound ends at the first one before which the chunk's
+// frames fit and the picture decodes.
 bool MediaWalker::resolveSoundAfter(const ChunkStep& next, uint64_t picture, VideoSample& sample)
 {
-    const uint64_t soundEnd = sample.end;
+    const uint64_t limit = std::min(m_reader.end(),
+        picture + m_maxSizes[size_t(m_video)]
+            + uint64_t(m_maxSizes[size_t(next.track)]) * next.samples);
+    for (uint64_t soundEnd = sample.end;;) {
+        const bool atEnd = soundEnd >= m_reader.end();
+        if ((atEnd || m_syntax->startsSample(soundEnd))
+            && soundBefore(next, picture, soundEnd, sample))
+            return true;
+        if (atEnd || soundEnd >= limit)
+            return false;
+        soundEnd = m_syntax->nextStartCode(soundEnd + 3, limit);
+    }
+}
+
+// The sound's start before `soundEnd` is where its frames decode up to there; where the data end
+// there, the sound may also be all that is left of the chunk.
+bool MediaWalker::soundBefore(
+    const ChunkStep& next, uint64_t picture, uint64_t soundEnd, VideoSample& sample)
+{
     const TrackSamples& t = m_tracks[size_t(next.track)];
     if (t.fixedSize) {
         const uint64_t bytes = uint64_t(t.fixedSize) * next.samples;
-        if (soundEnd >= m_reader.end() || soundEnd - picture < bytes + 5)
+        if (soundEnd >= m_reader.end() || soundEnd - picture < bytes + 5
+            || !decodesAsFrames(m_video, picture, soundEnd - bytes, 1))
             return false;
-        sample.end = soundEnd - bytes;
-        m_pending.clear(); // fixed-size frames are counted by fixedChunk in their turn
+        sample.end = soundEnd - bytes; // the frames are counted in the sound chunk's turn
         return true;
     }
     uint32_t frames = next.samples;

@@ -30,6 +30,18 @@ MediaBoxLayout mediaBoxLayout(const recording::RecordingCheck& check, QIODevice&
     return layout;
 }
 
+bool mediaBoxWhole(const recording::RecordingCheck& check, QIODevice& source)
+{
+    uint8_t header[16] = {};
+    if (!source.seek(qint64(check.mdatOffset))
+        || source.read(reinterpret_cast<char*>(header), check.mdatHeaderLength)
+            != qint64(check.mdatHeaderLength))
+        return false;
+    const Bytes bytes(header, sizeof header);
+    const uint64_t size = check.mdatHeaderLength == 16 ? read64(bytes, 8) : read32(bytes, 0);
+    return size > check.mdatHeaderLength && check.mdatOffset + size == check.mediaEnd;
+}
+
 bool closeRecoveredFile(
     QFileDevice& target, const MediaBoxLayout& layout, uint64_t end, const QByteArray& index)
 {

@@ -26,6 +26,10 @@ struct MediaBoxLayout
 // The header a recovered file needs: a 64-bit size once the media data may pass 4 GiB.
 MediaBoxLayout mediaBoxLayout(const recording::RecordingCheck& check, QIODevice& source);
 
+// Whether the media box ends where its header says, inside the file: the data are whole (the
+// file was cut in its index, or right after the media).
+bool mediaBoxWhole(const recording::RecordingCheck& check, QIODevice& source);
+
 // Closes the copy in `target` (which holds at least the damaged file's bytes up to `end`, the
 // layout's shift included): cuts it after `end`, writes the media box header and appends the
 // index. False when writing failed.

@@ -238,6 +238,7 @@ Report recoverRecording(
             tr("%1 exists already and is left as it is.").arg(target));
 
     const MediaBoxLayout layout = mediaBoxLayout(check, source);
+    const bool whole = mediaBoxWhole(check, source);
     MediaReader reader(source, check.mediaEnd);
     reader.copyTo(temporary.get(), layout.gapAt, layout.shift);
     MediaWalker walker(reference, reader);
@@ -245,11 +246,13 @@ Report recoverRecording(
         return finish(report, Outcome::ReferenceRefused,
             tr("The decoders for the reference recording's tracks cannot be opened."));
     const uint64_t media = std::max<uint64_t>(1, report.mediaBytes);
-    const bool walked
-        = walker.walk(check.mediaStart + reference.firstChunkGap, cancel, [&](uint64_t position) {
-              if (progress)
-                  progress(int(std::min(position - check.mediaStart, media) * kWalkShare / media));
-          });
+    const bool walked = walker.walk(
+        check.mediaStart + reference.firstChunkGap, cancel,
+        [&](uint64_t position) {
+            if (progress)
+                progress(int(std::min(position - check.mediaStart, media) * kWalkShare / media));
+        },
+        whole);
     if (cancel && cancel->load())
         return finish(report, Outcome::Cancelled, tr("Recovery cancelled."));
     if (reader.writeFailed())
@@ -316,7 +319,7 @@ Report recoverRecording(
                      "following the reference recording after %3, and %4 after that were left "
                      "unread.")
                       .arg(seconds, file, amount(report.keptBytes), amount(report.unreadBytes));
-        if (!reference.hasSound())
+        if (!reference.hasSound() && walker.walkEnd() == WalkEnd::StepFailed)
             message += QLatin1Char(' ')
                 + tr("The reference has no sound; this recording most likely has: a reference "
                      "with sound recovers it whole.");

@@ -350,13 +350,23 @@ ChunkStep ReferenceMovie::step(size_t index) const
 
 void findPeriod(ReferenceMovie& movie)
 {
+    // Pictures alone: how the muxer grouped them into chunks says nothing of the next ones.
+    const int track = movie.pattern.empty() ? -1 : movie.pattern.front().track;
+    if (track >= 0
+        && std::all_of(movie.pattern.begin(), movie.pattern.end(),
+            [track](const ChunkStep& s) { return s.track == track; })) {
+        movie.pattern = {{track, 1, 0}};
+        movie.periodStart = 0;
+        movie.period = 1;
+        return;
+    }
     // The last chunks of a recording hold what was left when it closed: not part of the rhythm.
     const size_t n = movie.pattern.size() > 4 ? movie.pattern.size() - 2 : 0;
     movie.period = 0;
     for (size_t p = 1; p <= std::min(kMaxPeriod, n / 2); ++p) {
         // At least two periods, and a long enough stretch that a short rhythm inside a longer
-        // one is not taken for it.
-        const size_t window = std::min(n - p, std::max<size_t>(8 * p, 512));
+        // one is not taken for it; never the first half, where a recording's start differs.
+        const size_t window = std::max(p, std::min(n / 2, std::max<size_t>(8 * p, 512)));
         bool repeats = true;
         for (size_t i = n - p - window; i < n - p && repeats; ++i)
             repeats = movie.pattern[i] == movie.pattern[i + p];

@@ -31,8 +31,11 @@ bool icsInfoFits(BitReader& bits, const TrackInfo& track)
         return false; // ics_reserved_bit
     const uint32_t sequence = bits.bits(2);
     bits.skip(1);
-    if (sequence == 2) // eight short windows
-        return bits.bits(4) <= shortBands(track.aacRateIndex);
+    if (sequence == 2) { // eight short windows
+        const bool fits = bits.bits(4) <= shortBands(track.aacRateIndex);
+        bits.skip(7); // scale_factor_grouping
+        return fits;
+    }
     if (bits.bits(6) > longBands(track.aacRateIndex))
         return false;
     // Prediction belongs to AAC Main only.

@@ -140,6 +140,11 @@ uint64_t VideoSyntax::nextSample(uint64_t from, uint64_t limit, VideoSample& sam
     return limit;
 }
 
+uint64_t VideoSyntax::nextStartCode(uint64_t from, uint64_t limit)
+{
+    return m_reader.find(from, limit, kStartCode, 3);
+}
+
 // One access unit: NAL units up to the one that starts the next picture. A unit that does not
 // look like one (a length past the data or the size bound, a forbidden bit, a reserved type)
 // ends the sample; what follows is sound or the end of the walk.

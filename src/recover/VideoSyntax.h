@@ -36,6 +36,8 @@ public:
     // The first position in [from, limit) where startsSample() holds and a whole sample
     // parses; `limit` when there is none.
     uint64_t nextSample(uint64_t from, uint64_t limit, VideoSample& sample);
+    // MPEG-4 Visual: the next start code in [from, limit), or `limit`.
+    uint64_t nextStartCode(uint64_t from, uint64_t limit);
 
 private:
     bool parseNal(uint64_t position, uint64_t limit, VideoSample& sample);
