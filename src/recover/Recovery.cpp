@@ -1,8 +1,8 @@
 #include "recover/Recovery.h"
 
 #include "media/PlayableCheck.h"
+#include "recording/CardFiles.h"
 #include "recording/RecordingCheck.h"
-#include "recording/RecordingName.h"
 #include "recover/IndexWriter.h"
 #include "recover/MediaReader.h"
 #include "recover/MediaWalker.h"
@@ -72,17 +72,24 @@ QString referenceProblem(const ReferenceProblem& problem, const QString& referen
     return {};
 }
 
-// The recording's kind from its file name alone: a folder on the way may hold "drf_" too.
-recording::RecordingType kindOf(const QFileInfo& info)
+// Why a file given as the reference cannot serve by its name alone, or nothing: a clip is the
+// camera's packets laid out anew by an export, a drawn clip another encoding, and neither
+// keeps the layout of the camera's index that the damaged recording's data follow.
+QString referenceNameProblem(const QString& reference)
 {
-    return recording::recordingType(QLatin1Char('/') + info.fileName());
-}
-
-qint64 startOf(const QFileInfo& info)
-{
-    if (const auto start = recording::recordingStart(info.fileName()))
-        return start->toSecsSinceEpoch();
-    return info.lastModified().toSecsSinceEpoch();
+    const QString name = QFileInfo(reference).fileName();
+    switch (recording::classifyName(name).derivation) {
+    case recording::Derivation::Clip:
+        return tr("The reference recording %1 is an exported clip, not one of the camera's "
+                  "recordings.")
+            .arg(name);
+    case recording::Derivation::DrawnClip:
+        return tr("The reference recording %1 is a drawn clip, not one of the camera's "
+                  "recordings.")
+            .arg(name);
+    default:
+        return {};
+    }
 }
 
 // A hidden temporary file in the recording's folder, else in the fallback folder.
@@ -149,7 +156,7 @@ QString unplayable(const media::PlayableCheck& check, const QString& reference)
 
 QString recoveredFileName(const QString& recording)
 {
-    return QFileInfo(recording).completeBaseName() + QStringLiteral("_recovered.mp4");
+    return recording::recoveredName(QFileInfo(recording).fileName());
 }
 
 int exitStatus(Outcome outcome)
@@ -170,23 +177,24 @@ int exitStatus(Outcome outcome)
 QString findReference(const QString& recording)
 {
     const QFileInfo info(recording);
-    const recording::RecordingType kind = kindOf(info);
-    const qint64 start = startOf(info);
-    std::vector<std::pair<qint64, QFileInfo>> candidates;
-    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("*") : info.suffix();
-    for (const QFileInfo& other : info.dir().entryInfoList(
-             {QStringLiteral("*.") + suffix}, QDir::Files | QDir::Readable, QDir::Name)) {
-        if (other.absoluteFilePath() == info.absoluteFilePath() || kindOf(other) != kind
-            || other.fileName().contains(QLatin1String("_recovered")))
+    const recording::CardName name = recording::classifyName(info.fileName());
+    const QDateTime start = name.start.isValid() ? name.start : info.lastModified();
+    // Only the camera's own recordings: never a clip, a copy or a recovered file beside them;
+    // of the same kind, unless the damaged file's name no longer tells its kind.
+    std::vector<std::pair<qint64, QString>> candidates;
+    const QString folder = info.absolutePath();
+    for (const recording::CardRecording& other : recording::listCard(folder).recordings) {
+        if ((name.kind != recording::NotARecording && other.kind != name.kind)
+            || !other.replaces.isEmpty() || QFileInfo(other.path) == info)
             continue;
-        candidates.push_back({std::abs(startOf(other) - start), other});
+        candidates.push_back({std::abs(start.secsTo(other.start)), other.path});
     }
     std::stable_sort(candidates.begin(), candidates.end(),
         [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [distance, candidate] : candidates) {
         ReferenceMovie movie;
-        if (readReference(candidate.absoluteFilePath(), movie).error == ReferenceError::None)
-            return candidate.absoluteFilePath();
+        if (readReference(candidate, movie).error == ReferenceError::None)
+            return candidate;
     }
     return {};
 }
@@ -218,6 +226,8 @@ Report recoverRecording(
         return finish(report, Outcome::NoReference,
             tr("No complete recording of the same kind lies beside this one to take the index "
                "from: choose one made by the same camera."));
+    if (const QString problem = referenceNameProblem(report.reference); !problem.isEmpty())
+        return finish(report, Outcome::ReferenceRefused, problem);
     ReferenceMovie reference;
     if (const ReferenceProblem problem = readReference(report.reference, reference);
         problem.error != ReferenceError::None)
