@@ -165,23 +165,33 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
                           .arg(plan.seconds())
                           .arg(program, version())
                           .toUtf8();
-    // The sources by their full path (they usually lie on the card, elsewhere), the clip's own
-    // files by name, so the list checks with "sha256sum -c" from the clip's folder.
-    QStringList paths = sources.paths();
-    QList<QByteArray> hashes = sources.wait();
+    // The clip's own files by name, so that "sha256sum -c" checks them wherever they travel
+    // together. The recordings, whose folder the receiver does not have, are named alone and
+    // commented out: a check without the card skips them, and in the card's folder the lines
+    // with the comment mark taken off check them.
     const QDir folder(QFileInfo(files.committed().first()).path());
     for (const QString& path : files.committed()) {
-        paths.append(path);
-        hashes.append(sha256OfFile(path));
-    }
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        if (hashes[i].isEmpty()) {
+        const QByteArray hash = sha256OfFile(path);
+        if (hash.isEmpty()) {
             *error = QCoreApplication::translate("clip", "cannot read %1 for its checksum")
-                         .arg(shown(paths[i]));
+                         .arg(shown(path));
             return false;
         }
-        const bool own = i >= sources.paths().size();
-        list += checksumLine(hashes[i], own ? folder.relativeFilePath(paths[i]) : paths[i]);
+        list += checksumLine(hash, folder.relativeFilePath(path));
+    }
+    list += QStringLiteral("# the recordings it was cut from; in their folder: "
+                           "sed -n 's/^#  //p' %1 | sha256sum -c\n")
+                .arg(names.list)
+                .toUtf8();
+    const QStringList sourcePaths = sources.paths();
+    const QList<QByteArray> sourceHashes = sources.wait();
+    for (qsizetype i = 0; i < sourcePaths.size(); ++i) {
+        if (sourceHashes[i].isEmpty()) {
+            *error = QCoreApplication::translate("clip", "cannot read %1 for its checksum")
+                         .arg(shown(sourcePaths[i]));
+            return false;
+        }
+        list += "#  " + checksumLine(sourceHashes[i], QFileInfo(sourcePaths[i]).fileName());
     }
     const std::optional<QString> temporary = files.createTemporary(names.list, error);
     if (!temporary)
@@ -227,6 +237,27 @@ int writeClip(ClipFiles& files, const ClipPlan& plan, const QString& name, const
     return files.commit(*temporary, name, error) ? Exported : WriteFailed;
 }
 
+// The drawn clip beside the finished clip: nothing when it is written, else why not. Whatever
+// becomes of it, the clip stays, so a failed or cancelled drawing removes only its own file.
+QString writeDrawnClip(ClipFiles& files, const QString& clipPath, const QString& name,
+    const ExportOptions& options, const Control& control, double from)
+{
+    QString error;
+    const std::optional<QString> temporary = files.createTemporary(name, &error);
+    if (!temporary)
+        return QCoreApplication::translate("clip", "the drawn clip was not written (%1)").arg(error);
+    const int drawn = options.overlay(clipPath, *temporary, control, from, kCopyShare, &error);
+    if (drawn == CopyDone && files.commit(*temporary, name, &error))
+        return {};
+    files.drop(*temporary);
+    if (drawn == CopyCancelled)
+        return QCoreApplication::translate(
+            "clip", "the drawn clip was cancelled and removed; the clip is kept");
+    return QCoreApplication::translate(
+        "clip", "the drawn clip was not written (%1) and was removed; the clip is kept")
+        .arg(error);
+}
+
 ExportResult failure(int code, const QString& reason)
 {
     ExportResult result;
@@ -259,6 +290,7 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
             QCoreApplication::translate("clip", "no free clip name left in %1")
                 .arg(shown(options.folder)));
 
+    const QStringList abandoned = ClipFiles::removeAbandoned(folder.absoluteFilePath());
     SourceHashes sourceHashes(sourcesOf(plan));
     ClipFiles files(folder.absoluteFilePath());
     QString error;
@@ -281,27 +313,17 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         return failed(WriteFailed, error);
     if (sideFiles && options.csv && !writeSideFile(files, clipPath, names->csv, false, &error))
         return failed(WriteFailed, error);
-    if (options.overlay) {
-        const std::optional<QString> temporary = files.createTemporary(names->overlay, &error);
-        if (!temporary)
-            return failed(WriteFailed, error);
-        const int drawn
-            = options.overlay(clipPath, *temporary, control, copyShare, kCopyShare, &error);
-        if (drawn == CopyCancelled)
-            return failed(Cancelled, {});
-        if (drawn != CopyDone)
-            return failed(drawn == CopyReadFailed ? SourceFailed : WriteFailed, error);
-        if (!files.commit(*temporary, names->overlay, &error))
-            return failed(WriteFailed, error);
-    }
-    if (control.cancelled())
+    const QString drawnFailure = options.overlay
+        ? writeDrawnClip(files, clipPath, names->overlay, options, control, copyShare)
+        : QString();
+    if (drawnFailure.isEmpty() && control.cancelled())
         return failed(Cancelled, {});
     if (!writeChecksumList(files, plan, *names, options.program, sourceHashes, &error))
         return failed(WriteFailed, error);
     control.report(1);
 
     ExportResult result;
-    result.code = Exported;
+    result.code = drawnFailure.isEmpty() ? Exported : DrawnFailed;
     result.written = files.committed();
     files.keep();
     QStringList shownNames;
@@ -312,6 +334,12 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
     if (!sideFiles && (options.gpx || options.csv))
         result.message += QCoreApplication::translate(
             "clip", " (its recordings carry no telemetry: no GPX or CSV)");
+    if (!drawnFailure.isEmpty())
+        result.message += QStringLiteral("; ") + drawnFailure;
+    if (!abandoned.isEmpty())
+        result.message += QCoreApplication::translate("clip",
+            " (removed first what an earlier export left unfinished: %1)")
+                              .arg(abandoned.join(", "));
     return result;
 }
 

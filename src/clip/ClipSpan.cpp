@@ -167,6 +167,7 @@ void planFolder(
             result.messages.append(QCoreApplication::translate(
                 "clip", "%1 cannot be read (%2): the span ends before it")
                                        .arg(shown(recordings[i].second), error));
+            result.unreadable.append(recordings[i].second);
             break;
         }
         if (start + source->durationUs <= from)

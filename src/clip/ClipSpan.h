@@ -51,6 +51,7 @@ struct PlanResult
 {
     QList<ClipPlan> clips;
     QStringList messages; // why the span was split or shortened, one line each
+    QStringList unreadable; // recordings inside the span that could not be read
 };
 
 // Seconds either side of an event marker that "save the event" proposes.
