@@ -2,6 +2,8 @@
 
 #include "clip/ClipFiles.h"
 #include "clip/ClipTelemetry.h"
+#include "clip/LibavInput.h"
+#include "media/PlayableCheck.h"
 #include "recording/PVEXUDAT.h"
 #include "recording/TelemetryBlock.h"
 #include "recording/TelemetryExport.h"
@@ -207,34 +209,47 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
 }
 
 // The clip itself, with its telemetry block and event index, checked and named; its records
-// are counted into `records`. Returns 0 or the ExportCode of the failure.
+// are counted into `records`. Returns 0 or the ExportCode of the failure; for SourceFailed,
+// `failedPiece` is the piece whose recording is at fault.
 int writeClip(ClipFiles& files, const ClipPlan& plan, const QString& name, const Control& control,
-    double share, int* records, QString* error)
+    double share, int* records, QString* error, qsizetype* failedPiece)
 {
     const std::optional<QString> temporary = files.createTemporary(name, error);
     if (!temporary)
         return WriteFailed;
-    const int copied = copyStreams(plan.pieces, *temporary, control, 0, share, error);
+    const auto fail = [&](int code) {
+        files.drop(*temporary);
+        return code;
+    };
+    const int copied = copyStreams(plan.pieces, *temporary, control, 0, share, error, failedPiece);
     if (copied == CopyCancelled)
-        return Cancelled;
+        return fail(Cancelled);
     if (copied != CopyDone)
-        return copied == CopyReadFailed ? SourceFailed : WriteFailed;
+        return fail(copied == CopyReadFailed ? SourceFailed : WriteFailed);
     const ClipTelemetry telemetry = clipTelemetry(plan);
     if ((!telemetry.udat.isEmpty() || !telemetry.events.isEmpty())
         && UdatWriter::appendToFile(*temporary, telemetry.udat, telemetry.events) != 0) {
         *error = QCoreApplication::translate("clip", "cannot write the clip's telemetry to %1")
                      .arg(shown(*temporary));
-        return WriteFailed;
+        return fail(WriteFailed);
     }
     int64_t expectedUs = 0;
     for (const Piece& piece : plan.pieces)
         expectedUs += piece.toUs - piece.fromUs;
     if (!checkClip(*temporary, expectedUs, telemetry.records, error))
-        return WriteFailed;
+        return fail(WriteFailed);
+    // What a player meets first, the header and the first frames, all comes from the first
+    // recording: a clip that does not start to play is that recording's fault.
+    if (const media::PlayableCheck playable = libav::checkFirstFrames(*temporary); !playable.ok()) {
+        *failedPiece = 0;
+        *error = QCoreApplication::translate("clip", "%1 gives a clip that does not play (%2)")
+                     .arg(shown(plan.pieces.first().source.path), libav::faultText(playable));
+        return fail(SourceFailed);
+    }
     if (control.cancelled())
-        return Cancelled;
+        return fail(Cancelled);
     *records = telemetry.records;
-    return files.commit(*temporary, name, error) ? Exported : WriteFailed;
+    return files.commit(*temporary, name, error) ? Exported : fail(WriteFailed);
 }
 
 // The drawn clip beside the finished clip: nothing when it is written, else why not. Whatever
@@ -247,7 +262,10 @@ QString writeDrawnClip(ClipFiles& files, const QString& clipPath, const QString&
     if (!temporary)
         return QCoreApplication::translate("clip", "the drawn clip was not written (%1)").arg(error);
     const int drawn = options.overlay(clipPath, *temporary, control, from, kCopyShare, &error);
-    if (drawn == CopyDone && files.commit(*temporary, name, &error))
+    media::PlayableCheck playable;
+    if (drawn == CopyDone && !(playable = libav::checkFirstFrames(*temporary)).ok())
+        error = libav::faultText(playable);
+    else if (drawn == CopyDone && files.commit(*temporary, name, &error))
         return {};
     files.drop(*temporary);
     if (drawn == CopyCancelled)
@@ -284,14 +302,7 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         return failure(WriteFailed,
             QCoreApplication::translate("clip", "the folder %1 does not exist")
                 .arg(shown(options.folder)));
-    const std::optional<ClipNames> names = freeNames(options.folder, plan.kind, plan.span.from);
-    if (!names)
-        return failure(WriteFailed,
-            QCoreApplication::translate("clip", "no free clip name left in %1")
-                .arg(shown(options.folder)));
-
     const QStringList abandoned = ClipFiles::removeAbandoned(folder.absoluteFilePath());
-    SourceHashes sourceHashes(sourcesOf(plan));
     ClipFiles files(folder.absoluteFilePath());
     QString error;
     // A card pulled out mid-way fails whichever step comes next; say what really happened.
@@ -302,10 +313,33 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
                 : QCoreApplication::translate("clip", "the folder %1 is gone")
                       .arg(shown(options.folder)));
     };
-    int records = 0;
     const double copyShare = options.overlay ? kCopyShareBesideOverlay : kCopyShare;
-    if (const int code = writeClip(files, plan, names->clip, control, copyShare, &records, &error))
-        return failed(code, error);
+    // A recording that cannot be copied ends the clip before it, as one that cannot be read
+    // ends the span; the clip is then made again of the recordings before it.
+    ClipPlan written = plan;
+    QStringList uncopied;
+    QStringList notes;
+    std::optional<ClipNames> names;
+    std::unique_ptr<SourceHashes> sourceHashes;
+    int records = 0;
+    for (;;) {
+        names = freeNames(options.folder, written.kind, written.span.from);
+        if (!names)
+            return failure(WriteFailed,
+                QCoreApplication::translate("clip", "no free clip name left in %1")
+                    .arg(shown(options.folder)));
+        sourceHashes = std::make_unique<SourceHashes>(sourcesOf(written));
+        qsizetype failedPiece = 0;
+        const int code = writeClip(files, written, names->clip, control, copyShare, &records,
+            &error, &failedPiece);
+        if (code == Exported)
+            break;
+        if (code != SourceFailed || failedPiece <= 0)
+            return failed(code, error);
+        notes.append(QCoreApplication::translate("clip", "%1: the clip ends before it").arg(error));
+        uncopied.append(written.pieces[failedPiece].source.path);
+        written = planOf(written.pieces.first(failedPiece));
+    }
 
     const QString clipPath = files.committed().first();
     const bool sideFiles = records > 0;
@@ -318,19 +352,23 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         : QString();
     if (drawnFailure.isEmpty() && control.cancelled())
         return failed(Cancelled, {});
-    if (!writeChecksumList(files, plan, *names, options.program, sourceHashes, &error))
+    if (!writeChecksumList(files, written, *names, options.program, *sourceHashes, &error))
         return failed(WriteFailed, error);
     control.report(1);
 
     ExportResult result;
     result.code = drawnFailure.isEmpty() ? Exported : DrawnFailed;
     result.written = files.committed();
+    result.uncopied = uncopied;
     files.keep();
     QStringList shownNames;
     for (const QString& path : result.written)
         shownNames.append(shown(path));
     result.message = QCoreApplication::translate("clip", "clip %1 to %2 written: %3")
-                         .arg(moment(plan.span.from), moment(plan.span.to), shownNames.join(", "));
+                         .arg(moment(written.span.from), moment(written.span.to),
+                             shownNames.join(", "));
+    for (const QString& note : std::as_const(notes))
+        result.message += QStringLiteral("; ") + note;
     if (!sideFiles && (options.gpx || options.csv))
         result.message += QCoreApplication::translate(
             "clip", " (its recordings carry no telemetry: no GPX or CSV)");

@@ -54,6 +54,8 @@ struct ExportResult
 {
     int code = NothingToExport;
     QStringList written; // full paths of the files made, the clip first
+    // Recordings of the plan that could not be copied: the clip ends before the first of them.
+    QStringList uncopied;
     QString message; // one line: what was written, or what failed and that nothing was left
 };
 

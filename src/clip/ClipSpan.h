@@ -69,13 +69,17 @@ bool isCameraRecording(const QString& path);
 // after the first character of a path, and a folder's name must not decide the kind.
 QString nameOnly(const QString& path);
 
-// Opens a recording's container; nothing, with `error` set, when it cannot be read.
+// Opens a recording's container and decodes its first picture and sound frame; nothing, with
+// `error` set, when it cannot be read or they do not decode.
 std::optional<Source> probeRecording(const QString& path, QString* error);
 
 // The clips that export `span`: the recordings of `candidates` (and of their folders) that the
 // span touches, cut at its ends, one clip per run of continuous recordings with equal stream
 // parameters. A recording that cannot be read ends the span before it.
 PlanResult planClips(const QStringList& candidates, const Span& span);
+
+// The plan of a clip made of `pieces` (at least one), its span, kind and events theirs.
+ClipPlan planOf(QList<Piece> pieces);
 
 // 15 s before to 15 s after each event marker of an event recording, overlapping spans joined.
 QList<Span> eventSpans(const QString& recording);

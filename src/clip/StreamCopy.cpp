@@ -419,8 +419,9 @@ int Copier::finish(QString* error)
 } // namespace
 
 int copyStreams(const QList<Piece>& pieces, const QString& output, const Control& control,
-    double progressFrom, double progressTo, QString* error)
+    double progressFrom, double progressTo, QString* error, qsizetype* failedPiece)
 {
+    *failedPiece = 0;
     if (pieces.isEmpty()) {
         *error = QCoreApplication::translate("clip", "nothing to copy");
         return CopyReadFailed;
@@ -435,6 +436,7 @@ int copyStreams(const QList<Piece>& pieces, const QString& output, const Control
         at.first = i == 0;
         at.last = i + 1 == pieces.size();
         at.nextLeadUs = at.last ? 0 : soundLeadUs(pieces[i + 1]);
+        *failedPiece = i;
         result = copier.copy(pieces[i], at, error);
         at.offsetUs += pieces[i].toUs - pieces[i].fromUs;
     }

@@ -294,8 +294,12 @@ void ClipExportPopup::onFinished(
         // A drawn clip that failed or was cancelled leaves the clip, which is complete.
         for (const QString& path : result.written)
             written.append(QDir::toNativeSeparators(path));
-        if (result.code == clip::Exported)
+        if (result.code == clip::Exported) {
+            // It ends before a recording that could not be copied: the message says which.
+            if (!result.uncopied.isEmpty())
+                parts.append(result.message);
             continue;
+        }
         failed = true;
         if (result.code == clip::DrawnFailed)
             parts.append(result.message);

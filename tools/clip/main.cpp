@@ -283,7 +283,7 @@ int main(int argc, char* argv[])
             errors << "zyn-clip: " << result.message << '\n';
             errors.flush();
             ++results;
-            unread = unread || result.code == clip::SourceFailed;
+            unread = unread || result.code == clip::SourceFailed || !result.uncopied.isEmpty();
             writeFailed = writeFailed || result.code == clip::WriteFailed
                 || result.code == clip::Cancelled || result.code == clip::DrawnFailed;
             if (g_interrupted)

@@ -4,102 +4,112 @@
 <context>
     <name>clip</name>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="47"/>
+        <location filename="../../clip/ClipExport.cpp" line="49"/>
         <source>the written clip does not open</source>
         <translation>записанный фрагмент не открывается</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="54"/>
+        <location filename="../../clip/ClipExport.cpp" line="56"/>
         <source>the written clip lasts %1 s instead of %2 s</source>
         <translation>записанный фрагмент длится %1 с вместо %2 с</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="67"/>
+        <location filename="../../clip/ClipExport.cpp" line="69"/>
         <source>the written clip&apos;s telemetry does not read back</source>
         <translation>телеметрия записанного фрагмента не читается</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="84"/>
-        <location filename="../../clip/ClipExport.cpp" line="102"/>
-        <location filename="../../clip/ClipExport.cpp" line="201"/>
+        <location filename="../../clip/ClipExport.cpp" line="86"/>
+        <location filename="../../clip/ClipExport.cpp" line="104"/>
+        <location filename="../../clip/ClipExport.cpp" line="203"/>
         <location filename="../../overlay/OverlayVideo.cpp" line="264"/>
         <source>cannot write %1: %2</source>
         <translation>не удаётся записать %1: %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="104"/>
+        <location filename="../../clip/ClipExport.cpp" line="106"/>
         <source>the clip&apos;s telemetry does not read back</source>
         <translation>телеметрия фрагмента не читается</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="176"/>
-        <location filename="../../clip/ClipExport.cpp" line="190"/>
+        <location filename="../../clip/ClipExport.cpp" line="178"/>
+        <location filename="../../clip/ClipExport.cpp" line="192"/>
         <source>cannot read %1 for its checksum</source>
         <translation>не удаётся прочитать %1 для контрольной суммы</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="225"/>
+        <location filename="../../clip/ClipExport.cpp" line="232"/>
         <source>cannot write the clip&apos;s telemetry to %1</source>
         <translation>не удаётся записать телеметрию фрагмента в %1</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="248"/>
+        <location filename="../../clip/ClipExport.cpp" line="245"/>
+        <source>%1 gives a clip that does not play (%2)</source>
+        <translation>из %1 получается фрагмент, который не воспроизводится (%2)</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipExport.cpp" line="263"/>
         <source>the drawn clip was not written (%1)</source>
         <translation>фрагмент с телеметрией на кадре не записан (%1)</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="254"/>
+        <location filename="../../clip/ClipExport.cpp" line="272"/>
         <source>the drawn clip was cancelled and removed; the clip is kept</source>
         <translation>запись фрагмента с телеметрией на кадре отменена, он удалён; фрагмент сохранён</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="256"/>
+        <location filename="../../clip/ClipExport.cpp" line="274"/>
         <source>the drawn clip was not written (%1) and was removed; the clip is kept</source>
         <translation>фрагмент с телеметрией на кадре не записан (%1) и удалён; фрагмент сохранён</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="266"/>
+        <location filename="../../clip/ClipExport.cpp" line="284"/>
         <source>export cancelled: no file was left behind</source>
         <translation>сохранение отменено, ни один файл не оставлен</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="267"/>
+        <location filename="../../clip/ClipExport.cpp" line="285"/>
         <source>%1; no file was left behind</source>
         <translation>%1; ни один файл не оставлен</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="281"/>
+        <location filename="../../clip/ClipExport.cpp" line="299"/>
         <source>nothing to export</source>
         <translation>сохранять нечего</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="285"/>
+        <location filename="../../clip/ClipExport.cpp" line="303"/>
         <source>the folder %1 does not exist</source>
         <translation>папки %1 нет</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="290"/>
+        <location filename="../../clip/ClipExport.cpp" line="329"/>
         <source>no free clip name left in %1</source>
         <translation>в папке %1 не осталось свободного имени для фрагмента</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="302"/>
+        <location filename="../../clip/ClipExport.cpp" line="313"/>
         <location filename="../../clip/ClipFiles.cpp" line="84"/>
         <source>the folder %1 is gone</source>
         <translation>папка %1 пропала</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="332"/>
+        <location filename="../../clip/ClipExport.cpp" line="339"/>
+        <source>%1: the clip ends before it</source>
+        <translation>%1: фрагмент заканчивается перед этой записью</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipExport.cpp" line="367"/>
         <source>clip %1 to %2 written: %3</source>
         <translation>фрагмент с %1 по %2 записан: %3</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="335"/>
+        <location filename="../../clip/ClipExport.cpp" line="373"/>
         <source> (its recordings carry no telemetry: no GPX or CSV)</source>
         <translation> (в его записях нет телеметрии, поэтому без GPX и CSV)</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipExport.cpp" line="340"/>
+        <location filename="../../clip/ClipExport.cpp" line="378"/>
         <source> (removed first what an earlier export left unfinished: %1)</source>
         <translation> (сначала удалено то, что не завершило прежнее сохранение: %1)</translation>
     </message>
@@ -119,57 +129,57 @@
         <translation>не удаётся дать файлу имя %1: %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="113"/>
+        <location filename="../../clip/ClipSpan.cpp" line="118"/>
         <source>%1: the name carries no start time (expected prefix_YYYYMMDD_HHMMSS.mp4)</source>
         <translation>%1: в имени нет времени начала (ожидается префикс_ГГГГММДД_ЧЧММСС.mp4)</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="139"/>
+        <location filename="../../clip/ClipSpan.cpp" line="144"/>
         <source>%1 does not continue the recording before it: a new clip starts there</source>
         <translation>%1 не продолжает предыдущую запись: с неё начинается новый фрагмент</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="144"/>
+        <location filename="../../clip/ClipSpan.cpp" line="149"/>
         <source>%1 has other stream parameters (codec or picture size) than the recording before it: a new clip starts there</source>
         <translation>у %1 другие параметры потоков (кодек или размер кадра), чем у предыдущей записи: с неё начинается новый фрагмент</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="167"/>
+        <location filename="../../clip/ClipSpan.cpp" line="172"/>
         <source>%1 cannot be read (%2): the span ends before it</source>
         <translation>%1 не читается (%2): фрагмент заканчивается перед этой записью</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="182"/>
+        <location filename="../../clip/ClipSpan.cpp" line="187"/>
         <source>no recording holds %1: the clip starts at %2</source>
         <translation>ни одна запись не содержит %1: фрагмент начинается в %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="221"/>
+        <location filename="../../clip/ClipSpan.cpp" line="226"/>
         <source>no such file</source>
         <translation>файла нет</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="226"/>
+        <location filename="../../clip/ClipSpan.cpp" line="231"/>
         <source>the name carries no start time</source>
         <translation>в имени нет времени начала</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="263"/>
+        <location filename="../../clip/ClipSpan.cpp" line="274"/>
         <source>it holds no video or sound</source>
         <translation>в ней нет ни видео, ни звука</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="273"/>
+        <location filename="../../clip/ClipSpan.cpp" line="284"/>
         <source>the span is empty: its end is not after its start</source>
         <translation>фрагмент пуст: его конец не позже начала</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="283"/>
+        <location filename="../../clip/ClipSpan.cpp" line="294"/>
         <source>the recordings end at %1, before the span</source>
         <translation>записи кончаются в %1, раньше конца фрагмента</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="328"/>
+        <location filename="../../clip/ClipSpan.cpp" line="339"/>
         <source>%1 cannot be read (%2)</source>
         <translation>%1 не читается (%2)</translation>
     </message>
@@ -227,7 +237,7 @@
         <translation>не удаётся завершить фрагмент: %1</translation>
     </message>
     <message>
-        <location filename="../../clip/StreamCopy.cpp" line="425"/>
+        <location filename="../../clip/StreamCopy.cpp" line="426"/>
         <source>nothing to copy</source>
         <translation>копировать нечего</translation>
     </message>
@@ -325,6 +335,26 @@
         <location filename="../../overlay/OverlayVideo.cpp" line="472"/>
         <source>cannot finish %1: %2</source>
         <translation>не удаётся завершить %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../clip/LibavInput.h" line="82"/>
+        <source>its header or tables are damaged: %1</source>
+        <translation>повреждены заголовок или таблицы: %1</translation>
+    </message>
+    <message>
+        <location filename="../../clip/LibavInput.h" line="85"/>
+        <source>its pictures do not decode: %1</source>
+        <translation>кадры не декодируются: %1</translation>
+    </message>
+    <message>
+        <location filename="../../clip/LibavInput.h" line="88"/>
+        <source>its sound does not decode: %1</source>
+        <translation>звук не декодируется: %1</translation>
+    </message>
+    <message>
+        <location filename="../../clip/LibavInput.h" line="91"/>
+        <source>its last pictures do not decode: %1</source>
+        <translation>последние кадры не декодируются: %1</translation>
     </message>
 </context>
 </TS>
