@@ -129,57 +129,77 @@
         <translation>не удаётся дать файлу имя %1: %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="118"/>
+        <location filename="../../clip/ClipSpan.cpp" line="130"/>
         <source>%1: the name carries no start time (expected prefix_YYYYMMDD_HHMMSS.mp4)</source>
         <translation>%1: в имени нет времени начала (ожидается префикс_ГГГГММДД_ЧЧММСС.mp4)</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="144"/>
+        <location filename="../../clip/ClipSpan.cpp" line="153"/>
         <source>%1 does not continue the recording before it: a new clip starts there</source>
         <translation>%1 не продолжает предыдущую запись: с неё начинается новый фрагмент</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="149"/>
+        <location filename="../../clip/ClipSpan.cpp" line="158"/>
         <source>%1 has other stream parameters (codec or picture size) than the recording before it: a new clip starts there</source>
         <translation>у %1 другие параметры потоков (кодек или размер кадра), чем у предыдущей записи: с неё начинается новый фрагмент</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="172"/>
-        <source>%1 cannot be read (%2): the span ends before it</source>
-        <translation>%1 не читается (%2): фрагмент заканчивается перед этой записью</translation>
+        <location filename="../../clip/ClipSpan.cpp" line="217"/>
+        <source>%1 cannot be read (%2): it is left out, and the span goes on after it in a new clip (a recording the camera never closed can be recovered with zyn-recover or the viewer)</source>
+        <translation>%1 не читается (%2): эта запись пропущена, фрагмент продолжается после неё отдельным клипом (запись, которую камера не закрыла, можно восстановить программой zyn-recover или в просмотрщике)</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="187"/>
+        <location filename="../../clip/ClipSpan.cpp" line="179"/>
+        <source>none of the recordings can be read</source>
+        <translation>ни одна из записей не читается</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipSpan.cpp" line="192"/>
+        <source>%1 to %2</source>
+        <translation>с %1 по %2</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipSpan.cpp" line="195"/>
+        <source>the recordings cover %1</source>
+        <translation>записи охватывают время %1</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipSpan.cpp" line="323"/>
+        <source>no recording covers %1 to %2: %3</source>
+        <translation>ни одна запись не охватывает время с %1 по %2: %3</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipSpan.cpp" line="237"/>
         <source>no recording holds %1: the clip starts at %2</source>
         <translation>ни одна запись не содержит %1: фрагмент начинается в %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="226"/>
+        <location filename="../../clip/ClipSpan.cpp" line="256"/>
         <source>no such file</source>
         <translation>файла нет</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="231"/>
+        <location filename="../../clip/ClipSpan.cpp" line="261"/>
         <source>the name carries no start time</source>
         <translation>в имени нет времени начала</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="274"/>
+        <location filename="../../clip/ClipSpan.cpp" line="304"/>
         <source>it holds no video or sound</source>
         <translation>в ней нет ни видео, ни звука</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="284"/>
+        <location filename="../../clip/ClipSpan.cpp" line="314"/>
         <source>the span is empty: its end is not after its start</source>
         <translation>фрагмент пуст: его конец не позже начала</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="294"/>
+        <location filename="../../clip/ClipSpan.cpp" line="329"/>
         <source>the recordings end at %1, before the span</source>
         <translation>записи кончаются в %1, раньше конца фрагмента</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="339"/>
+        <location filename="../../clip/ClipSpan.cpp" line="374"/>
         <source>%1 cannot be read (%2)</source>
         <translation>%1 не читается (%2)</translation>
     </message>
