@@ -157,12 +157,12 @@ TEST(ClipCommand, AnInterruptWhileDrawingKeepsTheClipAndSaysWhichSignal)
         QTemporaryDir out;
         QByteArray errors;
         const int status = signalledAt({"--from", "2025-06-14 14:23:37", "--to",
-                                           "2025-06-14 14:24:37", "--overlay", "-o", out.path(),
+                                           "2025-06-14 14:23:57", "--overlay", "-o", out.path(),
                                            card.folder()},
             signal, 30, &errors);
         EXPECT_EQ(status, 128 + signal) << errors.constData();
         EXPECT_EQ(filesIn(out.path()).join(' ').toStdString(),
-            "clip_evt_20250614_142337.mp4 clip_evt_20250614_142337.mp4.sha256")
+            "clip_drf_20250614_142337.mp4 clip_drf_20250614_142337.mp4.sha256")
             << errors.constData();
         EXPECT_TRUE(errors.contains("drawn clip")) << errors.constData();
         const Outcome check = run("sh", {"-c", "cd \"$0\" && sha256sum -c --strict *.sha256", out.path()});
@@ -178,7 +178,7 @@ TEST(ClipCommand, TemporariesOfAKilledRunAreRemovedByTheNext)
     ASSERT_TRUE(card.ok());
     QTemporaryDir out;
     QByteArray errors;
-    signalledAt({"--from", "2025-06-14 14:23:37", "--to", "2025-06-14 14:24:37", "--overlay", "-o",
+    signalledAt({"--from", "2025-06-14 14:23:37", "--to", "2025-06-14 14:23:57", "--overlay", "-o",
                     out.path(), card.folder()},
         SIGKILL, 30, &errors);
     const QStringList left = filesIn(out.path()).filter(".part");
