@@ -83,12 +83,12 @@ std::set<QString> russianTexts()
     return texts;
 }
 
-// Every message the clip export's code hands to translation, from all the sources.
-std::set<QString> clipMessages()
+// Every message a library's code hands to translation in its context, from all the sources.
+std::set<QString> libraryMessages(const QString& context)
 {
     std::set<QString> texts;
-    static const QRegularExpression call(QStringLiteral(
-        R"re(translate\(\s*"clip"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+    const QRegularExpression call(
+        QStringLiteral(R"re(translate\(\s*"%1"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re").arg(context));
     QDirIterator files(QStringLiteral(ZYN_SOURCE_DIR), {QStringLiteral("*.cpp")}, QDir::Files,
         QDirIterator::Subdirectories);
     while (files.hasNext()) {
@@ -161,14 +161,17 @@ TEST(Translation, EveryRussianTextHasAFinishedEnglishOne)
     }
 }
 
-// The clip export writes its messages in English, as its command line prints them; the viewer
-// shows them in Russian.
-TEST(Translation, EveryClipMessageHasAFinishedRussianOne)
+// The clip export and the recovery write their messages in English, as their command lines
+// print them; the viewer shows them in Russian.
+TEST(Translation, EveryClipAndRecoveryMessageHasAFinishedRussianOne)
 {
     const std::map<QString, Message> messages
         = translations(QStringLiteral(ZYN_TRANSLATION_RU));
-    const std::set<QString> english = clipMessages();
+    std::set<QString> english = libraryMessages(QStringLiteral("clip"));
     ASSERT_GT(english.size(), 40u);
+    const std::set<QString> recovery = libraryMessages(QStringLiteral("recover"));
+    ASSERT_GT(recovery.size(), 20u);
+    english.insert(recovery.begin(), recovery.end());
     for (const QString& text : english) {
         const auto found = messages.find(text);
         ASSERT_NE(found, messages.end())
