@@ -115,19 +115,22 @@ std::unique_ptr<QTemporaryFile> temporaryBeside(const Request& request, const QS
     return nullptr;
 }
 
-// Why no picture was found: another codec, a reference of another layout, or no video at all.
-Report noPictures(Report report, const ReferenceMovie& reference, MediaWalker& walker,
+// The walk found no picture, or stopped among the first ones while pictures go on after them:
+// the reference does not describe these data (another codec, no sound where they have it,
+// another layout), unless there is no video in them at all.
+Report referenceMismatch(Report report, const ReferenceMovie& reference, MediaWalker& walker,
     MediaReader& reader, const recording::RecordingCheck& check)
 {
     const TrackInfo& video = reference.tracks[size_t(reference.videoTrack())];
+    const bool none = walker.videoSamples() == 0;
     const Codec found = sniffVideoCodec(reader, check.mediaStart, check.mediaEnd);
-    if (found != Codec::Unknown && found != video.codec)
+    if (none && found != Codec::Unknown && found != video.codec)
         return finish(report, Outcome::ReferenceRefused,
             QCoreApplication::translate("recover",
                 "The reference recording's video is %1 but this recording's is %2: choose a "
                 "recording made with the same settings.")
                 .arg(QLatin1String(codecName(video.codec)), QLatin1String(codecName(found))));
-    if (found == Codec::Unknown && walker.picturesAfter(check.mediaStart) >= check.mediaEnd)
+    if (none && found == Codec::Unknown && walker.picturesAfter(check.mediaStart) >= check.mediaEnd)
         return finish(report, Outcome::NothingToRecover,
             QCoreApplication::translate(
                 "recover", "No complete picture was found in the recording's media data."));
@@ -139,11 +142,17 @@ Report noPictures(Report report, const ReferenceMovie& reference, MediaWalker& w
                 "no sound: this recording most likely has. Choose a reference recorded with "
                 "sound by the same camera.")
                 .arg(name));
+    if (none)
+        return finish(report, Outcome::ReferenceRefused,
+            QCoreApplication::translate("recover",
+                "The recording's media data do not follow the reference recording %1: no "
+                "picture stands where it places the first one. Choose a reference made by the "
+                "same camera with the same settings.")
+                .arg(name));
     return finish(report, Outcome::ReferenceRefused,
         QCoreApplication::translate("recover",
-            "The recording's media data do not follow the reference recording %1: no picture "
-            "stands where it places the first one. Choose a reference made by the same camera "
-            "with the same settings.")
+            "The recording's media data stop following the reference recording %1 after their "
+            "first pictures. Choose a reference made by the same camera with the same settings.")
             .arg(name));
 }
 
@@ -272,8 +281,10 @@ Report recoverRecording(
     MediaWalker walker(reference, reader);
     if (!walker.prepare())
         return finish(report, Outcome::ReferenceRefused,
-            QCoreApplication::translate(
-                "recover", "The decoders for the reference recording's tracks cannot be opened."));
+            QCoreApplication::translate("recover",
+                "The decoders refuse the sample description of the reference recording %1: "
+                "choose another recording made by the same camera.")
+                .arg(QFileInfo(report.reference).fileName()));
     const uint64_t media = std::max<uint64_t>(1, report.mediaBytes);
     const bool walked = walker.walk(
         check.mediaStart + reference.firstChunkGap, cancel,
@@ -292,12 +303,15 @@ Report recoverRecording(
     if (!walked)
         return finish(report, Outcome::ReadFailed,
             QCoreApplication::translate("recover", "The recording cannot be read."));
-    if (walker.videoSamples() == 0)
-        return noPictures(report, reference, walker, reader, check);
 
-    // A walk that stopped before the data ended is no success: say how much was left.
+    // A walk that stopped before the data ended is no success: say how much was left. One that
+    // stopped among the first pictures says the reference does not fit.
     const uint64_t end = walker.end();
-    if (walker.walkEnd() != WalkEnd::DataEnded && walker.picturesAfter(end) < check.mediaEnd)
+    const bool mediaLeft
+        = walker.walkEnd() != WalkEnd::DataEnded && walker.picturesAfter(end) < check.mediaEnd;
+    if (walker.videoSamples() == 0 || (mediaLeft && videoSeconds(reference, walker.tracks()) < 1))
+        return referenceMismatch(report, reference, walker, reader, check);
+    if (mediaLeft)
         report.unreadBytes = check.mediaEnd - end;
     bool soundExpected = false;
     for (size_t t = 0; t < reference.tracks.size(); ++t)

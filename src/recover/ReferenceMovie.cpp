@@ -194,12 +194,16 @@ ReferenceProblem readTrack(
 {
     const BoxRef hdlr = boxAt(trak, "mdia/hdlr");
     const BoxRef stbl = boxAt(trak, "mdia/minf/stbl");
-    if (stbl.whole.empty())
-        return {}; // a track without samples takes no part
     if (hdlr.payload.size() < 24)
         return damagedDescription(QStringLiteral("hdlr of %1 bytes").arg(hdlr.payload.size()));
     TrackInfo track;
     track.kind = kindOf(hdlr.payload.subspan(8, 4), movie);
+    if (stbl.whole.empty()) {
+        if (track.kind == TrackKind::Other)
+            return {}; // a track without samples takes no part
+        return damagedDescription(QStringLiteral("a %1 track without a whole sample table")
+                                      .arg(track.video() ? "video" : "sound"));
+    }
     const BoxRef tkhd = childBox(trak, "tkhd");
     const BoxRef mdhd = boxAt(trak, "mdia/mdhd");
     const BoxRef minf = boxAt(trak, "mdia/minf");
