@@ -69,12 +69,12 @@ bool MediaWalker::soundChunk(size_t index, const ChunkStep& step, uint64_t& posi
 bool MediaWalker::frameMayStart(int track, uint64_t position)
 {
     const TrackInfo& info = m_reference.tracks[size_t(track)];
-    const size_t n = size_t(std::min<uint64_t>(64, m_reader.end() - position));
+    const size_t n = size_t(std::min<uint64_t>(kAacStartBytes, m_reader.end() - position));
     const uint8_t* p = n > 0 ? m_reader.at(position, n) : nullptr;
     if (!p)
         return false;
     if (info.codec == Codec::Aac)
-        return aacFrameMayStart(info, p, n);
+        return aacFrameMayStart(info, p, n, n < kAacStartBytes);
     if (info.codec == Codec::AmrNb || info.codec == Codec::AmrWb)
         return amrFrameMayStart(info.codec == Codec::AmrWb, p[0]);
     return true;
