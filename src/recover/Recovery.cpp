@@ -18,13 +18,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace recover {
 
 namespace {
 
-constexpr int kWalkShare = 950; // of the thousandths of progress; the final check the rest
+constexpr int kWalkShare = 900; // of the thousandths of progress; the copy and its check the rest
 
 QString amount(uint64_t bytes)
 {
@@ -173,6 +174,48 @@ QString unplayable(const media::PlayableCheck& check, const QString& reference)
         .arg(check.detail, QFileInfo(reference).fileName());
 }
 
+Report failedWrite(Report report, const std::atomic<bool>* cancel)
+{
+    if (cancel && cancel->load())
+        return finish(report, Outcome::Cancelled,
+            QCoreApplication::translate("recover", "Recovery cancelled."));
+    return finish(report, Outcome::WriteFailed,
+        QCoreApplication::translate(
+            "recover", "The recovered recording could not be written (disk full?)."));
+}
+
+// Finishes the recovered file under the temporary's name: the damaged file as the system copied
+// it, cut after the last sample kept, its media box closed and the new index after it. It must open
+// and play before it counts; pictures at its end that do not decode (a cut slice, or garbage that
+// looked like one) are dropped, once. Nothing when it plays.
+std::optional<Report> writeChecked(const Report& report, BackgroundCopy& copy,
+    const QTemporaryFile& temporary, const ReferenceMovie& reference, MediaWalker& walker,
+    const MediaBoxLayout& layout, const std::atomic<bool>* cancel, bool soundExpected,
+    IndexResult& index)
+{
+    const QString part = temporary.fileName();
+    if (!copy.wait())
+        return failedWrite(report, cancel);
+    QFile file(part);
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+        | QFileDevice::ReadOther);
+    if (!file.open(QIODevice::ReadWrite))
+        return failedWrite(report, cancel);
+    media::PlayableCheck playable;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        index = buildIndex(reference, walker.tracks(), layout.shift);
+        if (!closeRecoveredFile(file, layout, walker.end(), index.moov))
+            return failedWrite(report, cancel);
+        playable = media::checkPlayable(part, {.lastPicture = true, .expectSound = soundExpected});
+        if (playable.fault != media::Fault::LastPicture || !walker.dropUndecodableTail()
+            || walker.videoSamples() == 0)
+            break;
+    }
+    if (!playable.ok())
+        return finish(report, Outcome::ReferenceRefused, unplayable(playable, report.reference));
+    return std::nullopt;
+}
+
 } // namespace
 
 QString recoveredFileName(const QString& recording)
@@ -276,8 +319,12 @@ Report recoverRecording(
 
     const MediaBoxLayout layout = mediaBoxLayout(check, source);
     const bool whole = mediaBoxWhole(check, source);
+    // The system copies the file while the walk reads it; the copy takes the temporary's
+    // place, and goes with it on any failure.
+    temporary->close();
+    QFile::remove(temporary->fileName());
+    BackgroundCopy copy(request.recording, temporary->fileName(), layout, cancel);
     MediaReader reader(source, check.mediaEnd);
-    reader.copyTo(temporary.get(), layout.gapAt, layout.shift);
     MediaWalker walker(reference, reader);
     if (!walker.prepare())
         return finish(report, Outcome::ReferenceRefused,
@@ -296,10 +343,6 @@ Report recoverRecording(
     if (cancel && cancel->load())
         return finish(report, Outcome::Cancelled,
             QCoreApplication::translate("recover", "Recovery cancelled."));
-    if (reader.writeFailed())
-        return finish(report, Outcome::WriteFailed,
-            QCoreApplication::translate(
-                "recover", "The recovered recording could not be written (disk full?)."));
     if (!walked)
         return finish(report, Outcome::ReadFailed,
             QCoreApplication::translate("recover", "The recording cannot be read."));
@@ -316,29 +359,12 @@ Report recoverRecording(
     bool soundExpected = false;
     for (size_t t = 0; t < reference.tracks.size(); ++t)
         soundExpected |= reference.tracks[t].sound() && walker.tracks()[t].count() > 0;
+    if (progress)
+        progress(kWalkShare);
     IndexResult index;
-    media::PlayableCheck playable;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const uint64_t kept = walker.end();
-        index = buildIndex(reference, walker.tracks(), layout.shift);
-        if (!reader.readTo(kept) || !closeRecoveredFile(*temporary, layout, kept, index.moov)) {
-            if (cancel && cancel->load())
-                return finish(report, Outcome::Cancelled,
-                    QCoreApplication::translate("recover", "Recovery cancelled."));
-            return finish(report, Outcome::WriteFailed,
-                QCoreApplication::translate(
-                    "recover", "The recovered recording could not be written (disk full?)."));
-        }
-        playable = media::checkPlayable(
-            temporary->fileName(), {.lastPicture = true, .expectSound = soundExpected});
-        // Pictures at the end that do not decode are dropped, once: a cut slice, or garbage
-        // that looked like one.
-        if (playable.fault != media::Fault::LastPicture || !walker.dropUndecodableTail()
-            || walker.videoSamples() == 0)
-            break;
-    }
-    if (!playable.ok())
-        return finish(report, Outcome::ReferenceRefused, unplayable(playable, report.reference));
+    if (std::optional<Report> failed = writeChecked(
+            report, copy, *temporary, reference, walker, layout, cancel, soundExpected, index))
+        return *failed;
     report.keptBytes = walker.end() - check.mediaStart;
     for (size_t t = 0; t < reference.tracks.size(); ++t) {
         const uint64_t n = walker.tracks()[t].count();
@@ -349,10 +375,7 @@ Report recoverRecording(
     }
     report.seconds = videoSeconds(reference, walker.tracks());
 
-    temporary->close();
-    temporary->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
-        | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (!temporary->rename(target))
+    if (!QFile::rename(temporary->fileName(), target))
         return finish(report, Outcome::WriteFailed,
             QCoreApplication::translate("recover", "The recovered recording could not be named %1.")
                 .arg(target));

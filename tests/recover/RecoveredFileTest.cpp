@@ -6,10 +6,10 @@
 
 #include "recover/RecoveredFile.h"
 #include "recover/IndexWriter.h"
-#include "recover/MediaReader.h"
 
 #include <QBuffer>
-#include <QTemporaryFile>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,7 @@ TEST(RecoveredFileTest, WithoutRoomTheMediaMoveOnAndTheOffsetsWithThem)
 {
     QByteArray file = box("ftyp", QByteArray("isom\0\0\2\0isommp41", 16));
     const qint64 mdat = file.size();
-    QByteArray media(3 * int(recover::MediaReader::kBlock) + 123, '\0');
+    QByteArray media(9 * 1024 * 1024 + 123, '\0');
     for (int i = 0; i < media.size(); ++i)
         media[i] = char(i * 7);
     file += QByteArray("\0\0\0\0mdat", 8) + media;
@@ -72,14 +72,17 @@ TEST(RecoveredFileTest, WithoutRoomTheMediaMoveOnAndTheOffsetsWithThem)
     EXPECT_EQ(layout.headerLength, 16u);
     EXPECT_EQ(layout.shift, 8u);
 
-    // The copy made while reading puts the gap in once, wherever the blocks fall.
-    QTemporaryFile target;
-    ASSERT_TRUE(target.open());
-    recover::MediaReader reader(source, uint64_t(file.size()));
-    reader.copyTo(&target, layout.gapAt, layout.shift);
-    ASSERT_NE(reader.at(uint64_t(mdat) + 8 + 1000, 16), nullptr);
+    // The copy puts the gap in once, wherever its blocks fall; closing cuts it after the last
+    // sample kept.
+    QTemporaryDir dir;
+    const QString damaged = dir.filePath("damaged.mp4"), copied = dir.filePath("copied.mp4");
+    QFile out(damaged);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
     const uint64_t end = uint64_t(file.size()) - 100; // the last samples were cut
-    ASSERT_TRUE(reader.readTo(end));
+    ASSERT_TRUE(recover::copyRecording(damaged, copied, layout, nullptr));
+    QFile target(copied);
+    ASSERT_TRUE(target.open(QIODevice::ReadWrite));
     const QByteArray index = box("moov", QByteArray(40, 'i'));
     ASSERT_TRUE(recover::closeRecoveredFile(target, layout, end, index));
     target.seek(0);
