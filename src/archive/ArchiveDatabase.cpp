@@ -125,11 +125,18 @@ int ArchiveDatabase::openSqlite(const QString& path, QString* error)
         return CannotOpen;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(path);
     // Another importer may hold the write lock for a recording's transaction: wait for it.
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=60000");
-    if (m_readOnly)
-        options += QLatin1String(";QSQLITE_OPEN_READONLY");
+    if (m_readOnly) {
+        // Where nothing can be written, SQLite cannot make the files its write-ahead log
+        // needs to be read; nobody can change the index there either, so it is read as it
+        // stands.
+        db.setDatabaseName(QUrl::fromLocalFile(file.absoluteFilePath()).toString()
+            + QStringLiteral("?immutable=1"));
+        options += QLatin1String(";QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI");
+    } else {
+        db.setDatabaseName(path);
+    }
     db.setConnectOptions(options);
     if (!db.open()) {
         *error = translate("cannot open %1: %2").arg(path, db.lastError().text());

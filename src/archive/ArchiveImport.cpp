@@ -1,6 +1,7 @@
 #include "archive/ArchiveImport.h"
 
 #include "archive/Archive.h"
+#include "archive/FileSync.h"
 #include "archive/IndexWriter.h"
 #include "archive/VerifiedCopy.h"
 #include "drive/RecordingTelemetry.h"
@@ -13,6 +14,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QSysInfo>
 
 namespace archive {
 
@@ -50,13 +52,28 @@ QString numberedName(const QString& name, int n)
     return dot > 0 ? name.left(dot) + suffix + name.mid(dot) : name + suffix;
 }
 
+// ".NAME.zyn-part-HOST-PID": whose copy it is, so that a dead importer's is known.
+QString temporaryName(const QString& name)
+{
+    return QStringLiteral(".%1.zyn-part-%2-%3")
+        .arg(name, QSysInfo::machineHostName())
+        .arg(QCoreApplication::applicationPid());
+}
+
+// Copies left by importers that died: of this computer as soon as their process is gone, of
+// the others sharing the folder once nobody has touched them for an hour.
 void removeStaleTemporaries(const QString& folder)
 {
     const QDateTime limit = QDateTime::currentDateTimeUtc().addSecs(-kStaleTemporarySeconds);
+    const QString host = QSysInfo::machineHostName();
     QDirIterator it(folder, {QStringLiteral(".*.zyn-part-*")}, QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
-        if (it.fileInfo().lastModified().toUTC() < limit)
+        const QString owner = it.fileName().section(QStringLiteral(".zyn-part-"), -1);
+        const qsizetype dash = owner.lastIndexOf(QLatin1Char('-'));
+        const bool mine = dash >= 0 && owner.left(dash) == host;
+        const bool dead = mine && !processRunning(owner.mid(dash + 1).toLongLong());
+        if (dead || it.fileInfo().lastModified().toUTC() < limit)
             QFile::remove(it.filePath());
     }
 }
@@ -187,8 +204,7 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
         return;
     }
     removeStaleTemporaries(folder);
-    const QString temporary = QDir(folder).filePath(
-        QStringLiteral(".%1.zyn-part-%2").arg(name).arg(QCoreApplication::applicationPid()));
+    const QString temporary = QDir(folder).filePath(temporaryName(name));
     CopyControl control;
     control.cancel = m_options.cancel;
     control.beforeReadBack = m_options.beforeReadBack;
@@ -265,8 +281,17 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
             error = translate("cannot name %1").arg(target);
             break;
         }
-        if (!transaction.commit(&error))
+        if (!transaction.commit(&error)) {
+            // A copy whose row is surely not there goes again; where the database cannot
+            // say (a lost connection), the next import finds the copy and takes it.
+            QSqlQuery stored(m_archive.db().database());
+            if (!adopt
+                && m_archive.db().run(
+                    stored, QStringLiteral("SELECT 1 FROM recording WHERE path = ?"), {row.path})
+                && !stored.next())
+                QFile::remove(target);
             break;
+        }
         item.path = target;
         finish(item, n == 1 ? ImportOutcome::Imported : ImportOutcome::KeptBeside,
             n == 1 ? QString()

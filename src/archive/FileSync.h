@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QFile;
 
 // What a verified copy needs of the operating system beyond Qt: the file's bytes on the disk
@@ -13,5 +15,9 @@ bool flushToDisk(QFile& file);
 // Asks the system to forget the file's cached pages, so the next read fetches them from the
 // device. A hint: where the system keeps them anyway, the read-back still reads the file.
 void dropCachedPages(QFile& file);
+
+// Whether a process of this id runs on this computer: a temporary copy named for a process
+// that is gone was left by an importer that died.
+bool processRunning(qint64 pid);
 
 } // namespace archive

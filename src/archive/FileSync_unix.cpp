@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,6 +17,11 @@ bool flushToDisk(QFile& file)
 void dropCachedPages(QFile& file)
 {
     ::posix_fadvise(file.handle(), 0, 0, POSIX_FADV_DONTNEED);
+}
+
+bool processRunning(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
 } // namespace archive

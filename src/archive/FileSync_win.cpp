@@ -21,4 +21,14 @@ void dropCachedPages(QFile&)
     // then reads what the cache holds, which the flush has written to the disk.
 }
 
+bool processRunning(qint64 pid)
+{
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
 } // namespace archive
