@@ -16,11 +16,6 @@ namespace {
 
 std::atomic<int> g_connections{0};
 
-QString translate(const char* text)
-{
-    return QCoreApplication::translate("archive", text);
-}
-
 // The tables of schema version 1. %ID% is the dialect's own key column, %KEYED% what follows
 // a table found by its whole key.
 const char* const kVersion1[] = {
@@ -113,14 +108,16 @@ int ArchiveDatabase::openSqlite(const QString& path, QString* error)
 {
     m_dialect = Dialect(Backend::SQLite);
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        *error = translate("the SQLite driver of Qt is missing (package libqt6sql6-sqlite)");
+        *error = QCoreApplication::translate(
+            "archive", "the SQLite driver of Qt is missing (package libqt6sql6-sqlite)");
         return CannotOpen;
     }
     const QFileInfo file(path);
     const QFileInfo folder(file.absolutePath());
     m_readOnly = file.exists() ? !file.isWritable() || !folder.isWritable() : false;
     if (!file.exists() && !folder.isWritable()) {
-        *error = translate("cannot create the archive's index in %1: the folder is not writable")
+        *error = QCoreApplication::translate(
+            "archive", "cannot create the archive's index in %1: the folder is not writable")
                      .arg(folder.absoluteFilePath());
         return CannotOpen;
     }
@@ -139,13 +136,15 @@ int ArchiveDatabase::openSqlite(const QString& path, QString* error)
     }
     db.setConnectOptions(options);
     if (!db.open()) {
-        *error = translate("cannot open %1: %2").arg(path, db.lastError().text());
+        *error = QCoreApplication::translate("archive", "cannot open %1: %2")
+                     .arg(path, db.lastError().text());
         return CannotOpen;
     }
     // A file that is not a database fails its first read: found before anything is written.
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-        *error = translate("%1 is not an archive's index (%2); it was left as it is")
+        *error = QCoreApplication::translate(
+            "archive", "%1 is not an archive's index (%2); it was left as it is")
                      .arg(path, probe.lastError().text());
         return NotAnArchive;
     }
@@ -155,7 +154,7 @@ int ArchiveDatabase::openSqlite(const QString& path, QString* error)
             continue;
         QString reason;
         if (!run(statement, {}, &reason)) {
-            *error = translate("cannot open %1: %2").arg(path, reason);
+            *error = QCoreApplication::translate("archive", "cannot open %1: %2").arg(path, reason);
             return CannotOpen;
         }
     }
@@ -167,13 +166,15 @@ int ArchiveDatabase::openPostgres(const QString& location, QString* error)
     m_dialect = Dialect(Backend::PostgreSQL);
     m_readOnly = false;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
-        *error = translate("the PostgreSQL driver of Qt is missing (package libqt6sql6-psql)");
+        *error = QCoreApplication::translate(
+            "archive", "the PostgreSQL driver of Qt is missing (package libqt6sql6-psql)");
         return CannotOpen;
     }
     const QUrl url(location);
     const QString name = url.path().mid(1);
     if (!url.isValid() || name.isEmpty()) {
-        *error = translate("%1 does not name a database (postgresql://user@host:port/name)")
+        *error = QCoreApplication::translate(
+            "archive", "%1 does not name a database (postgresql://user@host:port/name)")
                      .arg(url.toDisplayString(QUrl::RemovePassword));
         return CannotOpen;
     }
@@ -189,7 +190,7 @@ int ArchiveDatabase::openPostgres(const QString& location, QString* error)
         options << item.first + QLatin1Char('=') + item.second;
     db.setConnectOptions(options.join(QLatin1Char(';')));
     if (!db.open()) {
-        *error = translate("cannot connect to %1: %2")
+        *error = QCoreApplication::translate("archive", "cannot connect to %1: %2")
                      .arg(url.toDisplayString(QUrl::RemovePassword), db.lastError().text());
         return CannotOpen;
     }
@@ -206,7 +207,8 @@ int ArchiveDatabase::readVersion(int* version, QString* error)
         *version = 0;
         // Tables of something else: not ours to change.
         if (m_dialect.backend() == Backend::SQLite && !tables.isEmpty()) {
-            *error = translate("%1 holds tables of another program; it was left as it is")
+            *error = QCoreApplication::translate(
+                "archive", "%1 holds tables of another program; it was left as it is")
                          .arg(database().databaseName());
             return NotAnArchive;
         }
@@ -227,14 +229,16 @@ int ArchiveDatabase::prepareSchema(QString* error)
     if (version == kSchemaVersion)
         return Opened;
     if (version > kSchemaVersion) {
-        *error = translate("the archive's index was written by a newer program (schema %1, this "
-                           "one knows %2); it was left as it is: update the program")
+        *error = QCoreApplication::translate("archive",
+            "the archive's index was written by a newer program (schema %1, this "
+            "one knows %2); it was left as it is: update the program")
                      .arg(version)
                      .arg(kSchemaVersion);
         return NewerSchema;
     }
     if (m_readOnly) {
-        *error = translate("the archive's index needs an update but cannot be written");
+        *error = QCoreApplication::translate(
+            "archive", "the archive's index needs an update but cannot be written");
         return CannotCreate;
     }
     // Two programs opening a new archive at once: the second waits and then finds it made.
@@ -246,8 +250,9 @@ int ArchiveDatabase::prepareSchema(QString* error)
     if (const int code = readVersion(&version, error); code != Opened)
         return code;
     if (version > kSchemaVersion) {
-        *error = translate("the archive's index was written by a newer program; it was left as "
-                           "it is");
+        *error = QCoreApplication::translate("archive",
+            "the archive's index was written by a newer program; it was left as "
+            "it is");
         return NewerSchema;
     }
     if (version < kSchemaVersion && !migrate(version, error))

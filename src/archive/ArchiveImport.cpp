@@ -25,11 +25,6 @@ constexpr qint64 kStaleTemporarySeconds = 3600;
 // Names tried for a recording whose name another recording of the vehicle holds.
 constexpr int kNameTries = 100;
 
-QString translate(const char* text)
-{
-    return QCoreApplication::translate("archive", text);
-}
-
 QString kindOf(const QString& name)
 {
     switch (recording::recordingType(QLatin1Char('/') + name)) {
@@ -133,7 +128,9 @@ bool Importer::begin()
     QString error;
     m_vehicle = m_writer.vehicleId(m_options.vehicle, &error);
     if (m_vehicle <= 0) {
-        m_report.problems << translate("cannot write the archive's index: %1").arg(error);
+        m_report.problems << QCoreApplication::translate(
+            "archive", "cannot write the archive's index: %1")
+                                 .arg(error);
         m_report.writeFailed = true;
         return false;
     }
@@ -172,7 +169,8 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
     const qint64 bytesBefore = progress.bytesDone;
     const std::optional<QDateTime> start = recording::recordingStart(name);
     if (!start) {
-        finish(item, ImportOutcome::Failed, translate("not a camera recording's name"));
+        finish(item, ImportOutcome::Failed,
+            QCoreApplication::translate("archive", "not a camera recording's name"));
         return;
     }
 
@@ -200,7 +198,8 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
     const QString folder = m_archive.absolutePath(relativeFolder);
     if (!QDir().mkpath(folder)) {
         m_report.writeFailed = true;
-        finish(item, ImportOutcome::Failed, translate("cannot create the folder %1").arg(folder));
+        finish(item, ImportOutcome::Failed,
+            QCoreApplication::translate("archive", "cannot create the folder %1").arg(folder));
         return;
     }
     removeStaleTemporaries(folder);
@@ -278,7 +277,7 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
         } else if (!QFile::rename(temporary, target)) {
             if (QFileInfo::exists(target))
                 continue;
-            error = translate("cannot name %1").arg(target);
+            error = QCoreApplication::translate("archive", "cannot name %1").arg(target);
             break;
         }
         if (!transaction.commit(&error)) {
@@ -295,16 +294,19 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
         item.path = target;
         finish(item, n == 1 ? ImportOutcome::Imported : ImportOutcome::KeptBeside,
             n == 1 ? QString()
-                   : translate("the archive holds another recording named %1; this one is kept "
-                               "beside it as %2")
+                   : QCoreApplication::translate("archive",
+                       "the archive holds another recording named %1; this one is kept "
+                       "beside it as %2")
                          .arg(name, QFileInfo(target).fileName()));
         return;
     }
     QFile::remove(temporary);
     m_report.writeFailed = true;
     finish(item, ImportOutcome::Failed,
-        error.isEmpty() ? translate("no free name for %1").arg(name)
-                        : translate("cannot write the archive's index: %1").arg(error));
+        error.isEmpty()
+            ? QCoreApplication::translate("archive", "no free name for %1").arg(name)
+            : QCoreApplication::translate("archive", "cannot write the archive's index: %1")
+                  .arg(error));
 }
 
 void Importer::formDrives()
@@ -315,7 +317,8 @@ void Importer::formDrives()
     };
     if (!m_writer.updateDrives(m_vehicle, read, m_options.thresholds, &m_report.drives, &error)) {
         m_report.writeFailed = true;
-        m_report.problems << translate("cannot form the drives: %1").arg(error);
+        m_report.problems
+            << QCoreApplication::translate("archive", "cannot form the drives: %1").arg(error);
     }
 }
 
@@ -354,12 +357,15 @@ ImportReport importCards(
     ImportReport report;
     if (archive.isReadOnly()) {
         report.writeFailed = true;
-        report.problems << translate("the archive in %1 cannot be written").arg(archive.root());
+        report.problems << QCoreApplication::translate(
+            "archive", "the archive in %1 cannot be written")
+                               .arg(archive.root());
         return report;
     }
     if (!isValidVehicleName(options.vehicle)) {
-        report.problems << translate("\"%1\" cannot name a vehicle (a folder name without "
-                                     "separators)")
+        report.problems << QCoreApplication::translate("archive",
+            "\"%1\" cannot name a vehicle (a folder name without "
+            "separators)")
                                .arg(options.vehicle);
         return report;
     }

@@ -32,7 +32,7 @@ QString Dialect::spatialInsert() const
 {
     return m_backend == Backend::SQLite
         ? QStringLiteral("INSERT INTO track_box_rtree (id, min_lat, max_lat, min_lon, max_lon) "
-                         "VALUES (?, ?, ?, ?, ?)")
+                         "VALUES ")
         : QString();
 }
 

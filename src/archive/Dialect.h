@@ -25,7 +25,8 @@ public:
     QString keyedTableSuffix() const;
     // What makes the track's boxes searchable by place.
     QStringList spatialSchema() const;
-    // After a row of track_box is inserted (id, min_lat, max_lat, min_lon, max_lon as ?).
+    // After rows of track_box are inserted: the statement up to its VALUES, which the rows'
+    // (id, min_lat, max_lat, min_lon, max_lon) follow.
     QString spatialInsert() const;
     // Joined after "FROM track_box b": the boxes that overlap a rectangle, whose values
     // spatialValues() gives in the condition's order.

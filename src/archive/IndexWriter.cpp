@@ -130,34 +130,57 @@ bool IndexWriter::insertTrack(
                 values, error))
             return false;
     }
-    // The boxes over runs of seconds, each the rectangle around its fixes.
-    for (size_t k = 0; k < fixes.size();) {
-        const int first = fixes[k];
-        const int limit = (first / kBoxSeconds + 1) * kBoxSeconds;
+    // The boxes over runs of seconds, each the rectangle around its fixes, in one statement.
+    struct Box
+    {
+        int first, last;
         double south = 90, north = -90, west = 180, east = -180;
-        int last = first;
+    };
+    std::vector<Box> boxes;
+    for (size_t k = 0; k < fixes.size();) {
+        Box b{fixes[k], fixes[k]};
+        const int limit = (b.first / kBoxSeconds + 1) * kBoxSeconds;
         for (; k < fixes.size() && fixes[k] < limit; ++k) {
             const drive::TelemetrySecond& s = telemetry.seconds[size_t(fixes[k])];
-            south = std::min(south, s.latitude);
-            north = std::max(north, s.latitude);
-            west = std::min(west, s.longitude);
-            east = std::max(east, s.longitude);
-            last = fixes[k];
+            b.south = std::min(b.south, s.latitude);
+            b.north = std::max(b.north, s.latitude);
+            b.west = std::min(b.west, s.longitude);
+            b.east = std::max(b.east, s.longitude);
+            b.last = fixes[k];
         }
-        QSqlQuery* box
-            = run(QStringLiteral("INSERT INTO track_box (recording_id, first_second, last_second, "
-                                 "min_lat, max_lat, min_lon, max_lon) VALUES (?, ?, ?, ?, ?, ?, ?) "
-                                 "RETURNING id"),
-                {recording, first, last, south, north, west, east}, error);
-        if (!box || !box->next())
-            return false;
-        const qint64 id = box->value(0).toLongLong();
-        box->finish();
-        const QString spatial = m_db.dialect().spatialInsert();
-        if (!spatial.isEmpty() && !run(spatial, {id, south, north, west, east}, error))
-            return false;
+        boxes.push_back(b);
     }
-    return true;
+    if (boxes.empty())
+        return true;
+    QVariantList values;
+    for (const Box& b : boxes)
+        values << recording << b.first << b.last << b.south << b.north << b.west << b.east;
+    QSqlQuery* inserted = run(QStringLiteral("INSERT INTO track_box (recording_id, first_second, "
+                                             "last_second, min_lat, max_lat, min_lon, max_lon) "
+                                             "VALUES ")
+            + valuesList(int(boxes.size()), 7) + QStringLiteral(" RETURNING id, first_second"),
+        values, error);
+    if (!inserted)
+        return false;
+    const QString spatial = m_db.dialect().spatialInsert();
+    QVariantList spatialValues;
+    while (inserted->next()) {
+        const qint64 id = inserted->value(0).toLongLong();
+        const int first = inserted->value(1).toInt();
+        for (const Box& b : boxes) {
+            if (b.first == first)
+                spatialValues << id << b.south << b.north << b.west << b.east;
+        }
+    }
+    inserted->finish();
+    if (spatialValues.size() != qsizetype(boxes.size()) * 5) {
+        if (error)
+            *error = QStringLiteral("the track's boxes were not all stored");
+        return false;
+    }
+    if (spatial.isEmpty())
+        return true;
+    return run(spatial + valuesList(int(boxes.size()), 5), spatialValues, error) != nullptr;
 }
 
 bool IndexWriter::updateDrives(qint64 vehicle, const TelemetryReader& read,

@@ -2,6 +2,175 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru" sourcelanguage="en">
 <context>
+    <name>archive</name>
+    <message>
+        <location filename="../../archive/Archive.cpp" line="26"/>
+        <source>cannot create the archive folder %1</source>
+        <translation>не удаётся создать папку архива %1</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="111"/>
+        <source>the SQLite driver of Qt is missing (package libqt6sql6-sqlite)</source>
+        <translation>нет драйвера SQLite для Qt (пакет libqt6sql6-sqlite)</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="119"/>
+        <source>cannot create the archive&apos;s index in %1: the folder is not writable</source>
+        <translation>не удаётся создать указатель архива в %1: в папку нельзя записывать</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="139"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="157"/>
+        <source>cannot open %1: %2</source>
+        <translation>не удаётся открыть %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="146"/>
+        <source>%1 is not an archive&apos;s index (%2); it was left as it is</source>
+        <translation>%1 — не указатель архива (%2); файл оставлен как есть</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="169"/>
+        <source>the PostgreSQL driver of Qt is missing (package libqt6sql6-psql)</source>
+        <translation>нет драйвера PostgreSQL для Qt (пакет libqt6sql6-psql)</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="176"/>
+        <source>%1 does not name a database (postgresql://user@host:port/name)</source>
+        <translation>%1 не называет базу данных (postgresql://пользователь@сервер:порт/имя)</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="193"/>
+        <source>cannot connect to %1: %2</source>
+        <translation>не удаётся подключиться к %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="210"/>
+        <source>%1 holds tables of another program; it was left as it is</source>
+        <translation>в %1 таблицы другой программы; файл оставлен как есть</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="232"/>
+        <source>the archive&apos;s index was written by a newer program (schema %1, this one knows %2); it was left as it is: update the program</source>
+        <translation>указатель архива записан более новой программой (схема %1, эта знает %2); он оставлен как есть: обновите программу</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="240"/>
+        <source>the archive&apos;s index needs an update but cannot be written</source>
+        <translation>указатель архива нужно обновить, но в него нельзя записывать</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="253"/>
+        <source>the archive&apos;s index was written by a newer program; it was left as it is</source>
+        <translation>указатель архива записан более новой программой; он оставлен как есть</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="131"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="308"/>
+        <source>cannot write the archive&apos;s index: %1</source>
+        <translation>не удаётся записать указатель архива: %1</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="173"/>
+        <source>not a camera recording&apos;s name</source>
+        <translation>это не имя записи камеры</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="202"/>
+        <source>cannot create the folder %1</source>
+        <translation>не удаётся создать папку %1</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="280"/>
+        <source>cannot name %1</source>
+        <translation>не удаётся дать имя %1</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="297"/>
+        <source>the archive holds another recording named %1; this one is kept beside it as %2</source>
+        <translation>в архиве уже есть другая запись с именем %1; эта сохранена рядом как %2</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="307"/>
+        <source>no free name for %1</source>
+        <translation>нет свободного имени для %1</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="321"/>
+        <source>cannot form the drives: %1</source>
+        <translation>не удаётся составить поездки: %1</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="360"/>
+        <source>the archive in %1 cannot be written</source>
+        <translation>в архив в %1 нельзя записывать</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveImport.cpp" line="366"/>
+        <source>&quot;%1&quot; cannot name a vehicle (a folder name without separators)</source>
+        <translation>«%1» не может быть именем машины (нужно имя папки без разделителей)</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveQueries.cpp" line="263"/>
+        <source>the place or radius is out of range</source>
+        <translation>место или радиус вне допустимых пределов</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveQueries.cpp" line="271"/>
+        <source>nothing to look for: give a place, a time, an event kind or a speed</source>
+        <translation>нечего искать: укажите место, время, вид события или скорость</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveQueries.cpp" line="350"/>
+        <source>no such month</source>
+        <translation>нет такого месяца</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveTypes.cpp" line="27"/>
+        <source>unknown</source>
+        <translation>неизвестно</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveTypes.cpp" line="32"/>
+        <source>%1, exact</source>
+        <translation>%1, точно</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveTypes.cpp" line="33"/>
+        <source>%1, %2 s fast</source>
+        <translation>%1, спешат на %2 с</translation>
+    </message>
+    <message>
+        <location filename="../../archive/ArchiveTypes.cpp" line="34"/>
+        <source>%1, %2 s slow</source>
+        <translation>%1, отстают на %2 с</translation>
+    </message>
+    <message>
+        <location filename="../../archive/VerifiedCopy.cpp" line="61"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="78"/>
+        <source>cannot read %1: %2</source>
+        <translation>не удаётся прочитать %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../archive/VerifiedCopy.cpp" line="65"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="85"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="95"/>
+        <source>cannot write %1: %2</source>
+        <translation>не удаётся записать %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../archive/VerifiedCopy.cpp" line="74"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="106"/>
+        <source>cancelled</source>
+        <translation>отменено</translation>
+    </message>
+    <message>
+        <location filename="../../archive/VerifiedCopy.cpp" line="109"/>
+        <source>the copy of %1 read back differs from the card&apos;s file</source>
+        <translation>копия %1, прочитанная с диска, отличается от файла на карте</translation>
+    </message>
+</context>
+<context>
     <name>clip</name>
     <message>
         <location filename="../../clip/ClipExport.cpp" line="47"/>
