@@ -5,6 +5,7 @@
 #include "archive/IndexWriter.h"
 #include "archive/VerifiedCopy.h"
 #include "drive/RecordingTelemetry.h"
+#include "recording/CardFiles.h"
 #include "recording/RecordingCheck.h"
 #include "recording/RecordingName.h"
 #include "recover/ReferenceMovie.h"
@@ -75,7 +76,7 @@ void removeStaleTemporaries(const QString& folder)
 
 RecordingState stateOf(const QString& path)
 {
-    if (QFileInfo(path).completeBaseName().endsWith(QLatin1String("_recovered")))
+    if (recording::classifyName(QFileInfo(path).fileName()).role == recording::CardRole::Recovered)
         return RecordingState::Recovered;
     switch (recording::checkRecording(path).state) {
     case recording::RecordingState::Intact:
@@ -348,7 +349,7 @@ QStringList cardRecordings(const QString& folderOrFile)
 {
     if (!QFileInfo(folderOrFile).isDir())
         return {folderOrFile};
-    return drive::folderRecordings(folderOrFile);
+    return recording::listCard(folderOrFile).paths();
 }
 
 ImportReport importCards(
