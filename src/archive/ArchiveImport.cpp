@@ -26,18 +26,6 @@ constexpr qint64 kStaleTemporarySeconds = 3600;
 // Names tried for a recording whose name another recording of the vehicle holds.
 constexpr int kNameTries = 100;
 
-QString kindOf(const QString& name)
-{
-    switch (recording::recordingType(QLatin1Char('/') + name)) {
-    case recording::Event:
-        return QStringLiteral("evt");
-    case recording::ManualEvent:
-        return QStringLiteral("muevt");
-    default:
-        return QStringLiteral("drf");
-    }
-}
-
 // "drf_20250614_142337.mp4" with n > 1: "drf_20250614_142337-2.mp4".
 QString numberedName(const QString& name, int n)
 {
@@ -234,7 +222,8 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
 
     RecordingRow row;
     row.name = name;
-    row.kind = kindOf(name);
+    // The kind's prefix is found only after a path's first character.
+    row.kind = recording::kindName(QLatin1Char('/') + name);
     row.cameraStart = start->toSecsSinceEpoch();
     row.size = size;
     row.sha256 = sha256;
