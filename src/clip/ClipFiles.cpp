@@ -1,9 +1,12 @@
 #include "clip/ClipFiles.h"
 
+#include "clip/FileClaim.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <memory>
 
@@ -29,19 +32,38 @@ std::optional<ClipNames> freeNames(
     return std::nullopt;
 }
 
+namespace {
+
+QString temporaryName(const QString& finalName, int n)
+{
+    return QStringLiteral(".%1.%2.part").arg(finalName).arg(n);
+}
+
+} // namespace
+
+ClipFiles::ClipFiles(const QString& folder)
+    : m_folder(folder)
+{ }
+
+ClipFiles::~ClipFiles()
+{
+    discard();
+}
+
 std::optional<QString> ClipFiles::createTemporary(const QString& finalName, QString* error)
 {
     const QDir dir(m_folder);
     for (int n = 0; n < 100; ++n) {
-        const QString path = dir.filePath(QStringLiteral(".%1.%2.part").arg(finalName).arg(n));
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            m_temporary.append(path);
+        const QString path = dir.filePath(temporaryName(finalName, n));
+        bool exists = false;
+        QString reason;
+        if (std::unique_ptr<FileClaim> claim = FileClaim::create(path, &exists, &reason)) {
+            m_temporary[path] = std::move(claim);
             return path;
         }
-        if (!QFileInfo::exists(path)) {
+        if (!exists) {
             *error = QCoreApplication::translate("clip", "cannot write in %1: %2")
-                         .arg(QDir::toNativeSeparators(m_folder), file.errorString());
+                         .arg(QDir::toNativeSeparators(m_folder), reason);
             return std::nullopt;
         }
     }
@@ -63,19 +85,40 @@ bool ClipFiles::commit(const QString& temporary, const QString& finalName, QStri
                   .arg(QDir::toNativeSeparators(m_folder));
         return false;
     }
-    m_temporary.removeAll(temporary);
+    m_temporary.erase(temporary);
     m_committed.append(target);
     return true;
 }
 
+void ClipFiles::drop(const QString& temporary)
+{
+    QFile::remove(temporary);
+    m_temporary.erase(temporary);
+}
+
 void ClipFiles::discard()
 {
-    for (const QString& path : std::as_const(m_temporary))
+    // Removed while still claimed, so no other export takes them for abandoned meanwhile.
+    for (const auto& [path, claim] : m_temporary)
         QFile::remove(path);
     for (const QString& path : std::as_const(m_committed))
         QFile::remove(path);
     m_temporary.clear();
     m_committed.clear();
+}
+
+QStringList ClipFiles::removeAbandoned(const QString& folder)
+{
+    // Only names this class makes: a hidden "clip_..." name, a number, ".part".
+    static const QRegularExpression ours(QStringLiteral("^\\.clip_.+\\.[0-9]+\\.part$"));
+    const QDir dir(folder);
+    QStringList removed;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString path = dir.filePath(name);
+        if (ours.match(name).hasMatch() && FileClaim::unclaimed(path) && QFile::remove(path))
+            removed.append(name);
+    }
+    return removed;
 }
 
 QByteArray sha256OfFile(const QString& path, const std::atomic<bool>* cancel)
