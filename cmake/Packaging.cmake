@@ -48,6 +48,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velqorin.invalid/zyn-viewer")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libusb-0.1-4, libjs-leaflet, libqt6webenginecore6-bin, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
