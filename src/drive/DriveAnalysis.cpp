@@ -4,6 +4,7 @@
 #include "drive/EventDetector.h"
 #include "drive/GreatCircle.h"
 #include "drive/RecordingTelemetry.h"
+#include "recording/CardFiles.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -152,7 +153,8 @@ Analysis analyseRecordings(const QStringList& pathsOrFolders, const DetectionThr
     QStringList paths;
     QSet<QString> seen;
     for (const QString& p : pathsOrFolders) {
-        const QStringList found = QFileInfo(p).isDir() ? folderRecordings(p) : QStringList{p};
+        const QStringList found
+            = QFileInfo(p).isDir() ? recording::folderRecordings(p) : QStringList{p};
         for (const QString& path : found) {
             if (!seen.contains(path)) {
                 seen.insert(path);

@@ -57,8 +57,4 @@ ReadResult readRecording(const QString& path, RecordingTelemetry& out);
 // Reads box headers only.
 std::optional<int> movieDurationSeconds(const QString& path);
 
-// The recordings of a folder: regular files named as the camera names them (a kind prefix, date
-// and time) and ending in ".mp4", sorted by name.
-QStringList folderRecordings(const QString& folder);
-
 } // namespace drive

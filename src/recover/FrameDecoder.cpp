@@ -1,12 +1,12 @@
 #include "recover/FrameDecoder.h"
 
+#include "media/PlayableCheck.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/log.h>
 }
 
 #include <cstring>
-#include <mutex>
 
 namespace recover {
 
@@ -34,25 +34,8 @@ AVCodecID codecId(Codec codec)
 }
 
 // Probing feeds the decoders bytes that are not frames on purpose; their complaints are the
-// answer, not news for the log. Messages of other contexts pass on unchanged.
-thread_local int t_probing = 0;
-void filterLog(void* context, int level, const char* format, va_list args)
-{
-    if (t_probing > 0 && level > AV_LOG_FATAL)
-        return;
-    av_log_default_callback(context, level, format, args);
-}
-
-struct Probing
-{
-    Probing()
-    {
-        static std::once_flag installed;
-        std::call_once(installed, [] { av_log_set_callback(filterLog); });
-        ++t_probing;
-    }
-    ~Probing() { --t_probing; }
-};
+// answer, not news for the log.
+using Probing = media::LogCapture;
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #include "recover/Recovery.h"
 
+#include "recording/CardFiles.h"
 #include "recording/RecordingCheck.h"
-#include "recording/RecordingName.h"
 #include "recover/IndexWriter.h"
 #include "recover/MediaReader.h"
 #include "recover/MediaWalker.h"
@@ -47,17 +47,19 @@ QString referenceProblem(ReferenceError error)
     return {};
 }
 
-// The recording's kind from its file name alone: a folder on the way may hold "drf_" too.
-recording::RecordingType kindOf(const QFileInfo& info)
+// Why a file given as the reference cannot serve by its name alone, or nothing: a clip is the
+// camera's packets laid out anew by an export, a drawn clip another encoding, and neither
+// keeps the layout of the camera's index that the damaged recording's data follow.
+QString referenceNameProblem(const QString& reference)
 {
-    return recording::recordingType(QLatin1Char('/') + info.fileName());
-}
-
-qint64 startOf(const QFileInfo& info)
-{
-    if (const auto start = recording::recordingStart(info.fileName()))
-        return start->toSecsSinceEpoch();
-    return info.lastModified().toSecsSinceEpoch();
+    switch (recording::classifyName(QFileInfo(reference).fileName()).derivation) {
+    case recording::Derivation::Clip:
+        return QStringLiteral("is an exported clip, not one of the camera's recordings");
+    case recording::Derivation::DrawnClip:
+        return QStringLiteral("is a drawn clip, not one of the camera's recordings");
+    default:
+        return {};
+    }
 }
 
 // Copies the file up to the end of the last sample kept, closes the media box there and
@@ -119,7 +121,7 @@ std::unique_ptr<QTemporaryFile> temporaryBeside(const Request& request, const QS
 
 QString recoveredFileName(const QString& recording)
 {
-    return QFileInfo(recording).completeBaseName() + QStringLiteral("_recovered.mp4");
+    return recording::recoveredName(QFileInfo(recording).fileName());
 }
 
 int exitStatus(Outcome outcome)
@@ -138,23 +140,24 @@ int exitStatus(Outcome outcome)
 QString findReference(const QString& recording)
 {
     const QFileInfo info(recording);
-    const recording::RecordingType kind = kindOf(info);
-    const qint64 start = startOf(info);
-    std::vector<std::pair<qint64, QFileInfo>> candidates;
-    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("*") : info.suffix();
-    for (const QFileInfo& other : info.dir().entryInfoList(
-             {QStringLiteral("*.") + suffix}, QDir::Files | QDir::Readable, QDir::Name)) {
-        if (other.absoluteFilePath() == info.absoluteFilePath() || kindOf(other) != kind
-            || other.fileName().contains(QLatin1String("_recovered")))
+    const recording::CardName name = recording::classifyName(info.fileName());
+    const QDateTime start = name.start.isValid() ? name.start : info.lastModified();
+    // Only the camera's own recordings: never a clip, a copy or a recovered file beside them;
+    // of the same kind, unless the damaged file's name no longer tells its kind.
+    std::vector<std::pair<qint64, QString>> candidates;
+    const QString folder = info.absolutePath();
+    for (const recording::CardRecording& other : recording::listCard(folder).recordings) {
+        if ((name.kind != recording::NotARecording && other.kind != name.kind)
+            || !other.replaces.isEmpty() || QFileInfo(other.path) == info)
             continue;
-        candidates.push_back({std::abs(startOf(other) - start), other});
+        candidates.push_back({std::abs(start.secsTo(other.start)), other.path});
     }
     std::stable_sort(candidates.begin(), candidates.end(),
         [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [distance, candidate] : candidates) {
         ReferenceMovie movie;
-        if (readReference(candidate.absoluteFilePath(), movie) == ReferenceError::None)
-            return candidate.absoluteFilePath();
+        if (readReference(candidate, movie) == ReferenceError::None)
+            return candidate;
     }
     return {};
 }
@@ -186,6 +189,9 @@ Report recoverRecording(
         return finish(report, Outcome::NoReference,
             QStringLiteral("No complete recording of the same kind lies beside this one to take "
                            "the index from: choose one made by the same camera."));
+    if (const QString problem = referenceNameProblem(report.reference); !problem.isEmpty())
+        return finish(report, Outcome::ReferenceRefused,
+            QStringLiteral("The reference recording %1.").arg(problem));
     ReferenceMovie reference;
     if (const ReferenceError error = readReference(report.reference, reference);
         error != ReferenceError::None)

@@ -86,9 +86,10 @@ TEST_F(ClipFailureTest, AFolderThatVanishesMidWayIsReported)
     EXPECT_TRUE(filesIn(parent.path()).isEmpty());
 }
 
-// A recording that cannot be read ends the span before it, and the message names it; when it is
-// the first, there is nothing to export and nothing is written.
-TEST_F(ClipFailureTest, AnUnreadableRecordingEndsTheSpanBeforeIt)
+// A recording that cannot be read is left out and named, with recovery proposed, and the span
+// goes on after it in a new clip; when it is all the span touches, there is nothing to export,
+// nothing is written, and the message says what the recordings cover.
+TEST_F(ClipFailureTest, AnUnreadableRecordingIsLeftOutAndTheSpanGoesOn)
 {
     Card& card = Card::shared();
     QTemporaryDir dir;
@@ -101,18 +102,27 @@ TEST_F(ClipFailureTest, AnUnreadableRecordingEndsTheSpanBeforeIt)
 
     QTemporaryDir out;
     const Exported across = exportSpan({dir.path()}, {at(14, 23, 50), at(14, 24, 30)}, out.path());
-    ASSERT_EQ(across.results.size(), 1);
-    EXPECT_EQ(across.results.first().code, clip::Exported);
-    EXPECT_TRUE(across.plan.messages.join('\n').contains(card.names()[1] + " cannot be read"))
-        << across.plan.messages.join('\n').toStdString();
-    EXPECT_NEAR(
-        probeNumber(across.results.first().written.first(), "format=duration"), 7, 1.0 / kFps);
+    ASSERT_EQ(across.results.size(), 2);
+    const QString messages = across.plan.messages.join('\n');
+    EXPECT_TRUE(messages.contains(card.names()[1] + " cannot be read")) << messages.toStdString();
+    EXPECT_TRUE(messages.contains("zyn-recover")) << messages.toStdString();
+    EXPECT_FALSE(messages.contains("before the span")) << messages.toStdString();
+    for (const clip::ExportResult& result : across.results)
+        EXPECT_EQ(result.code, clip::Exported);
+    EXPECT_NEAR(probeNumber(across.results[0].written.first(), "format=duration"), 7, 1.0 / kFps);
+    EXPECT_NEAR(probeNumber(across.results[1].written.first(), "format=duration"), 13, 1.0 / kFps);
+    EXPECT_EQ(across.plan.clips[1].pieces.first().source.path,
+        QFileInfo(dir.filePath(card.names()[2])).absoluteFilePath());
 
     QTemporaryDir none;
     const Exported first
         = exportSpan({dir.filePath(card.names()[1])}, {at(14, 24, 0), at(14, 24, 10)}, none.path());
     EXPECT_TRUE(first.results.isEmpty());
     EXPECT_TRUE(first.plan.messages.join('\n').contains(card.names()[1]));
+    EXPECT_TRUE(first.plan.messages.join('\n').contains(
+        "the recordings cover 2025-06-14 14:23:37 to 2025-06-14 14:23:57, "
+        "2025-06-14 14:24:17 to 2025-06-14 14:24:37"))
+        << first.plan.messages.join('\n').toStdString();
     EXPECT_TRUE(filesIn(none.path()).isEmpty());
 }
 

@@ -321,8 +321,9 @@ TEST(DriveAnalysis, UnreadableAndMisnamedFilesAreReportedNotFatal)
     EXPECT_TRUE(analyseRecordings({empty}, {}, &cancel).cancelled);
 }
 
-// The camera's index after the telemetry block is read from the block's copy; one before it
-// (or at an offset the viewer would not find) is found as the viewer finds it.
+// The camera's index after the telemetry block is read from the block's copy; one before it,
+// where the camera never writes it, or off the 4-byte grid behind bytes that are no box, is
+// not read, by the viewer either.
 TEST(DriveAnalysis, CameraEventsWhereverTheIndexLies)
 {
     QTemporaryDir dir;
@@ -342,7 +343,7 @@ TEST(DriveAnalysis, CameraEventsWhereverTheIndexLies)
         .writeTo(misaligned);
     const Analysis a = analyseRecordings({dir.path()});
     ASSERT_EQ(a.drives.size(), 1u);
-    std::vector<Found> expected{{EventKind::Camera, 0, 1}, {EventKind::Camera, 1, 1}};
+    std::vector<Found> expected{{EventKind::Camera, 0, 1}};
     EXPECT_EQ(found(a.drives[0], true), expected);
     recording::EventIndex viewer;
     ASSERT_TRUE(recording::loadEventRecords(misaligned, viewer));

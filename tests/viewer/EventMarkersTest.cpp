@@ -29,7 +29,7 @@ protected:
     {
         const QString path = m_folder.filePath(QLatin1String(name));
         testsupport::RecordingBuilder builder;
-        builder.ftyp().mdat(256).evti(events);
+        builder.ftyp().mdat(256).raw(testsupport::box("moov", {})).evti(events);
         EXPECT_TRUE(builder.writeTo(path));
         return path;
     }

@@ -1,6 +1,7 @@
 #include "clip/ClipExport.h"
 #include "clip/ClipSpan.h"
 #include "overlay/OverlayVideo.h"
+#include "recording/CardFiles.h"
 #include "recording/RecordingName.h"
 
 #include <QGuiApplication>
@@ -166,7 +167,7 @@ QStringList recordingsOf(const QStringList& inputs)
 {
     QStringList recordings;
     for (const QString& input : inputs)
-        recordings << (QFileInfo(input).isDir() ? clip::folderRecordings(input)
+        recordings << (QFileInfo(input).isDir() ? recording::folderRecordings(input)
                                                 : QStringList{input});
     return recordings;
 }

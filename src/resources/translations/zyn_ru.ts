@@ -113,9 +113,29 @@
         <translation>у %1 другие параметры потоков (кодек или размер кадра), чем у предыдущей записи: с неё начинается новый фрагмент</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="167"/>
-        <source>%1 cannot be read (%2): the span ends before it</source>
-        <translation>%1 не читается (%2): фрагмент заканчивается перед этой записью</translation>
+        <location filename="../../clip/ClipSpan.cpp" line="211"/>
+        <source>%1 cannot be read (%2): it is left out, and the span goes on after it in a new clip (a recording the camera never closed can be recovered with zyn-recover or the viewer)</source>
+        <translation>%1 не читается (%2): эта запись пропущена, фрагмент продолжается после неё отдельным клипом (запись, которую камера не закрыла, можно восстановить программой zyn-recover или в просмотрщике)</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipSpan.cpp" line="174"/>
+        <source>none of the recordings can be read</source>
+        <translation>ни одна из записей не читается</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipSpan.cpp" line="185"/>
+        <source>%1 to %2</source>
+        <translation>с %1 по %2</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipSpan.cpp" line="189"/>
+        <source>the recordings cover %1</source>
+        <translation>записи охватывают время %1</translation>
+    </message>
+    <message>
+        <location filename="../../clip/ClipSpan.cpp" line="310"/>
+        <source>no recording covers %1 to %2: %3</source>
+        <translation>ни одна запись не охватывает время с %1 по %2: %3</translation>
     </message>
     <message>
         <location filename="../../clip/ClipSpan.cpp" line="181"/>
