@@ -6,6 +6,7 @@
 #include "resources/Popup.h"
 #include "resources/Strings.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -250,6 +251,12 @@ void DriveSummaryPopup::keyPressEvent(QKeyEvent* event)
 {
     if (popup::closesDialog(event)) {
         event->accept();
+        return;
+    }
+    // After a click on an event the popup has the keyboard, and the driver goes on with the
+    // window's keys (N, Shift+N, Space): they are the window's.
+    if (QWidget* owner = parentWidget()) {
+        QCoreApplication::sendEvent(owner, event);
         return;
     }
     QDialog::keyPressEvent(event);

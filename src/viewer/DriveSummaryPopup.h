@@ -14,7 +14,8 @@ class QListWidgetItem;
 // on an event asks the window to play it from a few seconds before; the popup stays, so the
 // driver can go through the list, but steps aside beside the video (over the map) in a narrower
 // form while the event plays, its row marked as the one playing. Like the other popups it
-// closes only by its own button.
+// closes only by its own button; the window's keys pressed while it has the keyboard are the
+// window's.
 class DriveSummaryPopup : public QDialog
 {
     Q_OBJECT

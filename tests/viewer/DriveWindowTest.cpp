@@ -183,8 +183,9 @@ TEST_F(DriveWindowTest, TheSummaryPlaysAnEventBesideTheVideoAndMarksWhatPlays)
     EXPECT_TRUE(window->geometry().contains(summary->geometry()));
     EXPECT_EQ(summary->playingEvent(), 2);
 
-    // Shift+N: the event before, and the summary's mark goes with it.
-    key(Qt::Key_N, Qt::ShiftModifier);
+    // Shift+N, pressed while the summary has the keyboard after the click: the event before,
+    // and the summary's mark goes with it.
+    QTest::keyClick(summary, Qt::Key_N, Qt::ShiftModifier);
     waitPlaying(1);
     EXPECT_EQ(summary->playingEvent(), 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return CommandLog::last("seek") == "seek 3.00 2"; }, 5000));
