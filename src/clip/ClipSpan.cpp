@@ -13,6 +13,7 @@
 #include <map>
 
 #include "clip/LibavInput.h"
+#include "media/PlayableCheck.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -29,14 +30,7 @@ int64_t wallUs(const QDateTime& moment)
 
 QString kindOf(const QString& path)
 {
-    switch (recording::recordingType(nameOnly(path))) {
-    case recording::Event:
-        return QStringLiteral("evt");
-    case recording::ManualEvent:
-        return QStringLiteral("muevt");
-    default:
-        return QStringLiteral("drf");
-    }
+    return recording::kindName(nameOnly(path));
 }
 
 QString shown(const QString& path)
@@ -77,7 +71,9 @@ void collectEvents(ClipPlan& plan)
     }
 }
 
-ClipPlan finishPlan(QList<Piece> pieces)
+} // namespace
+
+ClipPlan planOf(QList<Piece> pieces)
 {
     ClipPlan plan;
     int64_t totalUs = 0;
@@ -90,6 +86,8 @@ ClipPlan finishPlan(QList<Piece> pieces)
     collectEvents(plan);
     return plan;
 }
+
+namespace {
 
 // The recordings to choose from, grouped by folder and ordered by their names' times.
 std::map<QString, QList<QPair<QDateTime, QString>>> candidatesByFolder(
@@ -214,8 +212,9 @@ void planFolder(
                 "new clip (a recording the camera never closed can be recovered with "
                 "zyn-recover or the viewer)")
                                        .arg(shown(recordings[i].second), error));
+            result.unreadable.append(recordings[i].second);
             if (!chain.isEmpty())
-                result.clips.append(finishPlan(std::move(chain)));
+                result.clips.append(planOf(std::move(chain)));
             chain.clear();
             continue;
         }
@@ -223,7 +222,7 @@ void planFolder(
             continue;
         if (const std::optional<QString> reason = breakBefore(chain, *source, start)) {
             result.messages.append(*reason);
-            result.clips.append(finishPlan(std::move(chain)));
+            result.clips.append(planOf(std::move(chain)));
             chain.clear();
         }
         if (chain.isEmpty() && start > from && result.clips.isEmpty())
@@ -234,7 +233,7 @@ void planFolder(
             std::min(source->durationUs, to - start)});
     }
     if (!chain.isEmpty())
-        result.clips.append(finishPlan(std::move(chain)));
+        result.clips.append(planOf(std::move(chain)));
 }
 
 } // namespace
@@ -259,6 +258,12 @@ std::optional<Source> probeRecording(const QString& path, QString* error)
     const libav::Input input = libav::openInput(path, &opened);
     if (!input) {
         *error = libav::errorText(opened);
+        return std::nullopt;
+    }
+    // A recording whose first frames do not decode (damaged sample descriptions or tables)
+    // would only give a clip that no player opens.
+    if (const media::PlayableCheck playable = libav::checkFirstFrames(path); !playable.ok()) {
+        *error = libav::faultText(playable);
         return std::nullopt;
     }
     const AVFormatContext* context = input.get();

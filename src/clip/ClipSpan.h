@@ -51,6 +51,7 @@ struct PlanResult
 {
     QList<ClipPlan> clips;
     QStringList messages; // why the span was split or shortened, one line each
+    QStringList unreadable; // recordings inside the span that could not be read
 };
 
 // Seconds either side of an event marker that "save the event" proposes.
@@ -63,7 +64,8 @@ constexpr int64_t kJoinToleranceUs = 2'000'000;
 // after the first character of a path, and a folder's name must not decide the kind.
 QString nameOnly(const QString& path);
 
-// Opens a recording's container; nothing, with `error` set, when it cannot be read.
+// Opens a recording's container and decodes its first picture and sound frame; nothing, with
+// `error` set, when it cannot be read or they do not decode.
 std::optional<Source> probeRecording(const QString& path, QString* error);
 
 // The clips that export `span`: the recordings of `candidates` that the span touches, cut at its
@@ -74,6 +76,9 @@ std::optional<Source> probeRecording(const QString& path, QString* error);
 // recording that cannot be read is left out, named in a message, and the span goes on after
 // it in a new clip. When nothing is planned, a message says what times the recordings cover.
 PlanResult planClips(const QStringList& candidates, const Span& span);
+
+// The plan of a clip made of `pieces` (at least one), its span, kind and events theirs.
+ClipPlan planOf(QList<Piece> pieces);
 
 // 15 s before to 15 s after each event marker of an event recording, overlapping spans joined.
 QList<Span> eventSpans(const QString& recording);

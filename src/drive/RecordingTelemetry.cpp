@@ -4,6 +4,7 @@
 #include "recording/EventIndex.h"
 #include "recording/PVEXUDAT.h"
 #include "recording/PositionSentence.h"
+#include "recording/SensorSample.h"
 #include "recording/TelemetryBlock.h"
 #include "recording/TopLevelBoxes.h"
 
@@ -24,15 +25,6 @@ constexpr double kKmhPerKnot = 1.852;
 // No recording of a dashboard camera lasts a day; a length beyond it is damage.
 constexpr uint32_t kLongestSeconds = 24 * 3600;
 
-float littleEndianFloat(const uint8_t* b)
-{
-    const uint32_t bits
-        = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-    float value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 TelemetrySecond readSecond(const PVEXUDAT& udat, uint32_t i)
 {
     TelemetrySecond s;
@@ -50,14 +42,17 @@ TelemetrySecond readSecond(const PVEXUDAT& udat, uint32_t i)
                 s.longitude = r.longitude;
                 s.speedKmh = float(r.speed * kKmhPerKnot);
                 s.course = float(r.course);
+                if (const std::optional<QDateTime> utc = recording::sentenceUtc(r))
+                    s.utc = utc->toSecsSinceEpoch();
             }
         }
     }
-    if (const uint8_t* sample = udat.sensorRecord(i)) {
-        s.x = littleEndianFloat(sample);
-        s.y = littleEndianFloat(sample + 4);
-        s.z = littleEndianFloat(sample + 8);
-        s.hasSample = std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z);
+    if (const std::optional<std::array<float, 3>> sample
+        = recording::sensorSample(udat.sensorRecord(i))) {
+        s.x = (*sample)[0];
+        s.y = (*sample)[1];
+        s.z = (*sample)[2];
+        s.hasSample = true;
     }
     return s;
 }

@@ -17,6 +17,8 @@ AVCodecID codecId(Codec codec)
     switch (codec) {
     case Codec::H264:
         return AV_CODEC_ID_H264;
+    case Codec::Hevc:
+        return AV_CODEC_ID_HEVC;
     case Codec::Mpeg4Visual:
         return AV_CODEC_ID_MPEG4;
     case Codec::Mjpeg:
@@ -27,6 +29,7 @@ AVCodecID codecId(Codec codec)
         return AV_CODEC_ID_AMR_NB;
     case Codec::AmrWb:
         return AV_CODEC_ID_AMR_WB;
+    case Codec::Pcm:
     case Codec::Unknown:
         break;
     }
@@ -64,7 +67,7 @@ bool FrameDecoder::open(const TrackInfo& track)
         std::memcpy(m_context->extradata, track.extradata.constData(), track.extradata.size());
         m_context->extradata_size = int(track.extradata.size());
     }
-    if (track.video) {
+    if (track.video()) {
         m_context->width = track.width;
         m_context->height = track.height;
     } else {

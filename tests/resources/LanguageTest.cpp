@@ -90,7 +90,7 @@ std::set<QString> clipMessages()
 {
     std::set<QString> texts;
     static const QRegularExpression call(QStringLiteral(
-        R"re(translate\(\s*"clip"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+        R"re(translate\(\s*"(?:clip|archive)"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
     QDirIterator files(QStringLiteral(ZYN_SOURCE_DIR), {QStringLiteral("*.cpp")}, QDir::Files,
         QDirIterator::Subdirectories);
     while (files.hasNext()) {
@@ -163,8 +163,8 @@ TEST(Translation, EveryRussianTextHasAFinishedEnglishOne)
     }
 }
 
-// The clip export writes its messages in English, as its command line prints them; the viewer
-// shows them in Russian.
+// The clip export and the archive write their messages in English, as their command lines
+// print them; the viewer shows them in Russian.
 TEST(Translation, EveryClipMessageHasAFinishedRussianOne)
 {
     const std::map<QString, Message> messages

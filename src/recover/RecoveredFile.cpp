@@ -1,0 +1,63 @@
+#include "recover/RecoveredFile.h"
+
+#include "recover/Mp4Boxes.h"
+
+#include <QFileDevice>
+
+#include <cstring>
+
+namespace recover {
+
+MediaBoxLayout mediaBoxLayout(const recording::RecordingCheck& check, QIODevice& source)
+{
+    MediaBoxLayout layout;
+    layout.headerAt = check.mdatOffset;
+    layout.headerLength = check.mdatHeaderLength == 16 ? 16 : 8;
+    if (layout.headerLength == 16 || check.mediaEnd - check.mdatOffset <= UINT32_MAX)
+        return layout;
+    layout.headerLength = 16;
+    // Muxers leave an 8-byte free box in front of the media box for just this.
+    uint8_t before[8] = {};
+    if (check.mdatOffset >= 8 && source.seek(qint64(check.mdatOffset - 8))
+        && source.read(reinterpret_cast<char*>(before), 8) == 8 && read32(Bytes(before, 8), 0) == 8
+        && (std::memcmp(before + 4, "free", 4) == 0 || std::memcmp(before + 4, "skip", 4) == 0
+            || std::memcmp(before + 4, "wide", 4) == 0)) {
+        layout.headerAt = check.mdatOffset - 8;
+        return layout;
+    }
+    layout.shift = 8;
+    layout.gapAt = check.mdatOffset + 8;
+    return layout;
+}
+
+bool mediaBoxWhole(const recording::RecordingCheck& check, QIODevice& source)
+{
+    uint8_t header[16] = {};
+    if (!source.seek(qint64(check.mdatOffset))
+        || source.read(reinterpret_cast<char*>(header), check.mdatHeaderLength)
+            != qint64(check.mdatHeaderLength))
+        return false;
+    const Bytes bytes(header, sizeof header);
+    const uint64_t size = check.mdatHeaderLength == 16 ? read64(bytes, 8) : read32(bytes, 0);
+    return size > check.mdatHeaderLength && check.mdatOffset + size == check.mediaEnd;
+}
+
+bool closeRecoveredFile(
+    QFileDevice& target, const MediaBoxLayout& layout, uint64_t end, const QByteArray& index)
+{
+    const uint64_t fileEnd = end + layout.shift;
+    const uint64_t size = fileEnd - layout.headerAt;
+    BoxWriter header;
+    if (layout.headerLength == 16) {
+        header.u32(1);
+        header.bytes(QByteArrayLiteral("mdat"));
+        header.u64(size);
+    } else {
+        header.u32(uint32_t(size));
+    }
+    return target.flush() && target.resize(qint64(fileEnd)) && target.seek(qint64(layout.headerAt))
+        && target.write(header.data()) == header.data().size() && target.seek(qint64(fileEnd))
+        && target.write(index) == index.size() && target.flush();
+}
+
+} // namespace recover
