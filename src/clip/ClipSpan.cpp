@@ -30,14 +30,7 @@ int64_t wallUs(const QDateTime& moment)
 
 QString kindOf(const QString& path)
 {
-    switch (recording::recordingType(nameOnly(path))) {
-    case recording::Event:
-        return QStringLiteral("evt");
-    case recording::ManualEvent:
-        return QStringLiteral("muevt");
-    default:
-        return QStringLiteral("drf");
-    }
+    return recording::kindName(nameOnly(path));
 }
 
 QString shown(const QString& path)

@@ -42,6 +42,8 @@ TelemetrySecond readSecond(const PVEXUDAT& udat, uint32_t i)
                 s.longitude = r.longitude;
                 s.speedKmh = float(r.speed * kKmhPerKnot);
                 s.course = float(r.course);
+                if (const std::optional<QDateTime> utc = recording::sentenceUtc(r))
+                    s.utc = utc->toSecsSinceEpoch();
             }
         }
     }

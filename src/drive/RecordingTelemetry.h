@@ -26,6 +26,7 @@ struct TelemetrySecond
     float x = 0;
     float y = 0;
     float z = 0;
+    qint64 utc = 0; // the fix's satellite time, seconds since the epoch; 0 without a fix
 };
 
 struct CameraEvent

@@ -47,6 +47,18 @@ qsizetype namePartStart(const QString& path)
     return start;
 }
 
+QString kindName(const QString& path)
+{
+    switch (recordingType(path)) {
+    case Event:
+        return QStringLiteral("evt");
+    case ManualEvent:
+        return QStringLiteral("muevt");
+    default:
+        return QStringLiteral("drf");
+    }
+}
+
 QString recordingDateText(const QString& path)
 {
     const qsizetype start = namePartStart(path);

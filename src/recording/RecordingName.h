@@ -22,6 +22,10 @@ bool hasEventIndex(const QString& path);
 // "muevt_", tried in that order; -1 when none is found.
 qsizetype namePartStart(const QString& path);
 
+// The kind's prefix without its underscore: "drf", "evt", "muevt" (a path that is none of them
+// counts as continuous, as the camera's own names are).
+QString kindName(const QString& path);
+
 // The eight date characters YYYYMMDD after the name part's prefix (empty when there are none).
 QString recordingDateText(const QString& path);
 
