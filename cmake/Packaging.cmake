@@ -37,17 +37,20 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
  saves frames as JPEG, prints a frame with its telemetry, copies recordings,
  writes the camera's settings file and configures a camera attached by USB.
  Includes zyn-telemetry, which exports a trip as GPX or CSV, zyn-recover,
- which recovers recordings the camera never closed, and zyn-clip, which cuts
- a lossless clip with its telemetry and a checksum list.")
+ which recovers recordings the camera never closed, zyn-clip, which cuts
+ a lossless clip with its telemetry and a checksum list, and zyn-archive,
+ which keeps cards' recordings in an indexed archive and finds any moment
+ in them by place, time or event.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velqorin.invalid/zyn-viewer")
 # The libraries the programs link come from dpkg-shlibdeps; what is loaded at run time by
-# name (libusb 0.1, Leaflet, the web engine's helper process, the fallback font) is named here.
+# name (libusb 0.1, Leaflet, the web engine's helper process, the fallback font, the archive's
+# SQL drivers) is named here; PostgreSQL's driver only matters for a fleet's shared index.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libusb-0.1-4, libjs-leaflet, libqt6webenginecore6-bin, fonts-dejavu-core")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")
+    "libusb-0.1-4, libjs-leaflet, libqt6webenginecore6-bin, fonts-dejavu-core, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, libqt6sql6-psql, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

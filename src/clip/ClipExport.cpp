@@ -2,6 +2,8 @@
 
 #include "clip/ClipFiles.h"
 #include "clip/ClipTelemetry.h"
+#include "clip/LibavInput.h"
+#include "media/PlayableCheck.h"
 #include "recording/PVEXUDAT.h"
 #include "recording/TelemetryBlock.h"
 #include "recording/TelemetryExport.h"
@@ -165,23 +167,33 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
                           .arg(plan.seconds())
                           .arg(program, version())
                           .toUtf8();
-    // The sources by their full path (they usually lie on the card, elsewhere), the clip's own
-    // files by name, so the list checks with "sha256sum -c" from the clip's folder.
-    QStringList paths = sources.paths();
-    QList<QByteArray> hashes = sources.wait();
+    // The clip's own files by name, so that "sha256sum -c" checks them wherever they travel
+    // together. The recordings, whose folder the receiver does not have, are named alone and
+    // commented out: a check without the card skips them, and in the card's folder the lines
+    // with the comment mark taken off check them.
     const QDir folder(QFileInfo(files.committed().first()).path());
     for (const QString& path : files.committed()) {
-        paths.append(path);
-        hashes.append(sha256OfFile(path));
-    }
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        if (hashes[i].isEmpty()) {
+        const QByteArray hash = sha256OfFile(path);
+        if (hash.isEmpty()) {
             *error = QCoreApplication::translate("clip", "cannot read %1 for its checksum")
-                         .arg(shown(paths[i]));
+                         .arg(shown(path));
             return false;
         }
-        const bool own = i >= sources.paths().size();
-        list += checksumLine(hashes[i], own ? folder.relativeFilePath(paths[i]) : paths[i]);
+        list += checksumLine(hash, folder.relativeFilePath(path));
+    }
+    list += QStringLiteral("# the recordings it was cut from; in their folder: "
+                           "sed -n 's/^#  //p' %1 | sha256sum -c\n")
+                .arg(names.list)
+                .toUtf8();
+    const QStringList sourcePaths = sources.paths();
+    const QList<QByteArray> sourceHashes = sources.wait();
+    for (qsizetype i = 0; i < sourcePaths.size(); ++i) {
+        if (sourceHashes[i].isEmpty()) {
+            *error = QCoreApplication::translate("clip", "cannot read %1 for its checksum")
+                         .arg(shown(sourcePaths[i]));
+            return false;
+        }
+        list += "#  " + checksumLine(sourceHashes[i], QFileInfo(sourcePaths[i]).fileName());
     }
     const std::optional<QString> temporary = files.createTemporary(names.list, error);
     if (!temporary)
@@ -197,34 +209,71 @@ bool writeChecksumList(ClipFiles& files, const ClipPlan& plan, const ClipNames& 
 }
 
 // The clip itself, with its telemetry block and event index, checked and named; its records
-// are counted into `records`. Returns 0 or the ExportCode of the failure.
+// are counted into `records`. Returns 0 or the ExportCode of the failure; for SourceFailed,
+// `failedPiece` is the piece whose recording is at fault.
 int writeClip(ClipFiles& files, const ClipPlan& plan, const QString& name, const Control& control,
-    double share, int* records, QString* error)
+    double share, int* records, QString* error, qsizetype* failedPiece)
 {
     const std::optional<QString> temporary = files.createTemporary(name, error);
     if (!temporary)
         return WriteFailed;
-    const int copied = copyStreams(plan.pieces, *temporary, control, 0, share, error);
+    const auto fail = [&](int code) {
+        files.drop(*temporary);
+        return code;
+    };
+    const int copied = copyStreams(plan.pieces, *temporary, control, 0, share, error, failedPiece);
     if (copied == CopyCancelled)
-        return Cancelled;
+        return fail(Cancelled);
     if (copied != CopyDone)
-        return copied == CopyReadFailed ? SourceFailed : WriteFailed;
+        return fail(copied == CopyReadFailed ? SourceFailed : WriteFailed);
     const ClipTelemetry telemetry = clipTelemetry(plan);
     if ((!telemetry.udat.isEmpty() || !telemetry.events.isEmpty())
         && UdatWriter::appendToFile(*temporary, telemetry.udat, telemetry.events) != 0) {
         *error = QCoreApplication::translate("clip", "cannot write the clip's telemetry to %1")
                      .arg(shown(*temporary));
-        return WriteFailed;
+        return fail(WriteFailed);
     }
     int64_t expectedUs = 0;
     for (const Piece& piece : plan.pieces)
         expectedUs += piece.toUs - piece.fromUs;
     if (!checkClip(*temporary, expectedUs, telemetry.records, error))
-        return WriteFailed;
+        return fail(WriteFailed);
+    // What a player meets first, the header and the first frames, all comes from the first
+    // recording: a clip that does not start to play is that recording's fault.
+    if (const media::PlayableCheck playable = libav::checkFirstFrames(*temporary); !playable.ok()) {
+        *failedPiece = 0;
+        *error = QCoreApplication::translate("clip", "%1 gives a clip that does not play (%2)")
+                     .arg(shown(plan.pieces.first().source.path), libav::faultText(playable));
+        return fail(SourceFailed);
+    }
     if (control.cancelled())
-        return Cancelled;
+        return fail(Cancelled);
     *records = telemetry.records;
-    return files.commit(*temporary, name, error) ? Exported : WriteFailed;
+    return files.commit(*temporary, name, error) ? Exported : fail(WriteFailed);
+}
+
+// The drawn clip beside the finished clip: nothing when it is written, else why not. Whatever
+// becomes of it, the clip stays, so a failed or cancelled drawing removes only its own file.
+QString writeDrawnClip(ClipFiles& files, const QString& clipPath, const QString& name,
+    const ExportOptions& options, const Control& control, double from)
+{
+    QString error;
+    const std::optional<QString> temporary = files.createTemporary(name, &error);
+    if (!temporary)
+        return QCoreApplication::translate("clip", "the drawn clip was not written (%1)").arg(error);
+    const int drawn = options.overlay(clipPath, *temporary, control, from, kCopyShare, &error);
+    media::PlayableCheck playable;
+    if (drawn == CopyDone && !(playable = libav::checkFirstFrames(*temporary)).ok())
+        error = libav::faultText(playable);
+    else if (drawn == CopyDone && files.commit(*temporary, name, &error))
+        return {};
+    files.drop(*temporary);
+    if (drawn == CopyCancelled)
+        return QCoreApplication::translate(
+            "clip", "the drawn clip was cancelled and removed; the clip is kept");
+    return QCoreApplication::translate(
+        "clip", "the drawn clip was not written (%1) and was removed; the clip is kept")
+        .arg(error);
 }
 
 ExportResult failure(int code, const QString& reason)
@@ -253,13 +302,7 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         return failure(WriteFailed,
             QCoreApplication::translate("clip", "the folder %1 does not exist")
                 .arg(shown(options.folder)));
-    const std::optional<ClipNames> names = freeNames(options.folder, plan.kind, plan.span.from);
-    if (!names)
-        return failure(WriteFailed,
-            QCoreApplication::translate("clip", "no free clip name left in %1")
-                .arg(shown(options.folder)));
-
-    SourceHashes sourceHashes(sourcesOf(plan));
+    const QStringList abandoned = ClipFiles::removeAbandoned(folder.absoluteFilePath());
     ClipFiles files(folder.absoluteFilePath());
     QString error;
     // A card pulled out mid-way fails whichever step comes next; say what really happened.
@@ -270,10 +313,33 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
                 : QCoreApplication::translate("clip", "the folder %1 is gone")
                       .arg(shown(options.folder)));
     };
-    int records = 0;
     const double copyShare = options.overlay ? kCopyShareBesideOverlay : kCopyShare;
-    if (const int code = writeClip(files, plan, names->clip, control, copyShare, &records, &error))
-        return failed(code, error);
+    // A recording that cannot be copied ends the clip before it, as one that cannot be read
+    // ends the span; the clip is then made again of the recordings before it.
+    ClipPlan written = plan;
+    QStringList uncopied;
+    QStringList notes;
+    std::optional<ClipNames> names;
+    std::unique_ptr<SourceHashes> sourceHashes;
+    int records = 0;
+    for (;;) {
+        names = freeNames(options.folder, written.kind, written.span.from);
+        if (!names)
+            return failure(WriteFailed,
+                QCoreApplication::translate("clip", "no free clip name left in %1")
+                    .arg(shown(options.folder)));
+        sourceHashes = std::make_unique<SourceHashes>(sourcesOf(written));
+        qsizetype failedPiece = 0;
+        const int code = writeClip(files, written, names->clip, control, copyShare, &records,
+            &error, &failedPiece);
+        if (code == Exported)
+            break;
+        if (code != SourceFailed || failedPiece <= 0)
+            return failed(code, error);
+        notes.append(QCoreApplication::translate("clip", "%1: the clip ends before it").arg(error));
+        uncopied.append(written.pieces[failedPiece].source.path);
+        written = planOf(written.pieces.first(failedPiece));
+    }
 
     const QString clipPath = files.committed().first();
     const bool sideFiles = records > 0;
@@ -281,37 +347,37 @@ ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, cons
         return failed(WriteFailed, error);
     if (sideFiles && options.csv && !writeSideFile(files, clipPath, names->csv, false, &error))
         return failed(WriteFailed, error);
-    if (options.overlay) {
-        const std::optional<QString> temporary = files.createTemporary(names->overlay, &error);
-        if (!temporary)
-            return failed(WriteFailed, error);
-        const int drawn
-            = options.overlay(clipPath, *temporary, control, copyShare, kCopyShare, &error);
-        if (drawn == CopyCancelled)
-            return failed(Cancelled, {});
-        if (drawn != CopyDone)
-            return failed(drawn == CopyReadFailed ? SourceFailed : WriteFailed, error);
-        if (!files.commit(*temporary, names->overlay, &error))
-            return failed(WriteFailed, error);
-    }
-    if (control.cancelled())
+    const QString drawnFailure = options.overlay
+        ? writeDrawnClip(files, clipPath, names->overlay, options, control, copyShare)
+        : QString();
+    if (drawnFailure.isEmpty() && control.cancelled())
         return failed(Cancelled, {});
-    if (!writeChecksumList(files, plan, *names, options.program, sourceHashes, &error))
+    if (!writeChecksumList(files, written, *names, options.program, *sourceHashes, &error))
         return failed(WriteFailed, error);
     control.report(1);
 
     ExportResult result;
-    result.code = Exported;
+    result.code = drawnFailure.isEmpty() ? Exported : DrawnFailed;
     result.written = files.committed();
+    result.uncopied = uncopied;
     files.keep();
     QStringList shownNames;
     for (const QString& path : result.written)
         shownNames.append(shown(path));
     result.message = QCoreApplication::translate("clip", "clip %1 to %2 written: %3")
-                         .arg(moment(plan.span.from), moment(plan.span.to), shownNames.join(", "));
+                         .arg(moment(written.span.from), moment(written.span.to),
+                             shownNames.join(", "));
+    for (const QString& note : std::as_const(notes))
+        result.message += QStringLiteral("; ") + note;
     if (!sideFiles && (options.gpx || options.csv))
         result.message += QCoreApplication::translate(
             "clip", " (its recordings carry no telemetry: no GPX or CSV)");
+    if (!drawnFailure.isEmpty())
+        result.message += QStringLiteral("; ") + drawnFailure;
+    if (!abandoned.isEmpty())
+        result.message += QCoreApplication::translate("clip",
+            " (removed first what an earlier export left unfinished: %1)")
+                              .arg(abandoned.join(", "));
     return result;
 }
 

@@ -45,17 +45,24 @@ enum ExportCode : int {
     WriteFailed = 2,
     Cancelled = 3,
     SourceFailed = 4, // a recording could not be read while copying
+    // The clip, its side files and its list were written, the drawn clip was not (it failed or
+    // was cancelled) and is removed: `written` names what is kept, `message` why.
+    DrawnFailed = 5,
 };
 
 struct ExportResult
 {
     int code = NothingToExport;
     QStringList written; // full paths of the files made, the clip first
+    // Recordings of the plan that could not be copied: the clip ends before the first of them.
+    QStringList uncopied;
     QString message; // one line: what was written, or what failed and that nothing was left
 };
 
 // Writes the clip of `plan` into options.folder. On any failure or on cancel, every file this
-// export made is removed again and `message` says what happened.
+// export made is removed again and `message` says what happened; only a failure or cancel of
+// the drawn clip keeps the clip, which is complete by then (DrawnFailed). Temporary files that
+// an export killed outright left in the folder are removed first.
 ExportResult exportClip(const ClipPlan& plan, const ExportOptions& options, const Control& control);
 
 // The program's version, named in the checksum list.

@@ -1,13 +1,15 @@
 #include "clip/ClipFiles.h"
 
+#include "clip/FileClaim.h"
+#include "recording/FileHash.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <memory>
-
-#include <openssl/evp.h>
 
 namespace clip {
 
@@ -29,19 +31,38 @@ std::optional<ClipNames> freeNames(
     return std::nullopt;
 }
 
+namespace {
+
+QString temporaryName(const QString& finalName, int n)
+{
+    return QStringLiteral(".%1.%2.part").arg(finalName).arg(n);
+}
+
+} // namespace
+
+ClipFiles::ClipFiles(const QString& folder)
+    : m_folder(folder)
+{ }
+
+ClipFiles::~ClipFiles()
+{
+    discard();
+}
+
 std::optional<QString> ClipFiles::createTemporary(const QString& finalName, QString* error)
 {
     const QDir dir(m_folder);
     for (int n = 0; n < 100; ++n) {
-        const QString path = dir.filePath(QStringLiteral(".%1.%2.part").arg(finalName).arg(n));
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            m_temporary.append(path);
+        const QString path = dir.filePath(temporaryName(finalName, n));
+        bool exists = false;
+        QString reason;
+        if (std::unique_ptr<FileClaim> claim = FileClaim::create(path, &exists, &reason)) {
+            m_temporary[path] = std::move(claim);
             return path;
         }
-        if (!QFileInfo::exists(path)) {
+        if (!exists) {
             *error = QCoreApplication::translate("clip", "cannot write in %1: %2")
-                         .arg(QDir::toNativeSeparators(m_folder), file.errorString());
+                         .arg(QDir::toNativeSeparators(m_folder), reason);
             return std::nullopt;
         }
     }
@@ -63,14 +84,21 @@ bool ClipFiles::commit(const QString& temporary, const QString& finalName, QStri
                   .arg(QDir::toNativeSeparators(m_folder));
         return false;
     }
-    m_temporary.removeAll(temporary);
+    m_temporary.erase(temporary);
     m_committed.append(target);
     return true;
 }
 
+void ClipFiles::drop(const QString& temporary)
+{
+    QFile::remove(temporary);
+    m_temporary.erase(temporary);
+}
+
 void ClipFiles::discard()
 {
-    for (const QString& path : std::as_const(m_temporary))
+    // Removed while still claimed, so no other export takes them for abandoned meanwhile.
+    for (const auto& [path, claim] : m_temporary)
         QFile::remove(path);
     for (const QString& path : std::as_const(m_committed))
         QFile::remove(path);
@@ -78,36 +106,23 @@ void ClipFiles::discard()
     m_committed.clear();
 }
 
+QStringList ClipFiles::removeAbandoned(const QString& folder)
+{
+    // Only names this class makes: a hidden "clip_..." name, a number, ".part".
+    static const QRegularExpression ours(QStringLiteral("^\\.clip_.+\\.[0-9]+\\.part$"));
+    const QDir dir(folder);
+    QStringList removed;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString path = dir.filePath(name);
+        if (ours.match(name).hasMatch() && FileClaim::unclaimed(path) && QFile::remove(path))
+            removed.append(name);
+    }
+    return removed;
+}
+
 QByteArray sha256OfFile(const QString& path, const std::atomic<bool>* cancel)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // OpenSSL's SHA-256 uses the processor's SHA instructions where it has them: five times
-    // libavutil's speed and ten times Qt's, which matters with one-minute files of 100 MB.
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> sha(
-        EVP_MD_CTX_new(), &EVP_MD_CTX_free);
-    if (!sha || EVP_DigestInit_ex(sha.get(), EVP_sha256(), nullptr) != 1)
-        return {};
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    qint64 total = 0;
-    for (;;) {
-        if (cancel && cancel->load())
-            return {};
-        const qint64 read = file.read(chunk.data(), chunk.size());
-        if (read < 0)
-            return {};
-        if (read == 0)
-            break;
-        if (EVP_DigestUpdate(sha.get(), chunk.constData(), size_t(read)) != 1)
-            return {};
-        total += read;
-    }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (total != file.size() || EVP_DigestFinal_ex(sha.get(), digest, &length) != 1)
-        return {};
-    return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
+    return recording::fileSha256(path, cancel);
 }
 
 QByteArray checksumLine(const QByteArray& hexHash, const QString& name)

@@ -6,11 +6,15 @@
 #include <QStringList>
 
 #include <atomic>
+#include <map>
+#include <memory>
 #include <optional>
 
 // The files of one clip in the destination folder: their free names, the temporary files they
 // are written under, and the checksum list.
 namespace clip {
+
+class FileClaim;
 
 struct ClipNames
 {
@@ -30,24 +34,29 @@ std::optional<ClipNames> freeNames(
 class ClipFiles
 {
 public:
-    explicit ClipFiles(const QString& folder)
-        : m_folder(folder)
-    { }
-    ~ClipFiles() { discard(); }
+    explicit ClipFiles(const QString& folder);
+    ~ClipFiles();
     ClipFiles(const ClipFiles&) = delete;
     ClipFiles& operator=(const ClipFiles&) = delete;
 
-    // A new, empty hidden file in the folder for the file to be named `finalName`.
+    // A new, empty hidden file in the folder for the file to be named `finalName`, claimed
+    // (FileClaim) until it is committed or removed.
     std::optional<QString> createTemporary(const QString& finalName, QString* error);
     bool commit(const QString& temporary, const QString& finalName, QString* error);
+    // Removes one temporary file now, leaving the rest of the export as it is.
+    void drop(const QString& temporary);
     // Keeps what was committed (the export succeeded).
     void keep() { m_committed.clear(); }
     void discard();
     QStringList committed() const { return m_committed; }
 
+    // Removes the temporary files of exports into `folder` that no running export claims: those
+    // of a run that was killed or lost its power. Returns their names.
+    static QStringList removeAbandoned(const QString& folder);
+
 private:
     QString m_folder;
-    QStringList m_temporary;
+    std::map<QString, std::unique_ptr<FileClaim>> m_temporary;
     QStringList m_committed;
 };
 

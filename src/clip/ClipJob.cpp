@@ -32,7 +32,8 @@ bool ClipJob::start(const QStringList& recordings, const Span& span, const Expor
                                   },
                 &m_cancel};
             results.append(exportClip(clips[i], options, control));
-            if (results.last().code == Cancelled)
+            // A cancel while drawing keeps the clip and ends as DrawnFailed: stop all the same.
+            if (results.last().code == Cancelled || m_cancel)
                 break;
         }
         m_running = false;

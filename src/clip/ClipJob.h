@@ -34,7 +34,8 @@ signals:
     // The part done over all clips, 0 to 1, at most a thousand times per clip.
     void progress(double done);
     // Once per start(), after the last clip: a result per clip, in order (a cancelled export
-    // ends the list with its Cancelled result; none when there was nothing to export), and the
+    // ends the list with its Cancelled result, or DrawnFailed when the cancel came while the clip
+    // was drawn; none when there was nothing to export), and the
     // plan's messages (why the span was split or shortened, which recording could not be read).
     void finished(const QList<clip::ExportResult>& results, const QStringList& messages);
 

@@ -1,5 +1,6 @@
 #include "clip/ClipSpan.h"
 
+#include "recording/CardFiles.h"
 #include "recording/EventIndex.h"
 #include "recording/RecordingName.h"
 
@@ -12,6 +13,7 @@
 #include <map>
 
 #include "clip/LibavInput.h"
+#include "media/PlayableCheck.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -28,14 +30,7 @@ int64_t wallUs(const QDateTime& moment)
 
 QString kindOf(const QString& path)
 {
-    switch (recording::recordingType(nameOnly(path))) {
-    case recording::Event:
-        return QStringLiteral("evt");
-    case recording::ManualEvent:
-        return QStringLiteral("muevt");
-    default:
-        return QStringLiteral("drf");
-    }
+    return recording::kindName(nameOnly(path));
 }
 
 QString shown(const QString& path)
@@ -76,7 +71,9 @@ void collectEvents(ClipPlan& plan)
     }
 }
 
-ClipPlan finishPlan(QList<Piece> pieces)
+} // namespace
+
+ClipPlan planOf(QList<Piece> pieces)
 {
     ClipPlan plan;
     int64_t totalUs = 0;
@@ -90,6 +87,8 @@ ClipPlan finishPlan(QList<Piece> pieces)
     return plan;
 }
 
+namespace {
+
 // The recordings to choose from, grouped by folder and ordered by their names' times.
 std::map<QString, QList<QPair<QDateTime, QString>>> candidatesByFolder(
     const QStringList& candidates, QStringList* messages)
@@ -102,21 +101,29 @@ std::map<QString, QList<QPair<QDateTime, QString>>> candidatesByFolder(
             byFolder[info.absolutePath()][info.absoluteFilePath()] = *start;
         return start.has_value();
     };
+    auto addCard = [&](const QString& folder) {
+        for (const QString& recording : recording::folderRecordings(folder))
+            add(recording);
+    };
     for (const QString& path : candidates) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            for (const QString& recording : folderRecordings(path))
-                add(recording);
+            addCard(path);
             continue;
+        }
+        const recording::CardName name = recording::classifyName(info.fileName());
+        if (name.role == recording::CardRole::Recording
+            || name.role == recording::CardRole::Recovered) {
+            // The card's listing holds it, or the recovered copy standing in for it.
+            addCard(info.absolutePath());
+            if (info.exists())
+                continue;
         }
         if (!add(path))
             messages->append(QCoreApplication::translate("clip",
                 "%1: the name carries no start time (expected "
                 "prefix_YYYYMMDD_HHMMSS.mp4)")
                                  .arg(shown(path)));
-        else
-            for (const QString& recording : folderRecordings(info.absolutePath()))
-                add(recording);
     }
     std::map<QString, QList<QPair<QDateTime, QString>>> sorted;
     for (const auto& [folder, recordings] : byFolder) {
@@ -148,6 +155,40 @@ std::optional<QString> breakBefore(const QList<Piece>& chain, const Source& sour
     return std::nullopt;
 }
 
+// What the recordings cover, as runs of continuing recordings: "the recordings cover
+// 2025-06-14 14:23:37 to 2025-06-14 14:26:37". Only asked when nothing could be planned.
+QString coverage(const std::map<QString, QList<QPair<QDateTime, QString>>>& byFolder)
+{
+    constexpr qsizetype kRunsShown = 6;
+    QList<Span> runs;
+    for (const auto& [folder, recordings] : byFolder) {
+        for (const auto& [start, path] : recordings) {
+            QString error;
+            if (const std::optional<Source> source = probeRecording(path, &error))
+                runs.append({start, start.addSecs((source->durationUs + 999'999) / 1'000'000)});
+        }
+    }
+    if (runs.isEmpty())
+        return QCoreApplication::translate("clip", "none of the recordings can be read");
+    std::sort(
+        runs.begin(), runs.end(), [](const Span& a, const Span& b) { return a.from < b.from; });
+    QList<Span> joined;
+    for (const Span& run : runs) {
+        if (!joined.isEmpty() && wallUs(run.from) <= wallUs(joined.last().to) + kJoinToleranceUs)
+            joined.last().to = std::max(joined.last().to, run.to);
+        else
+            joined.append(run);
+    }
+    QStringList shownRuns;
+    for (const Span& run : joined.first(std::min(joined.size(), kRunsShown)))
+        shownRuns.append(
+            QCoreApplication::translate("clip", "%1 to %2").arg(moment(run.from), moment(run.to)));
+    if (joined.size() > kRunsShown)
+        shownRuns.append(QStringLiteral("…"));
+    return QCoreApplication::translate("clip", "the recordings cover %1")
+        .arg(shownRuns.join(QStringLiteral(", ")));
+}
+
 // The clips of one folder's recordings, ordered by their start, that the span touches.
 void planFolder(
     const QList<QPair<QDateTime, QString>>& recordings, const Span& span, PlanResult& result)
@@ -164,16 +205,24 @@ void planFolder(
         QString error;
         const std::optional<Source> source = probeRecording(recordings[i].second, &error);
         if (!source) {
-            result.messages.append(QCoreApplication::translate(
-                "clip", "%1 cannot be read (%2): the span ends before it")
+            // One damaged recording must not cost the readable ones after it: the clip so far
+            // ends before it and the span goes on in a new clip.
+            result.messages.append(QCoreApplication::translate("clip",
+                "%1 cannot be read (%2): it is left out, and the span goes on after it in a "
+                "new clip (a recording the camera never closed can be recovered with "
+                "zyn-recover or the viewer)")
                                        .arg(shown(recordings[i].second), error));
-            break;
+            result.unreadable.append(recordings[i].second);
+            if (!chain.isEmpty())
+                result.clips.append(planOf(std::move(chain)));
+            chain.clear();
+            continue;
         }
         if (start + source->durationUs <= from)
             continue;
         if (const std::optional<QString> reason = breakBefore(chain, *source, start)) {
             result.messages.append(*reason);
-            result.clips.append(finishPlan(std::move(chain)));
+            result.clips.append(planOf(std::move(chain)));
             chain.clear();
         }
         if (chain.isEmpty() && start > from && result.clips.isEmpty())
@@ -184,7 +233,7 @@ void planFolder(
             std::min(source->durationUs, to - start)});
     }
     if (!chain.isEmpty())
-        result.clips.append(finishPlan(std::move(chain)));
+        result.clips.append(planOf(std::move(chain)));
 }
 
 } // namespace
@@ -192,26 +241,6 @@ void planFolder(
 QString nameOnly(const QString& path)
 {
     return QLatin1Char('/') + QFileInfo(path).fileName();
-}
-
-bool isCameraRecording(const QString& path)
-{
-    const QString name = QFileInfo(path).fileName();
-    const bool prefixed = name.startsWith(QLatin1String("drf_"))
-        || name.startsWith(QLatin1String("evt_")) || name.startsWith(QLatin1String("muevt_"));
-    return prefixed && name.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive)
-        && recording::recordingStart(name).has_value();
-}
-
-QStringList folderRecordings(const QString& folder)
-{
-    QStringList recordings;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        if (isCameraRecording(name))
-            recordings.append(dir.absoluteFilePath(name));
-    }
-    return recordings;
 }
 
 std::optional<Source> probeRecording(const QString& path, QString* error)
@@ -229,6 +258,12 @@ std::optional<Source> probeRecording(const QString& path, QString* error)
     const libav::Input input = libav::openInput(path, &opened);
     if (!input) {
         *error = libav::errorText(opened);
+        return std::nullopt;
+    }
+    // A recording whose first frames do not decode (damaged sample descriptions or tables)
+    // would only give a clip that no player opens.
+    if (const media::PlayableCheck playable = libav::checkFirstFrames(path); !playable.ok()) {
+        *error = libav::faultText(playable);
         return std::nullopt;
     }
     const AVFormatContext* context = input.get();
@@ -273,9 +308,14 @@ PlanResult planClips(const QStringList& candidates, const Span& span)
             "clip", "the span is empty: its end is not after its start"));
         return result;
     }
-    for (const auto& [folder, recordings] : candidatesByFolder(candidates, &result.messages))
+    const auto byFolder = candidatesByFolder(candidates, &result.messages);
+    for (const auto& [folder, recordings] : byFolder)
         planFolder(recordings, span, result);
-    if (!result.clips.isEmpty()) {
+    if (result.clips.isEmpty() && !byFolder.empty()) {
+        result.messages.append(
+            QCoreApplication::translate("clip", "no recording covers %1 to %2: %3")
+                .arg(moment(span.from), moment(span.to), coverage(byFolder)));
+    } else if (!result.clips.isEmpty()) {
         const QDateTime reached = result.clips.last().span.to;
         if (reached < span.to.addSecs(-1))
             result.messages.append(

@@ -51,6 +51,7 @@ struct PlanResult
 {
     QList<ClipPlan> clips;
     QStringList messages; // why the span was split or shortened, one line each
+    QStringList unreadable; // recordings inside the span that could not be read
 };
 
 // Seconds either side of an event marker that "save the event" proposes.
@@ -59,22 +60,25 @@ constexpr int kEventMargin = 15;
 // the one before, by the names' times and the lengths.
 constexpr int64_t kJoinToleranceUs = 2'000'000;
 
-// Camera recordings in a folder: names that open with "drf_", "evt_" or "muevt_" and carry a
-// start time. Clips and copies, whose names only contain such a prefix, are not among them.
-QStringList folderRecordings(const QString& folder);
-bool isCameraRecording(const QString& path);
-
 // The file name with a separator before it: the recording library finds the kind's prefix only
 // after the first character of a path, and a folder's name must not decide the kind.
 QString nameOnly(const QString& path);
 
-// Opens a recording's container; nothing, with `error` set, when it cannot be read.
+// Opens a recording's container and decodes its first picture and sound frame; nothing, with
+// `error` set, when it cannot be read or they do not decode.
 std::optional<Source> probeRecording(const QString& path, QString* error);
 
-// The clips that export `span`: the recordings of `candidates` (and of their folders) that the
-// span touches, cut at its ends, one clip per run of continuous recordings with equal stream
-// parameters. A recording that cannot be read ends the span before it.
+// The clips that export `span`: the recordings of `candidates` that the span touches, cut at its
+// ends, one clip per run of continuous recordings with equal stream parameters. A folder, or a
+// camera recording given, stands for the card's recordings in that folder
+// (recording::listCard(): never the clips, copies and drawn clips beside them, and a recovered
+// copy in place of a damaged original); a clip or copy given stands for itself alone. A
+// recording that cannot be read is left out, named in a message, and the span goes on after
+// it in a new clip. When nothing is planned, a message says what times the recordings cover.
 PlanResult planClips(const QStringList& candidates, const Span& span);
+
+// The plan of a clip made of `pieces` (at least one), its span, kind and events theirs.
+ClipPlan planOf(QList<Piece> pieces);
 
 // 15 s before to 15 s after each event marker of an event recording, overlapping spans joined.
 QList<Span> eventSpans(const QString& recording);

@@ -16,7 +16,8 @@ struct ClipTelemetry
 };
 
 // One record per second of the clip, taken from the recording and second the clip shows then;
-// a second no recording has telemetry for is written as zeros, which readers take as no fix.
+// a second no recording has telemetry for is written as zeros, which readers take as no time,
+// no fix and no sample (recording::sensorSample).
 // The event index holds the plan's event records, byte for byte.
 ClipTelemetry clipTelemetry(const ClipPlan& plan);
 

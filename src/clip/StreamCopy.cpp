@@ -69,8 +69,55 @@ struct Track
     bool video = false;
     bool done = false;
     int64_t lastDts = AV_NOPTS_VALUE; // in the output stream's time base
+    int64_t end = AV_NOPTS_VALUE; // where its last packet ends, in the output's time base
     int64_t latestPts = AV_NOPTS_VALUE; // in the input's, to see frames stored out of order
+    int64_t shift = AV_NOPTS_VALUE; // input ticks added to the piece's timestamps
+    int64_t frameTicks = 0; // the samples a decoder makes of one sound packet, 0 when unknown
 };
+
+// A decoder makes a whole frame of samples of every sound packet, however short the timing
+// table says it is (an encoder's last packet, say).
+int64_t soundFrameTicks(const AVStream* stream)
+{
+    const AVCodecParameters* p = stream->codecpar;
+    if (p->codec_type != AVMEDIA_TYPE_AUDIO || p->sample_rate <= 0)
+        return 0;
+    // The MP4 reader leaves it unset; every AAC-LC frame holds 1024 samples.
+    const int samples = p->frame_size > 0 ? p->frame_size : p->codec_id == AV_CODEC_ID_AAC ? 1024 : 0;
+    return av_rescale_q(samples, AVRational{1, p->sample_rate}, stream->time_base);
+}
+
+// Where a piece goes in the clip.
+struct Placement
+{
+    int64_t offsetUs = 0; // the piece's start in the clip
+    bool first = false;
+    bool last = false;
+    // How far before its start the next piece's sound begins (soundLeadUs()): this piece's
+    // sound makes room for it.
+    int64_t nextLeadUs = 0;
+};
+
+// How far before its start a recording's sound begins: an AAC encoder's priming frame lies
+// there, hidden by the recording's edit list, and its first real frame needs it to decode.
+int64_t soundLeadUs(const Piece& piece)
+{
+    int code = 0;
+    const Input input = libav::openInput(piece.source.path, &code);
+    const Packet packet(av_packet_alloc());
+    if (!input || !packet)
+        return 0;
+    // The sound's first packet comes among the first few of the file.
+    for (int read = 0; read < 64 && av_read_frame(input.get(), packet.get()) >= 0; ++read) {
+        const AVStream* stream = input->streams[packet->stream_index];
+        const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        av_packet_unref(packet.get());
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && ts != AV_NOPTS_VALUE)
+            return std::max<int64_t>(
+                0, piece.fromUs - av_rescale_q(ts, stream->time_base, AV_TIME_BASE_Q));
+    }
+    return 0;
+}
 
 class Copier
 {
@@ -83,7 +130,7 @@ public:
     { }
 
     int open(const Piece& first, const QString& output, QString* error);
-    int copy(const Piece& piece, int64_t offsetUs, QString* error);
+    int copy(const Piece& piece, const Placement& at, QString* error);
     int finish(QString* error);
 
 private:
@@ -91,10 +138,12 @@ private:
     // the piece's first frame needs.
     int prepare(AVFormatContext* input, const Piece& piece, std::vector<Track>& tracks,
         QString* error) const;
-    int writePacket(AVPacket* packet, Track& track, const Piece& piece, int64_t shift,
-        int64_t clipUs, QString* error);
+    int writePacket(AVPacket* packet, Track& track, const Piece& piece, const Placement& at,
+        QString* error);
     // False when the packet lies outside the piece (or only the frames needed before its start).
-    bool keep(const AVPacket* packet, Track& track, const Piece& piece, bool firstPiece) const;
+    bool keep(const AVPacket* packet, Track& track, const Piece& piece, const Placement& at) const;
+    int64_t shiftOf(const AVPacket* packet, const Track& track, const Piece& piece,
+        const Placement& at) const;
 
     const Control& m_control;
     double m_progressFrom;
@@ -102,8 +151,9 @@ private:
     int64_t m_totalUs;
     Output m_output;
     std::vector<AVRational> m_outputBases;
-    std::vector<int64_t> m_lastDts; // per output stream, carried from piece to piece
-    bool m_firstPieceDone = false;
+    // Per output stream, carried from piece to piece.
+    std::vector<int64_t> m_lastDts;
+    std::vector<int64_t> m_ends;
     int m_reported = -1; // thousandths
 };
 
@@ -147,33 +197,54 @@ int Copier::open(const Piece& first, const QString& output, QString* error)
     for (unsigned i = 0; i < context->nb_streams; ++i)
         m_outputBases.push_back(context->streams[i]->time_base);
     m_lastDts.assign(m_outputBases.size(), AV_NOPTS_VALUE);
+    m_ends.assign(m_outputBases.size(), AV_NOPTS_VALUE);
     return CopyDone;
 }
 
-bool Copier::keep(const AVPacket* packet, Track& track, const Piece& piece, bool firstPiece) const
+bool Copier::keep(
+    const AVPacket* packet, Track& track, const Piece& piece, const Placement& at) const
 {
     const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     if (ts == AV_NOPTS_VALUE)
         return false;
     const int64_t startUs = av_rescale_q(ts, track.inputBase, AV_TIME_BASE_Q);
-    const int64_t lengthUs = av_rescale_q(packet->duration, track.inputBase, AV_TIME_BASE_Q);
-    if (startUs >= piece.toUs) {
-        // Without reordered frames (see writePacket), once a frame starts at the end, so do all
-        // after it in this stream.
+    const int64_t lengthUs = av_rescale_q(
+        std::max(packet->duration, track.frameTicks), track.inputBase, AV_TIME_BASE_Q);
+    // Without reordered frames (see writePacket), once a frame is past the end, so are all
+    // after it in this stream. A decoder plays every sound frame whole, whatever the timing
+    // table says, so the sound ends with the whole frame that ends nearest the end mark (less
+    // the room the next recording's priming frame takes): each join then stays within half a
+    // frame of the picture's, instead of the parts of frames adding up join by join.
+    const bool past = track.video
+        ? startUs >= piece.toUs
+        : startUs + lengthUs / 2 > piece.toUs - (at.last ? 0 : at.nextLeadUs);
+    if (past) {
         track.done = true;
         return false;
     }
     if (track.video)
         return true; // the seek put the reading at the key frame the first frame needs
-    if (!firstPiece)
-        // The encoder's priming frame of a later recording would overlap the sound before it.
-        return startUs >= 0;
-    // One sound frame before the one holding the start primes the decoder; the edit list hides it.
+    // One sound frame before the one holding the start primes the decoder: at the clip's start
+    // the edit list hides it, at a join it takes the room the piece before left for it.
     return startUs + lengthUs > piece.fromUs - std::max<int64_t>(lengthUs, 1);
 }
 
-int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int64_t shift,
-    int64_t clipUs, QString* error)
+int64_t Copier::shiftOf(
+    const AVPacket* packet, const Track& track, const Piece& piece, const Placement& at) const
+{
+    const int64_t shift = av_rescale_q(at.offsetUs - piece.fromUs, AV_TIME_BASE_Q, track.inputBase);
+    if (track.video || at.first || track.end == AV_NOPTS_VALUE || packet->dts == AV_NOPTS_VALUE)
+        return shift;
+    // The sound goes on from where the sound before it ends, as a decoder plays it; only a
+    // gap of more than two frames (a recording short of sound) stays a gap.
+    const int64_t end
+        = av_rescale_q(track.end, m_outputBases[size_t(track.output)], track.inputBase);
+    const int64_t following = end - packet->dts;
+    return following - shift > 2 * std::max<int64_t>(packet->duration, 1) ? shift : following;
+}
+
+int Copier::writePacket(
+    AVPacket* packet, Track& track, const Piece& piece, const Placement& at, QString* error)
 {
     // Frames stored out of display order (B-frames) would need the frames after the end mark
     // and a second timeline at every join; rather than cut such a stream into damaged pictures,
@@ -188,14 +259,29 @@ int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int6
         }
         track.latestPts = packet->pts;
     }
-    // The last frame before the end mark ends at the mark, so the clip lasts what the span does.
-    const int64_t endTicks = av_rescale_q(piece.toUs, AV_TIME_BASE_Q, track.inputBase);
-    if (packet->pts != AV_NOPTS_VALUE && packet->pts + packet->duration > endTicks)
-        packet->duration = endTicks - packet->pts;
+    if (track.shift == AV_NOPTS_VALUE)
+        track.shift = shiftOf(packet, track, piece, at);
+    // The last picture before the end mark ends at the mark, so the clip lasts what the span
+    // does; so does the clip's last sound frame (a sound frame cut short inside the clip would
+    // still be played whole).
+    // Inside the clip a sound packet lasts what a decoder makes of it, so the timing table
+    // tells what is heard.
+    if (!track.video && !at.last)
+        packet->duration = std::max(packet->duration, track.frameTicks);
+    if (track.video || at.last) {
+        const int64_t endTicks = av_rescale_q(piece.toUs, AV_TIME_BASE_Q, track.inputBase)
+            + av_rescale_q(at.offsetUs - piece.fromUs, AV_TIME_BASE_Q, track.inputBase)
+            - track.shift;
+        if (packet->pts != AV_NOPTS_VALUE && packet->pts + packet->duration > endTicks)
+            packet->duration = std::max<int64_t>(0, endTicks - packet->pts);
+    }
+    const int64_t clipUs = av_rescale_q(
+        (packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts) + track.shift, track.inputBase,
+        AV_TIME_BASE_Q);
     if (packet->pts != AV_NOPTS_VALUE)
-        packet->pts += shift;
+        packet->pts += track.shift;
     if (packet->dts != AV_NOPTS_VALUE)
-        packet->dts += shift;
+        packet->dts += track.shift;
     av_packet_rescale_ts(packet, track.inputBase, m_outputBases[size_t(track.output)]);
     if (track.lastDts != AV_NOPTS_VALUE && packet->dts != AV_NOPTS_VALUE
         && packet->dts <= track.lastDts) {
@@ -207,6 +293,8 @@ int Copier::writePacket(AVPacket* packet, Track& track, const Piece& piece, int6
         return CopyReadFailed;
     }
     track.lastDts = packet->dts;
+    if (packet->dts != AV_NOPTS_VALUE)
+        track.end = packet->dts + packet->duration;
     packet->stream_index = track.output;
     packet->pos = -1;
     const int code = av_interleaved_write_frame(m_output.get(), packet);
@@ -239,9 +327,11 @@ int Copier::prepare(
         tracks[i].output = output++;
         tracks[i].inputBase = input->streams[i]->time_base;
         tracks[i].video = input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
-        tracks[i].lastDts = size_t(tracks[i].output) < m_lastDts.size()
-            ? m_lastDts[size_t(tracks[i].output)]
-            : AV_NOPTS_VALUE;
+        tracks[i].frameTicks = soundFrameTicks(input->streams[i]);
+        if (size_t(tracks[i].output) < m_lastDts.size()) {
+            tracks[i].lastDts = m_lastDts[size_t(tracks[i].output)];
+            tracks[i].end = m_ends[size_t(tracks[i].output)];
+        }
         if (tracks[i].video && video < 0)
             video = int(i);
     }
@@ -265,7 +355,7 @@ int Copier::prepare(
     return CopyDone;
 }
 
-int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
+int Copier::copy(const Piece& piece, const Placement& at, QString* error)
 {
     Input input = openInput(piece.source.path, error);
     if (!input)
@@ -297,21 +387,16 @@ int Copier::copy(const Piece& piece, int64_t offsetUs, QString* error)
         }
         const unsigned index = unsigned(packet->stream_index);
         if (index < tracks.size() && tracks[index].output >= 0 && !tracks[index].done
-            && keep(packet.get(), tracks[index], piece, !m_firstPieceDone)) {
-            Track& track = tracks[index];
-            const int64_t shift
-                = av_rescale_q(offsetUs - piece.fromUs, AV_TIME_BASE_Q, track.inputBase);
-            const int64_t clipUs = offsetUs - piece.fromUs
-                + av_rescale_q(packet->pts, track.inputBase, AV_TIME_BASE_Q);
-            result = writePacket(packet.get(), track, piece, shift, clipUs, error);
-        }
+            && keep(packet.get(), tracks[index], piece, at))
+            result = writePacket(packet.get(), tracks[index], piece, at, error);
         av_packet_unref(packet.get());
     }
     for (const Track& track : tracks) {
-        if (track.output >= 0)
+        if (track.output >= 0) {
             m_lastDts[size_t(track.output)] = track.lastDts;
+            m_ends[size_t(track.output)] = track.end;
+        }
     }
-    m_firstPieceDone = true;
     return result;
 }
 
@@ -334,8 +419,9 @@ int Copier::finish(QString* error)
 } // namespace
 
 int copyStreams(const QList<Piece>& pieces, const QString& output, const Control& control,
-    double progressFrom, double progressTo, QString* error)
+    double progressFrom, double progressTo, QString* error, qsizetype* failedPiece)
 {
+    *failedPiece = 0;
     if (pieces.isEmpty()) {
         *error = QCoreApplication::translate("clip", "nothing to copy");
         return CopyReadFailed;
@@ -345,10 +431,14 @@ int copyStreams(const QList<Piece>& pieces, const QString& output, const Control
         totalUs += piece.toUs - piece.fromUs;
     Copier copier(control, progressFrom, progressTo, totalUs);
     int result = copier.open(pieces.first(), output, error);
-    int64_t offsetUs = 0;
+    Placement at;
     for (qsizetype i = 0; result == CopyDone && i < pieces.size(); ++i) {
-        result = copier.copy(pieces[i], offsetUs, error);
-        offsetUs += pieces[i].toUs - pieces[i].fromUs;
+        at.first = i == 0;
+        at.last = i + 1 == pieces.size();
+        at.nextLeadUs = at.last ? 0 : soundLeadUs(pieces[i + 1]);
+        *failedPiece = i;
+        result = copier.copy(pieces[i], at, error);
+        at.offsetUs += pieces[i].toUs - pieces[i].fromUs;
     }
     if (result == CopyDone)
         result = copier.finish(error);

@@ -30,8 +30,9 @@ enum CopyResult : int { CopyDone = 0, CopyReadFailed = 1, CopyWriteFailed = 2, C
 // copied too, since they are needed to decode it, and an edit list tells players to skip them.
 // Every piece's timestamps are moved by the same amount for its sound and picture, so they stay
 // in step across joins. Progress runs from `progressFrom` to `progressTo`.
-// On failure `error` names the step and, for a read failure, the recording.
+// On failure `error` names the step and, for a read failure, the recording; `failedPiece` is
+// then the index of the piece that could not be copied.
 int copyStreams(const QList<Piece>& pieces, const QString& output, const Control& control,
-    double progressFrom, double progressTo, QString* error);
+    double progressFrom, double progressTo, QString* error, qsizetype* failedPiece);
 
 } // namespace clip

@@ -1,7 +1,6 @@
 #include "drive/DriveGrouping.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace drive {
 
@@ -19,12 +18,15 @@ std::vector<std::vector<int>> groupDrives(
     QDateTime expected;
     for (int i : order) {
         const RecordingSpan& span = spans[size_t(i)];
-        // Both ways: a camera clock that ticks over while the file is closed makes the next
-        // name a second early as often as late.
-        if (drives.empty() || std::abs(expected.secsTo(span.start)) > toleranceSeconds)
+        // A recording that starts before the drive's end so far continues it, whether the
+        // camera's clock ticked over while it closed the file (a second early) or the
+        // recording lies within another (an event recorded beside the continuous one).
+        if (drives.empty() || expected.secsTo(span.start) > toleranceSeconds)
             drives.emplace_back();
+        const QDateTime end = span.start.addSecs(std::max(0, span.lengthSeconds));
+        // A shorter recording inside a longer one leaves the drive's end where it was.
+        expected = drives.back().empty() || end > expected ? end : expected;
         drives.back().push_back(i);
-        expected = span.start.addSecs(std::max(0, span.lengthSeconds));
     }
     return drives;
 }

@@ -4,9 +4,10 @@
 #include "recording/EventIndex.h"
 #include "recording/PVEXUDAT.h"
 #include "recording/PositionSentence.h"
+#include "recording/SensorSample.h"
 #include "recording/TelemetryBlock.h"
+#include "recording/TopLevelBoxes.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -23,15 +24,6 @@ namespace {
 constexpr double kKmhPerKnot = 1.852;
 // No recording of a dashboard camera lasts a day; a length beyond it is damage.
 constexpr uint32_t kLongestSeconds = 24 * 3600;
-
-float littleEndianFloat(const uint8_t* b)
-{
-    const uint32_t bits
-        = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-    float value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 TelemetrySecond readSecond(const PVEXUDAT& udat, uint32_t i)
 {
@@ -50,14 +42,17 @@ TelemetrySecond readSecond(const PVEXUDAT& udat, uint32_t i)
                 s.longitude = r.longitude;
                 s.speedKmh = float(r.speed * kKmhPerKnot);
                 s.course = float(r.course);
+                if (const std::optional<QDateTime> utc = recording::sentenceUtc(r))
+                    s.utc = utc->toSecsSinceEpoch();
             }
         }
     }
-    if (const uint8_t* sample = udat.sensorRecord(i)) {
-        s.x = littleEndianFloat(sample);
-        s.y = littleEndianFloat(sample + 4);
-        s.z = littleEndianFloat(sample + 8);
-        s.hasSample = std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.z);
+    if (const std::optional<std::array<float, 3>> sample
+        = recording::sensorSample(udat.sensorRecord(i))) {
+        s.x = (*sample)[0];
+        s.y = (*sample)[1];
+        s.z = (*sample)[2];
+        s.hasSample = true;
     }
     return s;
 }
@@ -78,62 +73,18 @@ void keepCameraEvents(const recording::EventIndex& index, RecordingTelemetry& ou
     }
 }
 
-// The camera writes the event index after the telemetry block, so it lies in the block's copy,
-// which runs to the end of the file: searched there at the file offsets the viewer's scan
-// steps on (multiples of 4), it costs no read at all. Only an index elsewhere, or none, sends
-// the search through the whole file as the viewer makes it.
+// The camera writes the event index after the telemetry block, which the block's copy holds:
+// found there, it costs no read at all.
 void readCameraEvents(
     const QString& path, const std::vector<uint8_t>& block, RecordingTelemetry& out)
 {
     recording::EventIndex index;
     const qint64 blockStart = QFileInfo(path).size() - qint64(block.size());
-    if (!block.empty() && blockStart >= 0) {
-        for (size_t at = size_t((4 - blockStart % 4) % 4); at + 8 <= block.size(); at += 4) {
-            if (recording::hasType(block.data() + at + 4, "EVTI")) {
-                recording::loadEventRecords(std::span(block.data() + at, block.size() - at), index);
-                keepCameraEvents(index, out);
-                return;
-            }
-        }
-    }
-    if (recording::loadEventRecords(path, index))
-        keepCameraEvents(index, out);
-}
-
-// Reads the 8 or 16 header bytes of the box at `position`; false when they are not there.
-bool readHeader(
-    QFile& file, qint64 position, qint64 end, qint64& size, uint32_t& headerLength, char (&type)[4])
-{
-    uint8_t header[16];
-    const qint64 wanted = std::min<qint64>(16, end - position);
-    if (wanted < 8 || !file.seek(position)
-        || file.read(reinterpret_cast<char*>(header), wanted) != wanted)
-        return false;
-    recording::BoxSize box;
-    if (!recording::readBoxSize(header, uint64_t(wanted), 0, box))
-        return false;
-    // Size 0: the box runs to the end of its container.
-    const uint64_t boxSize = box.size == 0 ? uint64_t(end - position) : box.size;
-    if (boxSize < box.headerLength || boxSize > uint64_t(end - position))
-        return false;
-    size = qint64(boxSize);
-    headerLength = box.headerLength;
-    std::memcpy(type, header + 4, 4);
-    return true;
-}
-
-// The position of the first box of `type` in [begin, end), or -1.
-qint64 findBox(QFile& file, qint64 begin, qint64 end, const char* wantedType, qint64& size,
-    uint32_t& headerLength)
-{
-    char type[4];
-    for (qint64 position = begin; position < end; position += size) {
-        if (!readHeader(file, position, end, size, headerLength, type))
-            return -1;
-        if (std::memcmp(type, wantedType, 4) == 0)
-            return position;
-    }
-    return -1;
+    if (!block.empty() && blockStart >= 0)
+        recording::loadEventRecordsFromBlock(block, uint64_t(blockStart), index);
+    else if (!recording::loadEventRecords(path, index))
+        return;
+    keepCameraEvents(index, out);
 }
 
 } // namespace
@@ -143,17 +94,18 @@ std::optional<int> movieDurationSeconds(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const qint64 fileSize = file.size();
-    qint64 size = 0;
-    uint32_t header = 0;
-    const qint64 moov = findBox(file, 0, fileSize, "moov", size, header);
-    if (moov < 0)
+    recording::TopLevelBoxes boxes(file);
+    recording::TopBox moov;
+    if (!boxes.find("moov", moov) || moov.cut || moov.damaged)
         return std::nullopt;
-    const qint64 mvhd = findBox(file, moov + header, moov + size, "mvhd", size, header);
-    if (mvhd < 0 || size < header + 32)
+    recording::TopLevelBoxes children(file, moov.contentStart(), moov.end(boxes.fileSize()));
+    recording::TopBox mvhd;
+    if (!children.find("mvhd", mvhd) || mvhd.cut || mvhd.damaged
+        || mvhd.size < mvhd.headerLength + 32)
         return std::nullopt;
     uint8_t fields[32];
-    if (!file.seek(mvhd + header) || file.read(reinterpret_cast<char*>(fields), 32) != 32)
+    if (!file.seek(qint64(mvhd.contentStart()))
+        || file.read(reinterpret_cast<char*>(fields), 32) != 32)
         return std::nullopt;
     const bool wide = fields[0] == 1;
     const uint32_t timescale = recording::readBigEndian32(fields + (wide ? 20 : 12));
@@ -170,7 +122,7 @@ ReadResult readRecording(const QString& path, RecordingTelemetry& out)
 {
     out = RecordingTelemetry();
     out.path = path;
-    out.type = recording::recordingType(path);
+    out.type = recording::recordingType(QLatin1Char('/') + QFileInfo(path).fileName());
     const std::optional<QDateTime> start = recording::recordingStart(path);
     if (!start)
         return ReadResult::NotARecordingName;
@@ -208,20 +160,6 @@ ReadResult readRecording(const QString& path, RecordingTelemetry& out)
     if (recording::hasEventIndex(path))
         readCameraEvents(path, block, out);
     return ReadResult::Ok;
-}
-
-QStringList folderRecordings(const QString& folder)
-{
-    QStringList paths;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (name.endsWith(QLatin1String(".mp4")) && recording::recordingStart(name))
-            paths << it.filePath();
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
 }
 
 } // namespace drive

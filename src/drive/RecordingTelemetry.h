@@ -26,6 +26,7 @@ struct TelemetrySecond
     float x = 0;
     float y = 0;
     float z = 0;
+    qint64 utc = 0; // the fix's satellite time, seconds since the epoch; 0 without a fix
 };
 
 struct CameraEvent
@@ -56,9 +57,5 @@ ReadResult readRecording(const QString& path, RecordingTelemetry& out);
 // The movie header's duration in whole seconds, rounded up; nothing when the file has none.
 // Reads box headers only.
 std::optional<int> movieDurationSeconds(const QString& path);
-
-// The recordings of a folder: regular files named as the camera names them (a kind prefix, date
-// and time) and ending in ".mp4", sorted by name.
-QStringList folderRecordings(const QString& folder);
 
 } // namespace drive

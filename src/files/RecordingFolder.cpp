@@ -1,5 +1,7 @@
 #include "files/RecordingFolder.h"
 
+#include "recording/CardFiles.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -9,11 +11,6 @@
 namespace files {
 
 namespace {
-
-constexpr QLatin1String kExtension(".mp4");
-constexpr QLatin1String kContinuous("drf_");
-constexpr QLatin1String kEvent("evt_");
-constexpr QLatin1String kManualEvent("muevt_");
 
 // Regular files and links to them, hidden ones included (the card's file system may mark
 // recordings hidden); no folders, devices or dangling links.
@@ -27,33 +24,6 @@ bool readableFolder(const QString& folder)
 
 } // namespace
 
-bool isRecordingOfKind(const QString& fileName, recording::RecordingType kind)
-{
-    if (!fileName.endsWith(kExtension))
-        return false;
-    switch (kind) {
-    case recording::Continuous:
-        return fileName.contains(kContinuous);
-    case recording::Event:
-        return fileName.contains(kEvent) && !fileName.contains(kManualEvent);
-    case recording::ManualEvent:
-        return fileName.contains(kManualEvent);
-    case recording::NotARecording:
-        break;
-    }
-    return false;
-}
-
-recording::RecordingType recordingKind(const QString& fileName)
-{
-    for (recording::RecordingType kind :
-        {recording::Continuous, recording::ManualEvent, recording::Event}) {
-        if (isRecordingOfKind(fileName, kind))
-            return kind;
-    }
-    return recording::NotARecording;
-}
-
 FolderListing listRecordings(const QString& folder, recording::RecordingType kind)
 {
     FolderListing listing;
@@ -64,7 +34,7 @@ FolderListing listRecordings(const QString& folder, recording::RecordingType kin
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
-        if (isRecordingOfKind(name, kind))
+        if (recording::listsUnderKind(name, kind))
             listing.names.append(name);
     }
     std::sort(listing.names.begin(), listing.names.end());
@@ -78,7 +48,7 @@ bool folderHasRecordings(const QString& folder, recording::RecordingType kind)
     QDirIterator it(folder, kRegularFiles);
     while (it.hasNext()) {
         it.next();
-        if (isRecordingOfKind(it.fileName(), kind))
+        if (recording::listsUnderKind(it.fileName(), kind))
             return true;
     }
     return false;

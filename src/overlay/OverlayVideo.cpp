@@ -101,6 +101,11 @@ private:
     Scale m_bandScale; // the band, drawn in RGB, into the encoder's format
     Frame m_picture; // the frame handed to the encoder: the picture, the band under it
     QImage m_bandImage;
+    // The picture's size, fixed when the encoder opens: a stream whose in-band parameter sets
+    // change it later has its later pictures scaled into this one.
+    int m_width = 0;
+    int m_height = 0;
+    AVColorSpace m_matrix = AVCOL_SPC_SMPTE170M;
     int m_video = -1;
     int m_sound = -1;
     int m_outVideo = -1;
@@ -147,11 +152,40 @@ int Drawing::openInput(const QString& path, QString* error)
     return clip::CopyDone;
 }
 
+// The colour tags of the drawn clip: the camera's where it gives them, else what players assume
+// for a picture of its size, so that a player turns the band back into the colours it was
+// drawn in. The range is always limited: the encoder's format is yuv420p.
+void tagColours(AVCodecContext* encoder, const AVCodecContext* decoder)
+{
+    const bool highDefinition = decoder->height >= 720;
+    encoder->colorspace = decoder->colorspace != AVCOL_SPC_UNSPECIFIED
+        ? decoder->colorspace
+        : (highDefinition ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M);
+    encoder->color_primaries = decoder->color_primaries != AVCOL_PRI_UNSPECIFIED
+        ? decoder->color_primaries
+        : (highDefinition ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M);
+    encoder->color_trc = decoder->color_trc != AVCOL_TRC_UNSPECIFIED
+        ? decoder->color_trc
+        : (highDefinition ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M);
+    encoder->color_range = AVCOL_RANGE_MPEG;
+}
+
+// The conversion's matrix as libswscale names it; the same numbers for the common ones.
+const int* coefficients(AVColorSpace matrix)
+{
+    return sws_getCoefficients(matrix == AVCOL_SPC_BT709 || matrix == AVCOL_SPC_BT2020_NCL
+            || matrix == AVCOL_SPC_FCC || matrix == AVCOL_SPC_SMPTE240M
+            ? int(matrix)
+            : SWS_CS_ITU601);
+}
+
 int Drawing::openOutput(const QString& path, QString* error)
 {
     const AVStream* video = m_input->streams[m_video];
     const int width = m_decoder->width;
     const int height = m_decoder->height;
+    m_width = width;
+    m_height = height;
     if (width <= 0 || height <= 0 || width % 2 || height % 2) {
         *error = QCoreApplication::translate(
             "clip", "the clip's picture size %1 x %2 cannot be encoded")
@@ -185,6 +219,8 @@ int Drawing::openOutput(const QString& path, QString* error)
     e->framerate = rate;
     e->gop_size = rate.num > 0 && rate.den > 0 ? 2 * rate.num / rate.den : 60;
     e->sample_aspect_ratio = m_decoder->sample_aspect_ratio;
+    tagColours(e, m_decoder.get());
+    m_matrix = e->colorspace;
     if (context->oformat->flags & AVFMT_GLOBALHEADER)
         e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* settings = nullptr;
@@ -246,6 +282,9 @@ int Drawing::openOutput(const QString& path, QString* error)
         *error = QCoreApplication::translate("clip", "cannot convert the band's colours");
         return clip::CopyWriteFailed;
     }
+    // Into the matrix and range the picture is tagged with.
+    sws_setColorspaceDetails(m_bandScale.get(), coefficients(m_matrix), 1, coefficients(m_matrix),
+        0, 0, 1 << 16, 1 << 16);
     return clip::CopyDone;
 }
 
@@ -271,14 +310,20 @@ int Drawing::drawFrame(const AVFrame* frame, QString* error)
         return clip::CopyWriteFailed;
     }
     // The picture goes over unchanged in its own colours, only converted when the camera's
-    // format is another than the encoder's.
+    // format or range is another than the encoder's, and scaled when its size changed.
     m_pictureScale.reset(sws_getCachedContext(m_pictureScale.release(), frame->width, frame->height,
-        AVPixelFormat(frame->format), m_decoder->width, m_decoder->height, AV_PIX_FMT_YUV420P,
-        SWS_BICUBIC, nullptr, nullptr, nullptr));
+        AVPixelFormat(frame->format), m_width, m_height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
+        nullptr, nullptr));
     if (!m_pictureScale) {
         *error = QCoreApplication::translate("clip", "cannot convert the picture's colours");
         return clip::CopyWriteFailed;
     }
+    // Cheap when nothing changed since the frame before.
+    const bool fullRange = frame->color_range == AVCOL_RANGE_JPEG
+        || frame->format == AV_PIX_FMT_YUVJ420P || frame->format == AV_PIX_FMT_YUVJ422P
+        || frame->format == AV_PIX_FMT_YUVJ444P;
+    sws_setColorspaceDetails(m_pictureScale.get(), coefficients(m_matrix), fullRange ? 1 : 0,
+        coefficients(m_matrix), 0, 0, 1 << 16, 1 << 16);
     sws_scale(m_pictureScale.get(), frame->data, frame->linesize, 0, frame->height, m_picture->data,
         m_picture->linesize);
 
@@ -288,7 +333,7 @@ int Drawing::drawFrame(const AVFrame* frame, QString* error)
         QPainter painter(&m_bandImage);
         m_band->paint(painter, 0, seconds);
     }
-    const int top = m_decoder->height;
+    const int top = m_height;
     uint8_t* planes[4] = {m_picture->data[0] + top * m_picture->linesize[0],
         m_picture->data[1] + (top / 2) * m_picture->linesize[1],
         m_picture->data[2] + (top / 2) * m_picture->linesize[2], nullptr};

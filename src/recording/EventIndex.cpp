@@ -2,11 +2,13 @@
 
 #include "recording/BoxBytes.h"
 #include "recording/PositionSentence.h"
+#include "recording/TopLevelBoxes.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace recording {
 
@@ -39,61 +41,135 @@ std::string_view EventIndex::recordText(int32_t i) const
     return sentenceText(record, kRecordSize);
 }
 
-std::optional<size_t> findEventBox(std::span<const uint8_t> data)
-{
-    for (size_t start = 0; data.size() >= 8 && start <= data.size() - 8; start += 4) {
-        if (hasType(data.data() + start + 4, "EVTI"))
-            return start;
-    }
-    return std::nullopt;
-}
-
-void loadEventRecords(std::span<const uint8_t> data, EventIndex& state)
+void loadEventBox(std::span<const uint8_t> data, EventIndex& state)
 {
     state.loaded = false;
-    const std::optional<size_t> start = findEventBox(data);
-    if (!start)
-        return;
     BoxSize box;
-    if (!readBoxSize(data.data() + *start, data.size() - *start, 0, box)
-        || box.size < box.headerLength)
+    if (data.size() < 8 || !hasType(data.data() + 4, "EVTI")
+        || !readBoxSize(data.data(), data.size(), 0, box) || box.size < box.headerLength)
         return;
     // A damaged size may claim far more records than the file holds; only records that start
     // inside the file are kept, so the allocation never exceeds the file.
-    const size_t first = *start + box.headerLength;
-    const size_t available = data.size() - first;
+    const size_t available = data.size() - box.headerLength;
     const size_t count = size_t(std::min<uint64_t>((box.size - box.headerLength)
             / EventIndex::kRecordSize,
         (available + EventIndex::kRecordSize - 1) / EventIndex::kRecordSize));
     std::vector<uint8_t> records(count * EventIndex::kRecordSize, 0);
-    std::copy_n(data.data() + first, std::min(available, records.size()), records.data());
+    std::copy_n(
+        data.data() + box.headerLength, std::min(available, records.size()), records.data());
     state.records = std::move(records);
     state.count = int32_t(count);
     state.loaded = true;
 }
 
-std::optional<qint64> findEventBox(QIODevice& device, qint64 chunkBytes)
+namespace {
+
+// Reads `length` bytes at `offset` of whatever the walk walks.
+using ReadAt = std::function<bool(uint64_t offset, uint64_t length, QByteArray& bytes)>;
+
+// An event index of thousands of events is a megabyte; the bytes after a telemetry block are
+// never more than that and some padding, except in a damaged file.
+constexpr uint64_t kLongestTail = 8 << 20;
+
+// The box's offset in the walked data, whose first byte lies at `base` in the file (the
+// 4-byte grid is the file's). The top-level walk first: the camera writes the index as the
+// box after its telemetry block. Then the 4-byte grid over the bytes after the last "udat" or
+// "moov" box, for an index that some other bytes keep the walk from.
+std::optional<uint64_t> findAfterIndex(TopLevelBoxes& boxes, uint64_t base, const ReadAt& readAt)
 {
-    const qint64 size = device.size();
-    // Each chunk is read with the 4 bytes after it, so a type field that straddles two chunks
-    // is seen with the chunk its box starts in.
-    std::vector<char> chunk(size_t(chunkBytes) + 4);
-    const std::string_view type("EVTI");
-    for (qint64 base = 0; base + 8 <= size; base += chunkBytes) {
-        const qint64 wanted = std::min<qint64>(chunkBytes + 4, size - base);
-        if (!device.seek(base) || device.read(chunk.data(), wanted) != wanted)
-            return std::nullopt;
-        const std::string_view window(chunk.data(), size_t(wanted));
-        for (size_t at = window.find(type, 4); at != std::string_view::npos;
-             at = window.find(type, at + 1)) {
-            const size_t start = at - 4;
-            if (start >= size_t(chunkBytes))
-                break;
-            if (start % 4 == 0)
-                return base + qint64(start);
-        }
+    std::optional<uint64_t> tail;
+    for (TopBox box; boxes.next(box);) {
+        if (box.is("udat") || box.is("moov"))
+            tail = box.end(boxes.fileSize());
+        else if (tail && box.is("EVTI"))
+            return box.offset;
+    }
+    if (!tail || *tail >= boxes.fileSize())
+        return std::nullopt;
+    const uint64_t length = std::min(boxes.fileSize() - *tail, kLongestTail);
+    QByteArray bytes;
+    if (!readAt(*tail, length, bytes))
+        return std::nullopt;
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
+    for (uint64_t at = (4 - (base + *tail) % 4) % 4; at + 8 <= uint64_t(bytes.size()); at += 4) {
+        if (hasType(data + at + 4, "EVTI"))
+            return *tail + at;
     }
     return std::nullopt;
+}
+
+bool sliceOf(std::span<const uint8_t> data, uint64_t offset, uint64_t length, QByteArray& bytes)
+{
+    if (offset > data.size())
+        return false;
+    length = std::min<uint64_t>(length, data.size() - offset);
+    bytes = QByteArray::fromRawData(
+        reinterpret_cast<const char*>(data.data() + offset), qsizetype(length));
+    return true;
+}
+
+void loadFromMemory(std::span<const uint8_t> data, uint64_t base, EventIndex& state)
+{
+    state.loaded = false;
+    TopLevelBoxes boxes(data);
+    const ReadAt readAt = [data](uint64_t offset, uint64_t length, QByteArray& bytes) {
+        return sliceOf(data, offset, length, bytes);
+    };
+    if (const std::optional<uint64_t> at = findAfterIndex(boxes, base, readAt))
+        loadEventBox(data.subspan(size_t(*at)), state);
+}
+
+} // namespace
+
+std::optional<uint64_t> findEventBox(std::span<const uint8_t> file)
+{
+    TopLevelBoxes boxes(file);
+    return findAfterIndex(boxes, 0, [file](uint64_t offset, uint64_t length, QByteArray& bytes) {
+        return sliceOf(file, offset, length, bytes);
+    });
+}
+
+void loadEventRecords(std::span<const uint8_t> file, EventIndex& state)
+{
+    loadFromMemory(file, 0, state);
+}
+
+void loadEventRecordsFromBlock(
+    std::span<const uint8_t> block, uint64_t blockOffset, EventIndex& state)
+{
+    loadFromMemory(block, blockOffset, state);
+}
+
+bool loadEventRecords(QIODevice& device, EventIndex& state)
+{
+    state.loaded = false;
+    const ReadAt readAt = [&device](uint64_t offset, uint64_t length, QByteArray& bytes) {
+        if (!device.seek(qint64(offset)))
+            return false;
+        bytes = device.read(qint64(length));
+        return bytes.size() == qint64(length);
+    };
+    TopLevelBoxes boxes(device);
+    const std::optional<uint64_t> at = findAfterIndex(boxes, 0, readAt);
+    if (boxes.stop() == TopLevelBoxes::Stop::ReadFailed)
+        return false;
+    if (!at)
+        return true;
+    // Only the box, as far as the file holds it.
+    QByteArray header;
+    if (!readAt(*at, std::min<uint64_t>(16, boxes.fileSize() - *at), header))
+        return false;
+    BoxSize size;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(header.constData());
+    const uint64_t boxBytes = readBoxSize(bytes, uint64_t(header.size()), 0, size)
+        ? std::max<uint64_t>(size.size, size.headerLength)
+        : uint64_t(header.size());
+    QByteArray box;
+    if (!readAt(*at, std::min({boxBytes, boxes.fileSize() - *at, kLongestTail}), box))
+        return false;
+    loadEventBox(
+        std::span(reinterpret_cast<const uint8_t*>(box.constData()), size_t(box.size())), state);
+    return true;
 }
 
 bool loadEventRecords(const QString& path, EventIndex& state)
@@ -102,27 +178,7 @@ bool loadEventRecords(const QString& path, EventIndex& state)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const std::optional<qint64> start = findEventBox(file);
-    if (!start)
-        return true;
-    uint8_t header[16];
-    const qint64 headerBytes = std::min<qint64>(16, file.size() - *start);
-    if (!file.seek(*start)
-        || file.read(reinterpret_cast<char*>(header), headerBytes) != headerBytes)
-        return false;
-    // Read only the box, as far as the file holds it; the records' rules are those of the
-    // in-memory load.
-    BoxSize size;
-    const uint64_t boxBytes = readBoxSize(header, uint64_t(headerBytes), 0, size)
-        ? std::max<uint64_t>(size.size, size.headerLength)
-        : uint64_t(headerBytes);
-    const qint64 length = qint64(std::min<uint64_t>(boxBytes, uint64_t(file.size() - *start)));
-    QByteArray box(length, Qt::Uninitialized);
-    if (!file.seek(*start) || file.read(box.data(), length) != length)
-        return false;
-    loadEventRecords(
-        std::span(reinterpret_cast<const uint8_t*>(box.constData()), size_t(length)), state);
-    return true;
+    return loadEventRecords(file, state);
 }
 
 std::optional<QDateTime> eventMoment(std::string_view text)

@@ -35,22 +35,32 @@ constexpr int kMarkerTop = 466;
 constexpr int kScaleLeft = 44;
 constexpr int kScaleWidth = 342;
 
-// Offset of the "EVTI" box: offset 0 when its type is at 4, else the first multiple of 4
-// whose type field lies inside the data.
-std::optional<size_t> findEventBox(std::span<const uint8_t> data);
+// Where the camera writes its event index: after the telemetry block ("udat") or, in a
+// recording without one, after the movie index ("moov"), as a top-level box or at a file offset
+// that is a multiple of 4 among the bytes there. Nowhere else: picture and sound data may hold
+// the four letters "EVTI" by chance, and a search there would take them for an index.
+//
+// The offset of the "EVTI" box in a whole file held in memory, when it has one there.
+std::optional<uint64_t> findEventBox(std::span<const uint8_t> file);
 
-// The same search over a device, read in chunks of `chunkBytes` (a multiple of 4), so that a
-// long recording is scanned without holding it in memory.
-std::optional<qint64> findEventBox(QIODevice& device, qint64 chunkBytes = 1 << 20);
+// Loads the records of the "EVTI" box that starts at box[0] (the box as far as the data holds
+// it). `state.loaded` is cleared first; a size below the header leaves it cleared. Records the
+// data ends before are not loaded; a record it cuts short is filled with zeros.
+void loadEventBox(std::span<const uint8_t> box, EventIndex& state);
 
-// Loads the index from file content. `state.loaded` is cleared first; a missing box or a box
-// size below 8 leaves it cleared. Records that the file ends before are not loaded; a record
-// the file cuts short is filled with zeros.
-void loadEventRecords(std::span<const uint8_t> data, EventIndex& state);
+// Loads the index of a whole file held in memory (see findEventBox()); `state.loaded` stays
+// cleared when it has none.
+void loadEventRecords(std::span<const uint8_t> file, EventIndex& state);
 
-// The same from a recording file: the box is searched chunk by chunk and only the box itself is
-// then read. Returns false when the file cannot be opened or read.
+// The same from a recording file: its top-level box headers and the bytes after its telemetry
+// block are read, never the video. Returns false when the file cannot be opened or read.
 bool loadEventRecords(const QString& path, EventIndex& state);
+bool loadEventRecords(QIODevice& device, EventIndex& state);
+
+// The same from a telemetry block's copy, the bytes from the "udat" box to the end of the file
+// as readTelemetryBlock() gives them, which start at `blockOffset` in the file: nothing is read.
+void loadEventRecordsFromBlock(
+    std::span<const uint8_t> block, uint64_t blockOffset, EventIndex& state);
 
 // The moment a record's text names, when it holds a valid "YYYY/MM/DD HH:MM:SS".
 std::optional<QDateTime> eventMoment(std::string_view recordText);

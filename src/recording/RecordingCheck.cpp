@@ -1,86 +1,47 @@
 #include "recording/RecordingCheck.h"
 
-#include "recording/BoxBytes.h"
+#include "recording/TopLevelBoxes.h"
 
 #include <QFile>
-#include <QtGlobal>
 
 #include <algorithm>
 
 namespace recording {
 
-namespace {
-
-// Zeros or garbage after the last box a card wrote read as a header too; a type that is not
-// four printable characters ends the walk rather than being taken for a box.
-bool plausibleType(const uint8_t* type)
-{
-    for (int i = 0; i < 4; ++i) {
-        if (type[i] < 0x20 || type[i] > 0x7E)
-            return false;
-    }
-    return true;
-}
-
-bool readAt(QIODevice& device, uint64_t position, uint8_t* target, qint64 length)
-{
-    return device.seek(qint64(position))
-        && device.read(reinterpret_cast<char*>(target), length) == length;
-}
-
-} // namespace
-
 RecordingCheck checkRecording(QIODevice& device)
 {
     RecordingCheck check;
-    const qint64 size = device.size();
-    if (size < 0)
+    TopLevelBoxes boxes(device);
+    if (boxes.stop() == TopLevelBoxes::Stop::ReadFailed)
         return check;
-    check.fileSize = uint64_t(size);
-    if (check.fileSize == 0) {
-        check.state = RecordingState::Empty;
-        return check;
-    }
-    uint8_t header[16];
-    if (check.fileSize >= 8 && !readAt(device, 0, header, 8))
-        return check;
-    if (check.fileSize < 8 || !hasType(header + 4, "ftyp")) {
-        check.state = RecordingState::NotRecording;
-        return check;
-    }
+    check.fileSize = boxes.fileSize();
     bool indexWhole = false;
     bool indexCut = false;
-    for (uint64_t position = 0; check.fileSize - position >= 8;) {
-        const uint64_t available = check.fileSize - position;
-        const qint64 wanted = available >= 16 ? 16 : 8;
-        if (!readAt(device, position, header, wanted)) {
-            check.state = RecordingState::Unreadable;
-            return check;
-        }
-        BoxSize box;
-        if (!plausibleType(header + 4) || !readBoxSize(header, available, 0, box))
+    TopBox box;
+    for (bool first = true; boxes.next(box); first = false) {
+        if (first && !box.is("ftyp"))
             break;
-        const bool toEnd = box.size == 0; // "extends to the end of the file"
-        if (!toEnd && box.size < box.headerLength)
+        if (box.damaged)
             break;
-        const uint64_t end = toEnd || box.size > available ? check.fileSize : position + box.size;
-        if (hasType(header + 4, "mdat") && check.mdatHeaderLength == 0) {
-            check.mdatOffset = position;
+        if (box.is("mdat") && check.mdatHeaderLength == 0) {
+            check.mdatOffset = box.offset;
             check.mdatHeaderLength = box.headerLength;
-            check.mediaStart = std::min(position + box.headerLength, check.fileSize);
-            check.mediaEnd = end;
-        } else if (hasType(header + 4, "moov")) {
-            if (toEnd || box.size > available)
-                indexCut = true;
-            else
-                indexWhole = true;
+            check.mediaStart = std::min(box.contentStart(), check.fileSize);
+            check.mediaEnd = box.end(check.fileSize);
+        } else if (box.is("moov")) {
+            // A camera writes the index's size when it has written the index; a size still 0
+            // ("to the end") is the placeholder of one cut off while it was being written.
+            (box.cut || box.toEnd ? indexCut : indexWhole) = true;
         }
-        if (toEnd || box.size >= available)
-            break;
-        position = end;
     }
+    if (boxes.stop() == TopLevelBoxes::Stop::ReadFailed)
+        return check;
     const bool media = check.mediaEnd > check.mediaStart;
-    if (indexWhole)
+    if (check.fileSize == 0)
+        check.state = RecordingState::Empty;
+    else if (box.offset == 0 && !box.is("ftyp"))
+        check.state = RecordingState::NotRecording;
+    else if (indexWhole)
         check.state = RecordingState::Intact;
     else if (!media)
         check.state = RecordingState::Empty;

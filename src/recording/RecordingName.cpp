@@ -1,5 +1,7 @@
 #include "recording/RecordingName.h"
 
+#include "recording/CardFiles.h"
+
 #include <QFileInfo>
 
 namespace recording {
@@ -13,15 +15,6 @@ constexpr QLatin1String kManualEvent("muevt_");
 bool foundAfterFirst(const QString& path, QLatin1String prefix)
 {
     return path.indexOf(prefix) >= 1;
-}
-
-bool allDigits(QStringView text)
-{
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -39,7 +32,8 @@ RecordingType recordingType(const QString& path)
 
 bool hasEventIndex(const QString& path)
 {
-    return foundAfterFirst(path, kEvent);
+    // The file's own name: a folder called "evt_backup" makes no continuous recording an event.
+    return foundAfterFirst(QLatin1Char('/') + QFileInfo(path).fileName(), kEvent);
 }
 
 qsizetype namePartStart(const QString& path)
@@ -53,6 +47,18 @@ qsizetype namePartStart(const QString& path)
     return start;
 }
 
+QString kindName(const QString& path)
+{
+    switch (recordingType(path)) {
+    case Event:
+        return QStringLiteral("evt");
+    case ManualEvent:
+        return QStringLiteral("muevt");
+    default:
+        return QStringLiteral("drf");
+    }
+}
+
 QString recordingDateText(const QString& path)
 {
     const qsizetype start = namePartStart(path);
@@ -64,23 +70,11 @@ QString recordingDateText(const QString& path)
 
 std::optional<QDateTime> recordingStart(const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
-    for (QLatin1String prefix : {kManualEvent, kContinuous, kEvent}) {
-        // The prefix need not open the name: the viewer's own copies are "copy_evt_...".
-        const qsizetype at = name.indexOf(prefix);
-        if (at < 0)
-            continue;
-        const QStringView rest = QStringView(name).mid(at + prefix.size());
-        if (rest.size() < 15 || rest[8] != u'_' || !allDigits(rest.first(8))
-            || !allDigits(rest.mid(9, 6)))
-            return std::nullopt;
-        const QDate date(rest.first(4).toInt(), rest.mid(4, 2).toInt(), rest.mid(6, 2).toInt());
-        const QTime time(rest.mid(9, 2).toInt(), rest.mid(11, 2).toInt(), rest.mid(13, 2).toInt());
-        if (!date.isValid() || !time.isValid())
-            return std::nullopt;
-        return QDateTime(date, time, Qt::UTC);
-    }
-    return std::nullopt;
+    // The prefix need not open the name: the viewer's own copies are "copy_evt_...".
+    const CardName name = classifyName(QFileInfo(path).fileName());
+    if (!name.start.isValid())
+        return std::nullopt;
+    return name.start;
 }
 
 } // namespace recording

@@ -2,8 +2,8 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Exit.h"
-#include "recording/BoxBytes.h"
 #include "recording/PVEXUDAT.h"
+#include "recording/TopLevelBoxes.h"
 #include "resources/Strings.h"
 
 #include <QFile>
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <optional>
 
 namespace recording {
 
@@ -37,23 +38,14 @@ int checkViewMode(const uint8_t* firstHeader, uint64_t available, int scrambledV
     return kViewModeMismatch;
 }
 
-// One step of the top-level box walk, on a header of which `available` bytes lie within the
-// data. A box of size 0 does not advance the walk and would hold it for ever, so the walk ends
-// there as it does when it leaves the data; so it does at a 64-bit size that the data does not
-// hold. Other sizes below a header's 8 bytes still advance it; every header read lies wholly
-// within the data.
-enum class Step { Found, Next, Stop };
-Step walkStep(const uint8_t* header, uint64_t available, bool first, int scrambledView,
-    uint32_t scrambleKey, uint64_t& position)
+// Where the "udat" box starts, by the one top-level walk: found as soon as a header's type
+// reads "udat", whatever its size says, since the copy runs to the end of the data anyway.
+std::optional<uint64_t> findBlock(TopLevelBoxes& boxes)
 {
-    if (hasType(header + 4, "udat"))
-        return Step::Found;
-    BoxSize box;
-    if (!readBoxSize(header, available, first && scrambledView != 0 ? scrambleKey : 0, box)
-        || box.size == 0 || box.size > UINT64_MAX - position)
-        return Step::Stop;
-    position += box.size;
-    return Step::Next;
+    TopBox box;
+    if (boxes.find("udat", box))
+        return box.offset;
+    return std::nullopt;
 }
 
 // Replaces the copy by `length` bytes; the old copy goes first, so at most one exists.
@@ -69,49 +61,6 @@ bool allocateBlock(std::vector<uint8_t>& blockCopy, uint64_t length)
     }
     return true;
 }
-
-// Serves 8-byte box headers from a window of the device, so a walk over many small boxes
-// costs one read per window and a walk over large boxes one seek per box.
-class HeaderWindow
-{
-public:
-    HeaderWindow(QIODevice& device, uint64_t size)
-        : m_device(device)
-        , m_size(size)
-        , m_buffer(kWindow)
-    { }
-
-    // The header at `position`, or nullptr when the read failed. `available` is set to the
-    // bytes readable from there, at least 8, and at least 16 when the data holds them: enough
-    // for a header in the 64-bit form.
-    const uint8_t* header(uint64_t position, uint64_t& available)
-    {
-        const uint64_t wanted = std::min<uint64_t>(16, m_size - position);
-        if (!m_loaded || position < m_start || position + wanted > m_start + m_length) {
-            const uint64_t length = std::min<uint64_t>(kWindow, m_size - position);
-            if (!m_device.seek(qint64(position)))
-                return nullptr;
-            const qint64 got
-                = m_device.read(reinterpret_cast<char*>(m_buffer.data()), qint64(length));
-            if (got < qint64(wanted))
-                return nullptr;
-            m_loaded = true;
-            m_start = position;
-            m_length = uint64_t(got);
-        }
-        available = m_start + m_length - position;
-        return m_buffer.data() + (position - m_start);
-    }
-
-private:
-    static constexpr uint64_t kWindow = 64 * 1024;
-    QIODevice& m_device;
-    uint64_t m_size;
-    std::vector<uint8_t> m_buffer;
-    bool m_loaded = false;
-    uint64_t m_start = 0;
-    uint64_t m_length = 0;
-};
 
 bool readFully(QIODevice& device, uint64_t position, uint8_t* target, uint64_t length)
 {
@@ -178,17 +127,11 @@ int readTelemetryBlockFromMemory(std::span<const uint8_t> data, int scrambledVie
         return kEmptyFile;
     if (const int code = checkViewMode(data.data(), data.size(), scrambledView, onMismatch))
         return code;
-    uint64_t position = 0;
-    for (bool first = true;; first = false) {
-        if (position > data.size() || data.size() - position < 8)
-            return kNoTelemetryBox;
-        const Step step = walkStep(data.data() + position, data.size() - position, first,
-            scrambledView, scrambleKey, position);
-        if (step == Step::Stop)
-            return kNoTelemetryBox;
-        if (step == Step::Found)
-            break;
-    }
+    TopLevelBoxes boxes(data, scrambledView != 0 ? scrambleKey : 0);
+    const std::optional<uint64_t> found = findBlock(boxes);
+    if (!found)
+        return kNoTelemetryBox;
+    const uint64_t position = *found;
     const uint64_t length = data.size() - position;
     if (!allocateBlock(blockCopy, length < 8 ? 0 : length))
         return kNoMemory;
@@ -207,29 +150,20 @@ int readTelemetryBlock(QIODevice& device, int scrambledView, uint32_t scrambleKe
     if (deviceSize == 0)
         return kEmptyFile;
     const uint64_t size = uint64_t(deviceSize);
-    HeaderWindow window(device, size);
     if (size >= 8) {
-        uint64_t available = 0;
-        const uint8_t* first = window.header(0, available);
-        if (!first)
+        uint8_t first[8];
+        if (!readFully(device, 0, first, 8))
             return kReadFailed;
         if (const int code = checkViewMode(first, size, scrambledView, onMismatch))
             return code;
     }
-    uint64_t position = 0;
-    for (bool first = true;; first = false) {
-        if (position > size || size - position < 8)
-            return kNoTelemetryBox;
-        uint64_t available = 0;
-        const uint8_t* header = window.header(position, available);
-        if (!header)
-            return kReadFailed;
-        const Step step = walkStep(header, available, first, scrambledView, scrambleKey, position);
-        if (step == Step::Stop)
-            return kNoTelemetryBox;
-        if (step == Step::Found)
-            break;
-    }
+    TopLevelBoxes boxes(device, scrambledView != 0 ? scrambleKey : 0);
+    const std::optional<uint64_t> found = findBlock(boxes);
+    if (boxes.stop() == TopLevelBoxes::Stop::ReadFailed)
+        return kReadFailed;
+    if (!found)
+        return kNoTelemetryBox;
+    const uint64_t position = *found;
     const uint64_t length = size - position;
     if (!allocateBlock(blockCopy, length < 8 ? 0 : length))
         return kNoMemory;

@@ -4,6 +4,7 @@
 #include "recording/PVEXUDAT.h"
 #include "recording/PositionSentence.h"
 #include "recording/RecordingName.h"
+#include "recording/SensorSample.h"
 #include "recording/TelemetryBlock.h"
 
 #include <QDateTime>
@@ -206,16 +207,10 @@ int writeCsv(const QStringList& recordings, QTextStream& out, QTextStream& error
                     row << QString() << QString() << QString() << QString() << QString()
                         << QString() << QString();
                 }
-                if (const uint8_t* sample = recording.udat.sensorRecord(i)) {
-                    for (int axis = 0; axis < 3; ++axis) {
-                        // Little-endian IEEE single, whatever the host's order.
-                        const uint8_t* b = sample + 4 * axis;
-                        const uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8
-                            | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-                        float value = 0;
-                        std::memcpy(&value, &bits, 4);
+                if (const std::optional<std::array<float, 3>> sample
+                    = sensorSample(recording.udat.sensorRecord(i))) {
+                    for (const float value : *sample)
                         row << number(value, 3);
-                    }
                 } else {
                     row << QString() << QString() << QString();
                 }

@@ -1,12 +1,12 @@
 #include "recover/FrameDecoder.h"
 
+#include "media/PlayableCheck.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/log.h>
 }
 
 #include <cstring>
-#include <mutex>
 
 namespace recover {
 
@@ -17,6 +17,8 @@ AVCodecID codecId(Codec codec)
     switch (codec) {
     case Codec::H264:
         return AV_CODEC_ID_H264;
+    case Codec::Hevc:
+        return AV_CODEC_ID_HEVC;
     case Codec::Mpeg4Visual:
         return AV_CODEC_ID_MPEG4;
     case Codec::Mjpeg:
@@ -27,6 +29,7 @@ AVCodecID codecId(Codec codec)
         return AV_CODEC_ID_AMR_NB;
     case Codec::AmrWb:
         return AV_CODEC_ID_AMR_WB;
+    case Codec::Pcm:
     case Codec::Unknown:
         break;
     }
@@ -34,25 +37,8 @@ AVCodecID codecId(Codec codec)
 }
 
 // Probing feeds the decoders bytes that are not frames on purpose; their complaints are the
-// answer, not news for the log. Messages of other contexts pass on unchanged.
-thread_local int t_probing = 0;
-void filterLog(void* context, int level, const char* format, va_list args)
-{
-    if (t_probing > 0 && level > AV_LOG_FATAL)
-        return;
-    av_log_default_callback(context, level, format, args);
-}
-
-struct Probing
-{
-    Probing()
-    {
-        static std::once_flag installed;
-        std::call_once(installed, [] { av_log_set_callback(filterLog); });
-        ++t_probing;
-    }
-    ~Probing() { --t_probing; }
-};
+// answer, not news for the log.
+using Probing = media::LogCapture;
 
 } // namespace
 
@@ -81,7 +67,7 @@ bool FrameDecoder::open(const TrackInfo& track)
         std::memcpy(m_context->extradata, track.extradata.constData(), track.extradata.size());
         m_context->extradata_size = int(track.extradata.size());
     }
-    if (track.video) {
+    if (track.video()) {
         m_context->width = track.width;
         m_context->height = track.height;
     } else {

@@ -40,51 +40,129 @@ QByteArray withDuration(QByteArray box, qsizetype offset0, qsizetype offset1, ui
     return box;
 }
 
+// Rounded up: an edit that ends a fraction of a tick early cuts the last frame short.
 uint64_t rescale(uint64_t value, uint32_t from, uint32_t to)
 {
-    return from == 0 ? 0 : uint64_t((unsigned __int128)value * to / from);
+    return from == 0 ? 0 : uint64_t(((unsigned __int128)value * to + from - 1) / from);
 }
 
-// The reference's edit list with its last edit shortened or lengthened to the new duration:
-// the skipped priming of the sound and the start of the pictures stay as the camera set them.
-QByteArray editList(const TrackInfo& track, uint64_t mediaDuration, uint32_t movieTimescale)
+// How a video track's pictures are timed: composition offsets in track units, one per picture
+// (empty when display order is decoding order), and how much later than in the reference the
+// first picture shows.
+struct Composition
 {
+    std::vector<int64_t> offsets;
+    int64_t delayChange = 0;
+    bool orderKnown = true;
+    // Where the last picture to show ends, in track units; 0 when that is the media's end.
+    uint64_t presentationEnd = 0;
+};
+
+// Display positions from the pictures' order counts, and the delay that keeps every offset
+// non-negative: the reference's, or more when this stream holds pictures back further.
+Composition composition(const TrackInfo& track, const TrackSamples& found)
+{
+    Composition c;
+    const int64_t duration = track.sampleDuration;
+    std::vector<int64_t> positions;
+    if (found.counts.size() != found.samples.size() || !displayPositions(found.counts, positions)) {
+        // Decoding order it is; a delay the reference had would only hide the first pictures.
+        c.orderKnown = !track.compositionOffsets;
+        c.delayChange = -track.compositionDelay;
+        return c;
+    }
+    int64_t needed = 0;
+    bool reordered = false;
+    for (size_t i = 0; i < positions.size(); ++i) {
+        needed = std::max(needed, int64_t(i) - positions[i]);
+        reordered |= positions[i] != int64_t(i);
+    }
+    const int64_t delay = std::max(needed * duration, track.compositionDelay);
+    c.delayChange = delay - track.compositionDelay;
+    if (!reordered && delay == 0)
+        return c;
+    c.offsets.resize(positions.size());
+    for (size_t i = 0; i < positions.size(); ++i) {
+        c.offsets[i] = (positions[i] - int64_t(i)) * duration + delay;
+        // A picture whose neighbours in display order were cut off shows after the last one
+        // decoded: the edit must reach it.
+        c.presentationEnd = std::max(c.presentationEnd, uint64_t((positions[i] + 1) * duration));
+    }
+    c.presentationEnd += uint64_t(delay);
+    return c;
+}
+
+// The reference's edit list with its last edit's media time moved by `delayChange` and its
+// duration fitted to the new media: the skipped priming of the sound and the start of the
+// pictures stay as the camera set them.
+QByteArray editList(const TrackInfo& track, uint64_t mediaDuration, uint32_t movieTimescale,
+    const Composition& timing)
+{
+    const int64_t delayChange = timing.delayChange;
+    mediaDuration = std::max(mediaDuration, timing.presentationEnd);
     if (track.edts.size() < 8)
         return {};
-    const BoxRef elst = childBox(view(track.edts).subspan(8), "elst");
+    const Bytes edts = view(track.edts);
+    const BoxRef elst = childBox(edts.subspan(8), "elst");
     const Bytes p = elst.payload;
     const bool wide = !p.empty() && p[0] == 1;
     const size_t entrySize = wide ? 20 : 12;
     const uint32_t count = read32(p, 4);
     if (count == 0 || p.size() < 8 + uint64_t(count) * entrySize)
         return {};
-    QByteArray edts = track.edts;
+    QByteArray result = track.edts;
     const size_t last = 8 + size_t(count - 1) * entrySize;
-    const int64_t mediaTime = wide ? int64_t(read64(p, last + 8)) : int32_t(read32(p, last + 4));
+    int64_t mediaTime = wide ? int64_t(read64(p, last + 8)) : int32_t(read32(p, last + 4));
+    if (mediaTime >= 0)
+        mediaTime = std::max<int64_t>(0, mediaTime + delayChange);
     const uint64_t shown = mediaTime > 0 && uint64_t(mediaTime) < mediaDuration
         ? mediaDuration - uint64_t(mediaTime)
         : mediaDuration;
     const uint64_t duration = rescale(shown, track.timescale, movieTimescale);
-    const qsizetype at = qsizetype(p.data() - view(track.edts).data()) + qsizetype(last);
-    if (wide)
-        put64(edts, at, duration);
-    else
-        put32(edts, at, uint32_t(std::min<uint64_t>(duration, UINT32_MAX)));
-    return edts;
+    const qsizetype at = qsizetype(p.data() - edts.data()) + qsizetype(last);
+    if (wide) {
+        put64(result, at, duration);
+        put64(result, at + 8, uint64_t(mediaTime));
+    } else {
+        put32(result, at, uint32_t(std::min<uint64_t>(duration, UINT32_MAX)));
+        put32(result, at + 4, uint32_t(int32_t(mediaTime)));
+    }
+    return result;
 }
 
-void sampleTables(BoxWriter& w, const TrackInfo& track, const TrackSamples& found)
+void timeTables(BoxWriter& w, const TrackInfo& track, uint64_t count, const Composition& timing)
+{
+    w.fullBox("stts", 0, 0);
+    w.u32(1);
+    w.u32(uint32_t(std::min<uint64_t>(count, UINT32_MAX)));
+    w.u32(track.sampleDuration);
+    w.end();
+    if (timing.offsets.empty())
+        return;
+    std::vector<std::pair<uint32_t, int64_t>> runs;
+    for (const int64_t offset : timing.offsets) {
+        if (runs.empty() || runs.back().second != offset)
+            runs.push_back({0, offset});
+        ++runs.back().first;
+    }
+    w.fullBox("ctts", 0, 0);
+    w.u32(uint32_t(runs.size()));
+    for (const auto& [n, offset] : runs) {
+        w.u32(n);
+        w.u32(uint32_t(offset));
+    }
+    w.end();
+}
+
+void sampleTables(BoxWriter& w, const TrackInfo& track, const TrackSamples& found,
+    const Composition& timing, uint64_t shift)
 {
     const std::vector<FoundSample>& samples = found.samples;
     w.bytes(track.stsd);
-    w.fullBox("stts", 0, 0);
-    w.u32(1);
-    w.u32(uint32_t(samples.size()));
-    w.u32(track.sampleDuration);
-    w.end();
+    timeTables(w, track, found.count(), timing);
     const size_t keys = size_t(
         std::count_if(samples.begin(), samples.end(), [](const FoundSample& s) { return s.key; }));
-    if (track.video && keys < samples.size()) {
+    if (track.video() && keys < samples.size()) {
         w.fullBox("stss", 0, 0);
         w.u32(uint32_t(keys));
         for (size_t i = 0; i < samples.size(); ++i) {
@@ -107,21 +185,34 @@ void sampleTables(BoxWriter& w, const TrackInfo& track, const TrackSamples& foun
     }
     w.end();
     w.fullBox("stsz", 0, 0);
-    w.u32(0);
-    w.u32(uint32_t(samples.size()));
-    for (const FoundSample& s : samples)
-        w.u32(s.size);
+    w.u32(found.fixedSize);
+    w.u32(uint32_t(std::min<uint64_t>(found.count(), UINT32_MAX)));
+    if (found.fixedSize == 0) {
+        for (const FoundSample& s : samples)
+            w.u32(s.size);
+    }
     w.end();
-    const bool wide = !found.chunks.empty() && found.chunks.back().offset > UINT32_MAX;
+    const bool wide = !found.chunks.empty() && found.chunks.back().offset + shift > UINT32_MAX;
     w.fullBox(wide ? "co64" : "stco", 0, 0);
     w.u32(uint32_t(found.chunks.size()));
     for (const FoundChunk& c : found.chunks) {
         if (wide)
-            w.u64(c.offset);
+            w.u64(c.offset + shift);
         else
-            w.u32(uint32_t(c.offset));
+            w.u32(uint32_t(c.offset + shift));
     }
     w.end();
+}
+
+// The sum of the edits' durations, in the movie's time scale.
+uint64_t editedDuration(const QByteArray& edts)
+{
+    const Bytes elst = boxAt(view(edts).subspan(8), "elst").payload;
+    const bool wide = !elst.empty() && elst[0] == 1;
+    uint64_t shown = 0;
+    for (uint32_t i = 0; i < read32(elst, 4); ++i)
+        shown += wide ? read64(elst, 8 + size_t(i) * 20) : read32(elst, 8 + size_t(i) * 12);
+    return shown;
 }
 
 } // namespace
@@ -132,11 +223,13 @@ double videoSeconds(const ReferenceMovie& reference, const std::vector<TrackSamp
     if (video < 0)
         return 0;
     const TrackInfo& track = reference.tracks[size_t(video)];
-    return double(tracks[size_t(video)].samples.size()) * track.sampleDuration / track.timescale;
+    return double(tracks[size_t(video)].count()) * track.sampleDuration / track.timescale;
 }
 
-QByteArray buildIndex(const ReferenceMovie& reference, const std::vector<TrackSamples>& tracks)
+IndexResult buildIndex(
+    const ReferenceMovie& reference, const std::vector<TrackSamples>& tracks, uint64_t shift)
 {
+    IndexResult result;
     BoxWriter w;
     w.begin("moov");
     uint64_t movieDuration = 0;
@@ -144,18 +237,15 @@ QByteArray buildIndex(const ReferenceMovie& reference, const std::vector<TrackSa
     for (size_t t = 0; t < reference.tracks.size(); ++t) {
         const TrackInfo& track = reference.tracks[t];
         const TrackSamples& found = tracks[t];
-        if (found.samples.empty())
+        if (track.kind == TrackKind::Other || found.count() == 0)
             continue;
-        const uint64_t mediaDuration = uint64_t(found.samples.size()) * track.sampleDuration;
-        const QByteArray edts = editList(track, mediaDuration, reference.movieTimescale);
-        uint64_t shown = rescale(mediaDuration, track.timescale, reference.movieTimescale);
-        if (!edts.isEmpty()) {
-            const Bytes elst = boxAt(view(edts).subspan(8), "elst").payload;
-            const bool wide = elst[0] == 1;
-            shown = 0;
-            for (uint32_t i = 0; i < read32(elst, 4); ++i)
-                shown += wide ? read64(elst, 8 + i * 20) : read32(elst, 8 + i * 12);
-        }
+        const Composition timing = track.video() ? composition(track, found) : Composition{};
+        result.orderKnown = result.orderKnown && timing.orderKnown;
+        const uint64_t mediaDuration = found.count() * track.sampleDuration;
+        const QByteArray edts = editList(track, mediaDuration, reference.movieTimescale, timing);
+        const uint64_t shown = edts.isEmpty()
+            ? rescale(mediaDuration, track.timescale, reference.movieTimescale)
+            : editedDuration(edts);
         movieDuration = std::max(movieDuration, shown);
         BoxWriter trak;
         trak.begin("trak");
@@ -168,7 +258,7 @@ QByteArray buildIndex(const ReferenceMovie& reference, const std::vector<TrackSa
         trak.bytes(track.mediaHeader);
         trak.bytes(track.dinf);
         trak.begin("stbl");
-        sampleTables(trak, track, found);
+        sampleTables(trak, track, found, timing, shift);
         trak.end();
         trak.end();
         trak.end();
@@ -178,7 +268,8 @@ QByteArray buildIndex(const ReferenceMovie& reference, const std::vector<TrackSa
     w.bytes(withDuration(reference.mvhd, 16, 24, movieDuration));
     w.bytes(traks);
     w.end();
-    return w.data();
+    result.moov = w.data();
+    return result;
 }
 
 } // namespace recover

@@ -14,6 +14,9 @@ namespace recover {
 
 enum class Outcome : int {
     Recovered,
+    // Written and playable, but the walk stopped before the media data ended: what follows
+    // looks like more of the recording and was left unread (the message says how much).
+    PartlyRecovered,
     NothingToRecover, // intact, empty, not a recording, or no sample in the media data
     NoReference, // no healthy recording of the same kind in the folder (or given)
     ReferenceRefused, // the given reference cannot serve: another codec, no index, ...
@@ -33,7 +36,7 @@ struct Request
 struct Report
 {
     Outcome outcome = Outcome::NothingToRecover;
-    QString message; // one English sentence for the user
+    QString message; // for the user, in the application's language (English by default)
     QString output; // the recovered file, when recovered
     QString reference; // the recording that supplied the index
     uint32_t videoFrames = 0;
@@ -41,6 +44,7 @@ struct Report
     double seconds = 0; // of video recovered
     uint64_t mediaBytes = 0; // media data in the damaged file
     uint64_t keptBytes = 0; // of them, in the recovered file
+    uint64_t unreadBytes = 0; // of them, after the walk's end, that look like more pictures
 };
 
 // Progress in thousandths, called on the recovering thread.
@@ -56,8 +60,9 @@ QString findReference(const QString& recording);
 // "<name>_recovered.mp4" for "<name>.<ext>" (file name only).
 QString recoveredFileName(const QString& recording);
 
-// Exit status of the command line: 0 recovered, 1 nothing to recover or no reference,
-// 2 a file could not be read or written.
+// Exit status of the command line: 0 recovered, 1 nothing to recover, no reference or a
+// reference that cannot serve, 2 a file could not be read or written (or Ctrl-C), 3 recovered
+// only in part.
 int exitStatus(Outcome outcome);
 
 } // namespace recover

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-// Finding where one video sample ends from the stream's own syntax: H.264 as length-prefixed
-// NAL units, MPEG-4 Visual by its start codes, Motion JPEG by its markers.
+// Finding where one video sample ends from the stream's own syntax: H.264 and HEVC as
+// length-prefixed NAL units, MPEG-4 Visual by its start codes, Motion JPEG by its markers.
 namespace recover {
 
 class MediaReader;
@@ -17,6 +17,10 @@ struct VideoSample
     // False for an MPEG-4 picture, which has no end marker: `end` is then the next start code
     // (or the end of the data), and sound written after the picture lies before it.
     bool delimited = true;
+    // H.264 and HEVC: the NAL unit (header included) of the picture's first slice, whose header
+    // carries the picture order count.
+    uint64_t firstSlice = 0;
+    uint32_t firstSliceSize = 0;
 };
 
 class VideoSyntax
@@ -29,11 +33,19 @@ public:
     // Whether a sample may start at `position`, judged from its first bytes alone; true when
     // the data end before enough bytes to judge.
     bool startsSample(uint64_t position);
+    // The first position in [from, limit) where startsSample() holds and a whole sample
+    // parses; `limit` when there is none.
+    uint64_t nextSample(uint64_t from, uint64_t limit, VideoSample& sample);
+    // MPEG-4 Visual: the next start code in [from, limit), or `limit`.
+    uint64_t nextStartCode(uint64_t from, uint64_t limit);
 
 private:
-    bool parseH264(uint64_t position, uint64_t limit, VideoSample& sample);
+    bool parseNal(uint64_t position, uint64_t limit, VideoSample& sample);
     bool parseMpeg4(uint64_t position, uint64_t limit, VideoSample& sample);
     bool parseJpeg(uint64_t position, uint64_t limit, VideoSample& sample);
+    bool plausibleStart(const uint8_t* p) const;
+    // A NAL unit holds its header at least.
+    uint64_t minimumNal() const { return m_codec == Codec::Hevc ? 2 : 1; }
 
     Codec m_codec;
     int m_lengthSize;

@@ -26,7 +26,7 @@ QString failureText(const recover::Report& report)
 {
     switch (report.outcome) {
     case recover::Outcome::ReferenceRefused:
-        return strings::kReferenceRefused;
+        return report.message; // what is wrong with the reference, in the viewer's language
     case recover::Outcome::ReadFailed:
         return strings::kRecoveryReadFailed;
     case recover::Outcome::WriteFailed:
@@ -34,6 +34,7 @@ QString failureText(const recover::Report& report)
     case recover::Outcome::NothingToRecover:
         return strings::kNothingToRecover;
     case recover::Outcome::Recovered:
+    case recover::Outcome::PartlyRecovered:
     case recover::Outcome::NoReference:
     case recover::Outcome::Cancelled:
         break;
@@ -49,6 +50,8 @@ void CKOB_PCMgrDlg::offerRecovery(const QString& path)
             strings::kOfferRecovery, strings::kAppTitle, platform::Buttons::YesNo, this)
         == platform::IDYES)
         startRecovery(path, {});
+    else
+        playOn(); // declined: not an empty video area, the list goes on past it
 }
 
 void CKOB_PCMgrDlg::startRecovery(const QString& path, const QString& reference)
@@ -104,13 +107,17 @@ void CKOB_PCMgrDlg::onRecoveryFinished(const recover::Report& report)
         report.message.toLocal8Bit().constData());
     std::fflush(stdout);
     switch (report.outcome) {
-    case recover::Outcome::Recovered: {
+    case recover::Outcome::Recovered:
+    case recover::Outcome::PartlyRecovered: {
         addToList({report.output});
         const int index = int(m_list.entries().indexOf(report.output));
         if (index >= 0 && m_list.moveTo(index) >= 0) {
             openSelectedRow();
             showStatus(QString(strings::kRecovered).arg(QFileInfo(report.output).fileName()));
         }
+        // Playable, but the user must learn that part of the recording was left out.
+        if (report.outcome == recover::Outcome::PartlyRecovered)
+            platform::messageBox(report.message, strings::kAppTitle, platform::Buttons::Ok, this);
         return;
     }
     case recover::Outcome::NoReference:

@@ -291,13 +291,19 @@ void ClipExportPopup::onFinished(
     QStringList parts;
     bool failed = results.isEmpty();
     for (const clip::ExportResult& result : results) {
+        // A drawn clip that failed or was cancelled leaves the clip, which is complete.
+        for (const QString& path : result.written)
+            written.append(QDir::toNativeSeparators(path));
         if (result.code == clip::Exported) {
-            for (const QString& path : result.written)
-                written.append(QDir::toNativeSeparators(path));
+            // It ends before a recording that could not be copied: the message says which.
+            if (!result.uncopied.isEmpty())
+                parts.append(result.message);
             continue;
         }
         failed = true;
-        if (result.code == clip::Cancelled)
+        if (result.code == clip::DrawnFailed)
+            parts.append(result.message);
+        else if (result.code == clip::Cancelled)
             parts.append(strings::kClipCancelled);
         else if (result.code == clip::NothingToExport)
             parts.append(strings::kClipNothing);

@@ -1,6 +1,7 @@
 #include "viewer/GivenRecordings.h"
 
 #include "files/RecordingFolder.h"
+#include "recording/CardFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,17 +11,11 @@ namespace given_recordings {
 
 namespace {
 
-// The kinds in the order of the selector's tabs.
-constexpr recording::RecordingType kKinds[]
-    = {recording::Continuous, recording::Event, recording::ManualEvent};
-
 QStringList folderRecordings(const QString& folder)
 {
     QStringList paths;
-    for (recording::RecordingType kind : kKinds) {
-        for (const QString& name : files::listRecordings(folder, kind).names)
-            paths.append(files::recordingPath(folder, name));
-    }
+    for (const QString& path : recording::folderRecordings(folder))
+        paths.append(QDir::toNativeSeparators(path));
     return paths;
 }
 
@@ -41,7 +36,7 @@ Gathered gather(const QStringList& paths)
         if (info.isDir()) {
             found = folderRecordings(absolute);
         } else if (info.isFile()
-            && files::recordingKind(info.fileName()) != recording::NotARecording) {
+            && recording::selectorKind(info.fileName()) != recording::NotARecording) {
             const QFileInfo whole(absolute);
             found.append(files::recordingPath(whole.absolutePath(), whole.fileName()));
         }

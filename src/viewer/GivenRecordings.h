@@ -4,10 +4,10 @@
 #include <QStringList>
 
 // Recordings handed to the viewer from outside its file selector: paths on its command line
-// and files dropped on its window. They join the play list by the selector's own rules
-// (files::isRecordingOfKind): a file counts when its name is a recording's, a folder gives its
-// recordings of the three kinds (not those of its subfolders), each kind in the order its tab
-// lists them.
+// and files dropped on its window. A file counts when its name is one the selector lists
+// (recording::selectorKind()); a folder gives what it stands for (recording::folderRecordings():
+// the camera's recordings in the order they were recorded, whatever their kind, with recovered
+// copies standing in for damaged originals; not those of its subfolders).
 namespace given_recordings {
 
 struct Gathered

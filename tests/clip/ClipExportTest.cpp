@@ -167,37 +167,125 @@ TEST_F(ClipExportTest, StartInsideAGroupOfPicturesIsExact)
     EXPECT_NEAR(probeNumber(clipPath, "format=duration"), 23, 1.0 / kFps);
 }
 
-TEST_F(ClipExportTest, ChecksumListFailsOnceOneByteOfTheClipChanges)
+// The list travels with the clip: its own files checked wherever they are, by name, and the
+// recordings it was cut from checked in the card's folder, without the sender's folders in it.
+TEST_F(ClipExportTest, ChecksumListChecksTheClipAnywhereAndItsRecordingsOnTheCard)
 {
+    QTemporaryDir card;
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(QFile::copy(Card::shared().path(i), card.filePath(Card::shared().names()[i])));
     QTemporaryDir out;
-    const Exported exported
-        = exportSpan({Card::shared().folder()}, {at(14, 23, 55), at(14, 24, 0)}, out.path());
+    const Exported exported = exportSpan({card.path()}, {at(14, 23, 55), at(14, 24, 0)}, out.path());
     ASSERT_EQ(exported.results.size(), 1);
     const clip::ExportResult& result = exported.results.first();
     ASSERT_EQ(result.code, clip::Exported);
     const QString list = result.written.last();
     ASSERT_TRUE(list.endsWith(".mp4.sha256"));
-    QFile listFile(list);
-    ASSERT_TRUE(listFile.open(QIODevice::ReadOnly));
-    const QByteArray text = listFile.readAll();
+    const QByteArray text = cardfile::readAll(list);
     EXPECT_TRUE(text.startsWith("# clip 2025-06-14 14:23:55 to 2025-06-14 14:24:00"));
     EXPECT_TRUE(text.contains("zyn_clip_tests " + clip::version().toLatin1()));
-    EXPECT_TRUE(text.contains(Card::shared().path(0).toLocal8Bit())); // both sources
-    EXPECT_TRUE(text.contains(Card::shared().path(1).toLocal8Bit()));
-    const QString verify = "cd \"$0\" && sha256sum -c --strict *.sha256";
-    EXPECT_EQ(run("sh", {"-c", verify, out.path()}).exitCode, 0);
+    for (QByteArray line : text.split('\n')) {
+        if (line.startsWith("#  "))
+            line = line.mid(3); // a recording's line
+        if (!line.isEmpty() && !line.startsWith('#')) {
+            EXPECT_FALSE(line.mid(66).contains('/')) << "a folder of the sender: " << line.constData();
+        }
+    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(text.contains("  " + Card::shared().names()[i].toLatin1() + '\n'));
 
-    QFile clipFile(result.written.first());
-    ASSERT_TRUE(clipFile.open(QIODevice::ReadWrite));
-    clipFile.seek(clipFile.size() / 2);
-    char byte = 0;
-    clipFile.getChar(&byte);
-    clipFile.seek(clipFile.size() / 2);
-    clipFile.putChar(char(byte ^ 1));
-    clipFile.close();
-    const Outcome changed = run("sh", {"-c", verify, out.path()});
-    EXPECT_NE(changed.exitCode, 0);
-    EXPECT_TRUE(changed.out.contains(QFileInfo(clipFile).fileName().toLocal8Bit() + ": FAILED"));
+    // Received without the card, in a folder of another name.
+    QTemporaryDir received;
+    for (const QString& path : result.written)
+        ASSERT_TRUE(QFile::copy(path, received.filePath(QFileInfo(path).fileName())));
+    const QString listName = QFileInfo(list).fileName();
+    const Outcome clipCheck = run("sh", {"-c", "cd \"$0\" && sha256sum -c --strict \"$1\"",
+                                            received.path(), listName});
+    EXPECT_EQ(clipCheck.exitCode, 0) << clipCheck.out.constData() << clipCheck.err.constData();
+    EXPECT_EQ(clipCheck.out.count(": OK"), result.written.size() - 1);
+
+    // The recordings, in the card's folder, as the README says.
+    const QString sources = "cd \"$0\" && sed -n 's/^#  //p' \"$1\" | sha256sum -c --strict";
+    const Outcome cardCheck = run("sh", {"-c", sources, card.path(), list});
+    EXPECT_EQ(cardCheck.exitCode, 0) << cardCheck.out.constData() << cardCheck.err.constData();
+    EXPECT_EQ(cardCheck.out.count(": OK"), 2);
+
+    // One byte changed fails its check, by name.
+    for (const QString& path : {received.filePath(QFileInfo(result.written.first()).fileName()),
+             card.filePath(Card::shared().names()[1])}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.seek(file.size() / 2);
+        char byte = 0;
+        file.getChar(&byte);
+        file.seek(file.size() / 2);
+        file.putChar(char(byte ^ 1));
+    }
+    const Outcome changedClip = run("sh", {"-c", "cd \"$0\" && sha256sum -c \"$1\"",
+                                              received.path(), listName});
+    EXPECT_NE(changedClip.exitCode, 0);
+    EXPECT_TRUE(changedClip.out.contains(QFileInfo(result.written.first()).fileName().toLocal8Bit()
+        + ": FAILED"));
+    const Outcome changedSource = run("sh", {"-c", sources, card.path(), list});
+    EXPECT_NE(changedSource.exitCode, 0);
+    EXPECT_TRUE(changedSource.out.contains(Card::shared().names()[1].toLocal8Bit() + ": FAILED"));
+}
+
+// Where recording j's own sound lies in the clip's decoded sound, against where its picture
+// starts: the offset (in samples) at which the two agree best.
+int soundOffset(const QList<qint16>& clip, const QList<qint16>& recording, qsizetype pictureAt)
+{
+    constexpr qsizetype kFrom = 2048; // past the join's own sound frame
+    constexpr qsizetype kLength = 8192;
+    constexpr int kSearch = 4096;
+    int best = 0;
+    double bestError = -1;
+    for (int offset = -kSearch; offset <= kSearch; ++offset) {
+        const qsizetype at = pictureAt + offset + kFrom;
+        if (at < 0 || at + kLength > clip.size() || kFrom + kLength > recording.size())
+            continue;
+        double error = 0;
+        for (qsizetype k = 0; k < kLength; ++k) {
+            const double d = double(clip[at + k]) - recording[kFrom + k];
+            error += d * d;
+        }
+        if (bestError < 0 || error < bestError) {
+            bestError = error;
+            best = offset;
+        }
+    }
+    return best;
+}
+
+// Decoders play every sound frame they are given whole, whatever the timing table says, so a
+// frame cut short at a join still sounds whole and pushes the sound after it late. Measured by
+// decoding the clip: where each recording's own sound is heard, and how long the sound lasts.
+TEST_F(ClipExportTest, TheSoundStaysWithThePictureAtEveryJoin)
+{
+    // Five-second recordings hold 156.25 sound frames each: no join falls between two frames.
+    QTemporaryDir card;
+    const Outcome made = writeCard(card.path(),
+        {"--length", "5", "--drf", "3", "--evt", "0", "--muevt", "0", "--seed", "2"});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    const QStringList names = QDir(card.path()).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(names.size(), 3);
+    QTemporaryDir out;
+    const Exported exported = exportSpan({card.path()}, {at(14, 23, 39), at(14, 23, 52)}, out.path());
+    ASSERT_EQ(exported.results.size(), 1) << exported.plan.messages.join('\n').toStdString();
+    ASSERT_EQ(exported.results.first().code, clip::Exported);
+    const QString clipPath = exported.results.first().written.first();
+
+    constexpr int kRate = 32000;
+    constexpr int kFrame = kRate / kFps;
+    const QList<qint16> sound = decodedSound(clipPath);
+    for (int j = 1; j < 3; ++j) {
+        const qsizetype pictureAt = qsizetype(5 * j - 2) * kRate; // the recording's start in the clip
+        const int offset = soundOffset(sound, decodedSound(card.filePath(names[j])), pictureAt);
+        EXPECT_LE(std::abs(offset), kFrame) << "join " << j << ": the sound is " << offset
+                                            << " samples off the picture";
+    }
+    EXPECT_NEAR(double(sound.size()) / kRate, probeNumber(clipPath, "stream=duration", "v"),
+        1.0 / kFps);
 }
 
 TEST_F(ClipExportTest, AnExistingFileIsNeverOverwritten)

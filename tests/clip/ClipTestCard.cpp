@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <cstring>
+
 namespace cliptest {
 
 QDateTime at(int hour, int minute, int second)
@@ -68,15 +70,34 @@ QList<QPair<double, QString>> soundPackets(const QString& path)
     return packets;
 }
 
-double probeNumber(const QString& path, const QString& entries, const QString& stream)
+QString probeText(const QString& path, const QString& entries, const QString& stream)
 {
     QStringList args{"-v", "error", "-show_entries", entries, "-of", "csv=p=0"};
     if (!stream.isEmpty())
         args << "-select_streams" << stream;
     const Outcome r = run("ffprobe", args << path);
+    return QString::fromLatin1(r.out.trimmed().split('\n').first());
+}
+
+double probeNumber(const QString& path, const QString& entries, const QString& stream)
+{
     bool ok = false;
-    const double value = r.out.trimmed().split('\n').first().toDouble(&ok);
+    const double value = probeText(path, entries, stream).toDouble(&ok);
     return ok ? value : -1;
+}
+
+QList<qint16> decodedSound(const QString& path)
+{
+    const Outcome r = run("ffmpeg",
+        {"-v", "error", "-i", path, "-map", "0:a", "-ac", "1", "-f", "s16le", "-"});
+    QList<qint16> samples(r.out.size() / 2);
+    std::memcpy(samples.data(), r.out.constData(), size_t(samples.size()) * 2);
+    return samples;
+}
+
+Outcome writeCard(const QString& folder, const QStringList& args)
+{
+    return run(QStringLiteral(ZYN_CARDGEN), QStringList(args) << folder);
 }
 
 Exported exportSpan(const QStringList& inputs, const clip::Span& span, const QString& folder,

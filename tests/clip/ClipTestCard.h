@@ -52,6 +52,12 @@ QStringList frameHashes(const QString& path);
 // Each sound packet's time (s) and MD5 as ffprobe reads them, in file order.
 QList<QPair<double, QString>> soundPackets(const QString& path);
 double probeNumber(const QString& path, const QString& entries, const QString& stream = {});
+// ffprobe's first answer for `entries` as text ("tv", "bt709" ...).
+QString probeText(const QString& path, const QString& entries, const QString& stream = {});
+// The sound as ffmpeg decodes it, mixed to one channel of 16-bit samples.
+QList<qint16> decodedSound(const QString& path);
+// Writes recordings into `folder` with the demo card writer; its arguments beside the folder.
+Outcome writeCard(const QString& folder, const QStringList& args);
 
 // Plans and exports `span` from the card's folder into `folder` with the library.
 struct Exported

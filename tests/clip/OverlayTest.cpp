@@ -151,6 +151,12 @@ TEST_F(OverlayVideoTest, TheBandShowsEachSecondsValuesUnderTheSourcesPicture)
     EXPECT_EQ(run("sh", {"-c", "cd \"$0\" && sha256sum -c --strict *.sha256", out.path()}).exitCode, 0);
 
     EXPECT_EQ(probeNumber(drawn, "stream=width", "v:0"), kWidth);
+    // Tagged, so that a player converts the band's colours as they were drawn: the limited range
+    // and the matrix of standard-definition video that the band was converted with.
+    EXPECT_EQ(probeText(drawn, "stream=color_range", "v:0").toStdString(), "tv");
+    EXPECT_EQ(probeText(drawn, "stream=color_space", "v:0").toStdString(), "smpte170m");
+    EXPECT_EQ(probeText(drawn, "stream=color_primaries", "v:0").toStdString(), "smpte170m");
+    EXPECT_EQ(probeText(drawn, "stream=color_transfer", "v:0").toStdString(), "smpte170m");
     EXPECT_EQ(probeNumber(drawn, "stream=height", "v:0"), kPictureHeight + overlay::kBandHeight);
     const double length = probeNumber(lossless, "format=duration");
     EXPECT_NEAR(probeNumber(drawn, "format=duration"), length, 1.0 / kFps + 0.01);
@@ -218,7 +224,29 @@ TEST_F(OverlayVideoTest, ARecordingWithoutTelemetryGetsABandSayingSo)
         50);
 }
 
-TEST_F(OverlayVideoTest, CancelWhileDrawingLeavesNothing)
+// The lossless clip is complete and checked before the drawing starts: it is the evidence, and
+// stays with its list when the drawn clip is cancelled or fails. Only the drawn one goes.
+static void expectClipKeptWithoutDrawn(const clip::ExportResult& result, const QString& folder)
+{
+    EXPECT_EQ(result.code, clip::DrawnFailed) << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains("drawn clip")) << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains("kept")) << result.message.toStdString();
+    const QStringList left = filesIn(folder);
+    ASSERT_EQ(left.size(), 4) << left.join(' ').toStdString(); // the clip, GPX, CSV and list
+    EXPECT_EQ(left.filter("_overlay").size(), 0);
+    EXPECT_EQ(left.filter(".part").size(), 0);
+    QStringList written;
+    for (const QString& path : result.written)
+        written << QFileInfo(path).fileName();
+    written.sort();
+    EXPECT_EQ(written, left);
+    const Outcome check
+        = run("sh", {"-c", "cd \"$0\" && sha256sum -c --strict *.sha256", folder});
+    EXPECT_EQ(check.exitCode, 0) << check.out.constData();
+    EXPECT_EQ(check.out.count(": OK"), 3);
+}
+
+TEST_F(OverlayVideoTest, CancelWhileDrawingKeepsTheClip)
 {
     QTemporaryDir out;
     std::atomic<bool> cancel{false};
@@ -231,13 +259,12 @@ TEST_F(OverlayVideoTest, CancelWhileDrawingLeavesNothing)
         &cancel};
     const clip::ExportResult result
         = exportDrawn({at(14, 23, 40), at(14, 24, 0)}, out.path(), control);
-    EXPECT_EQ(result.code, clip::Cancelled);
     EXPECT_GT(reached, 0.2) << "the drawing had begun";
-    EXPECT_TRUE(filesIn(out.path()).isEmpty()) << filesIn(out.path()).join(' ').toStdString();
+    expectClipKeptWithoutDrawn(result, out.path());
 }
 
 // Room for the lossless clip and its side files, not for the drawn one.
-TEST_F(OverlayVideoTest, AFullDiskWhileDrawingLeavesNothing)
+TEST_F(OverlayVideoTest, AFullDiskWhileDrawingKeepsTheClip)
 {
     QTemporaryDir measure;
     const clip::Span span{at(14, 23, 40), at(14, 23, 56)};
@@ -251,11 +278,43 @@ TEST_F(OverlayVideoTest, AFullDiskWhileDrawingLeavesNothing)
     if (run("mount", {"-t", "tmpfs", "-o", size, "tmpfs", mountPoint.path()}).exitCode != 0)
         GTEST_SKIP() << "a small file system cannot be mounted here";
     const clip::ExportResult result = exportDrawn(span, mountPoint.path());
-    const QStringList left = filesIn(mountPoint.path());
+    expectClipKeptWithoutDrawn(result, mountPoint.path());
     run("umount", {mountPoint.path()});
-    EXPECT_EQ(result.code, clip::WriteFailed) << result.message.toStdString();
-    EXPECT_TRUE(result.message.contains("drawn clip") || result.message.contains("_overlay"))
-        << "the lossless clip had room; the drawn one failed: " << result.message.toStdString();
-    EXPECT_TRUE(result.message.contains("no file was left behind")) << result.message.toStdString();
-    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+}
+
+// In-band parameter sets may change the picture size mid-stream (160 x 96, then 640 x 384):
+// the drawn clip keeps the size it opened with and scales the later pictures into it.
+TEST_F(OverlayVideoTest, APictureSizeChangingMidStreamIsDrawnAtOneSize)
+{
+    QTemporaryDir dir;
+    QByteArray stream;
+    for (const char* size : {"160x96", "640x384"}) {
+        const Outcome part = run("ffmpeg",
+            {"-v", "error", "-f", "lavfi", "-i",
+                QStringLiteral("testsrc=size=%1:rate=30:duration=1").arg(size), "-c:v", "libx264",
+                "-preset", "ultrafast", "-x264-params", "repeat-headers=1", "-f", "h264", "-"});
+        ASSERT_EQ(part.exitCode, 0) << part.err.constData();
+        stream += part.out;
+    }
+    QFile annexB(dir.filePath("stream.h264"));
+    ASSERT_TRUE(annexB.open(QIODevice::WriteOnly));
+    annexB.write(stream);
+    annexB.close();
+    QTemporaryDir card;
+    const Outcome muxed = run("ffmpeg",
+        {"-v", "error", "-framerate", "30", "-i", annexB.fileName(), "-c", "copy",
+            card.filePath("drf_20250614_142337.mp4")});
+    ASSERT_EQ(muxed.exitCode, 0) << muxed.err.constData();
+
+    QTemporaryDir out;
+    const Outcome drawn = run(QStringLiteral(ZYN_CLIP), {"--overlay", "-o", out.path(), card.path()});
+    EXPECT_EQ(drawn.exitCode, 0) << drawn.err.constData();
+    EXPECT_TRUE(filesIn(out.path()).filter(".part").isEmpty()) << filesIn(out.path()).join(' ').toStdString();
+    const QString overlay = out.filePath("clip_drf_20250614_142337_overlay.mp4");
+    EXPECT_EQ(probeNumber(overlay, "stream=width", "v:0"), 160);
+    EXPECT_EQ(probeNumber(overlay, "stream=height", "v:0"), 96 + overlay::kBandHeight);
+    EXPECT_EQ(frameHashes(overlay).size(), 60);
+    const Outcome decoded = run("ffmpeg", {"-v", "error", "-i", overlay, "-f", "null", "-"});
+    EXPECT_EQ(decoded.exitCode, 0);
+    EXPECT_TRUE(decoded.err.isEmpty()) << decoded.err.constData();
 }

@@ -16,14 +16,23 @@ QDateTime at(int seconds)
 TEST(DriveGrouping, JoinsWithinThreeSecondsEitherWayAndSplitsBeyond)
 {
     // Ends at 60; the next starts 3 s late (joins), ends at 123; the next 3 s early (joins),
-    // ends at 180; the next 4 s late (a new drive), then 4 s early of its end (another).
-    const std::vector<RecordingSpan> spans{
-        {at(0), 60}, {at(63), 60}, {at(120), 60}, {at(184), 60}, {at(240), 60}};
+    // ends at 180; the next 4 s late (a new drive).
+    const std::vector<RecordingSpan> spans{{at(0), 60}, {at(63), 60}, {at(120), 60}, {at(184), 60}};
     const std::vector<std::vector<int>> drives = groupDrives(spans);
-    ASSERT_EQ(drives.size(), 3u);
+    ASSERT_EQ(drives.size(), 2u);
     EXPECT_EQ(drives[0], (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(drives[1], (std::vector<int>{3}));
-    EXPECT_EQ(drives[2], (std::vector<int>{4}));
+}
+
+// Recordings that overlap (an event recording beside the continuous one) are one drive, and a
+// shorter one inside a longer one leaves the drive's end where the longer one put it.
+TEST(DriveGrouping, OverlappingRecordingsAreOneDrive)
+{
+    const std::vector<std::vector<int>> drives = groupDrives(
+        {{at(0), 60}, {at(10), 20}, {at(56), 60}, {at(100), 10}, {at(118), 60}, {at(250), 5}});
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_EQ(drives[0], (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(drives[1], (std::vector<int>{5}));
 }
 
 TEST(DriveGrouping, OrdersByStartWhateverTheInputOrder)

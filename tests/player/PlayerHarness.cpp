@@ -1,5 +1,7 @@
 #include "PlayerHarness.h"
 
+#include "support/MediaCache.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -50,33 +52,11 @@ QByteArray emptyTelemetry(int records)
 
 namespace {
 
-    // Runs ffmpeg with the arguments (the output last) into a cache folder named for `key`, so
-    // that a cached file never outlives a change to what the tests expect of it; the tail is
-    // appended. Written aside and renamed, so that test programs running side by side never
-    // read a half-written file.
     QString cachedOutput(const QString& name, const QByteArray& key, const QStringList& arguments,
-        const QString& suffix, const QByteArray& tail = {})
+        const QString&, const QByteArray& tail = {})
     {
-        const QString folder = QDir::tempPath() + QStringLiteral("/zyn-player-tests/")
-            + QString::fromLatin1(
-                QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(16));
-        QDir().mkpath(folder);
-        const QString path = folder + QLatin1Char('/') + name;
-        if (QFileInfo(path).size() > 0)
-            return path;
-        const QString partial = path
-            + QStringLiteral(".%1.part%2").arg(QCoreApplication::applicationPid()).arg(suffix);
-        QProcess ffmpeg;
-        ffmpeg.start(QStringLiteral("ffmpeg"), arguments + QStringList{partial});
-        if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
-            return {};
-        QFile file(partial);
-        if (!tail.isEmpty() && (!file.open(QIODevice::Append) || file.write(tail) != tail.size()))
-            return {};
-        file.close();
-        if (!QFile::rename(partial, path))
-            QFile::remove(partial); // another program finished the same file first
-        return QFileInfo(path).size() > 0 ? path : QString();
+        return testsupport::cachedFfmpegOutput(
+            QStringLiteral("zyn-player-tests"), name, key, arguments, tail, 60000);
     }
 
 } // namespace

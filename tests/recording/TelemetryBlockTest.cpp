@@ -89,7 +89,8 @@ TEST_F(TelemetryBlockTest, FailureCodesAndNoTelemetry)
     EXPECT_EQ(read(write({})), kEmptyFile);
     EXPECT_EQ(read(write(RecordingBuilder().ftyp().mdat(100).bytes())), kNoTelemetryBox);
     EXPECT_EQ(read(write(QByteArray("abc"))), kNoTelemetryBox) << "shorter than a header";
-    // A box of size 0 holds the walk; sizes 1 and 7 step it into bytes that lead off the data.
+    // A box of size 0 runs to the end of the file; size 1 takes its 64-bit size from the bytes
+    // after it, which lead off the data; size 7 is no box.
     for (uint32_t size : {0u, 1u, 7u}) {
         const QByteArray bytes = RecordingBuilder()
                                      .ftyp()
@@ -98,11 +99,11 @@ TEST_F(TelemetryBlockTest, FailureCodesAndNoTelemetry)
                                      .bytes();
         EXPECT_EQ(read(write(bytes)), kNoTelemetryBox) << size;
     }
-    // A size below the header's 8 bytes still advances the walk, here onto the "udat" header.
+    // A size below the header's 8 bytes is no box: the walk ends there rather than step into
+    // the middle of whatever follows.
     EXPECT_EQ(read(write(
                   RecordingBuilder().ftyp().raw(bigEndian32(4)).udat(Telemetry::drive(1)).bytes())),
-        kBlockFound);
-    EXPECT_EQ(blockBytes(), udatBox(Telemetry::drive(1)));
+        kNoTelemetryBox);
     // A size running past the end of the data.
     EXPECT_EQ(read(write(RecordingBuilder().ftyp().raw(box("mdat", "xx", 1 << 30)).bytes())),
         kNoTelemetryBox);

@@ -1,8 +1,11 @@
 #include "CutRecordings.h"
 
+#include "support/MediaCache.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -43,6 +46,63 @@ Streams readStreams(const QString& path)
     av_packet_free(&packet);
     avformat_close_input(&format);
     return streams;
+}
+
+namespace {
+
+// framemd5's lines by stream, and the time bases from its header.
+void readFrameMd5(const QByteArray& text, std::map<int, QStringList>& lines,
+    std::map<int, double>* timeBases = nullptr)
+{
+    for (const QByteArray& raw : text.split('\n')) {
+        const QString line = QString::fromLatin1(raw).trimmed();
+        if (line.startsWith(QLatin1String("#tb ")) && timeBases) {
+            const QStringList parts = line.mid(4).split(QLatin1Char(':'));
+            const QStringList ratio = parts.value(1).trimmed().split(QLatin1Char('/'));
+            if (ratio.size() == 2 && ratio[1].toDouble() > 0)
+                (*timeBases)[parts[0].toInt()] = ratio[0].toDouble() / ratio[1].toDouble();
+            continue;
+        }
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const int comma = line.indexOf(QLatin1Char(','));
+        QString rest = line.mid(comma + 1);
+        rest.replace(QLatin1Char(' '), QString());
+        lines[line.left(comma).trimmed().toInt()] << rest;
+    }
+}
+
+} // namespace
+
+double FfmpegView::firstTime(int stream) const
+{
+    const auto found = frames.find(stream);
+    const auto base = timeBase.find(stream);
+    if (found == frames.end() || found->second.isEmpty() || base == timeBase.end())
+        return -1;
+    return found->second.front().section(QLatin1Char(','), 1, 1).toDouble() * base->second;
+}
+
+FfmpegView ffmpegView(const QString& path)
+{
+    FfmpegView view;
+    QTemporaryDir dir;
+    const QString copied = dir.filePath("copied.md5"), decoded = dir.filePath("decoded.md5");
+    const ProcessResult r = run("ffmpeg",
+        {"-v", "error", "-i", path, "-map", "0:v", "-map", "0:a?", "-c", "copy", "-f", "framemd5",
+            copied, "-map", "0:v", "-map", "0:a?", "-f", "framemd5", decoded});
+    view.ran = r.exitCode == 0;
+    view.errors = QString::fromLocal8Bit(r.err).trimmed();
+    readFrameMd5(readFile(copied), view.packets);
+    readFrameMd5(readFile(decoded), view.frames, &view.timeBase);
+    return view;
+}
+
+QString ffmpegRecording(const QString& name, const QStringList& arguments)
+{
+    return testsupport::cachedFfmpegOutput(QStringLiteral("zyn-recover-tests"), name,
+        arguments.join(QLatin1Char('\n')).toUtf8(),
+        QStringList{"-hide_banner", "-nostdin", "-v", "error", "-y"} + arguments);
 }
 
 QString makeCard(const QString& folder, const QStringList& options)

@@ -22,9 +22,9 @@ recover::ReferenceMovie reference(uint8_t choice)
     recover::ReferenceMovie movie;
     movie.movieTimescale = 1000;
     recover::TrackInfo video;
-    const Codec codecs[] = {Codec::H264, Codec::Mpeg4Visual, Codec::Mjpeg};
-    video.codec = codecs[choice % 3];
-    video.video = true;
+    const Codec codecs[] = {Codec::H264, Codec::Mpeg4Visual, Codec::Mjpeg, Codec::Hevc};
+    video.codec = codecs[choice % 4];
+    video.kind = recover::TrackKind::Video;
     video.timescale = 15360;
     video.sampleDuration = 512;
     video.width = 640;
@@ -38,7 +38,11 @@ recover::ReferenceMovie reference(uint8_t choice)
     const bool sound = choice & 4;
     if (sound) {
         recover::TrackInfo aac;
+        aac.kind = recover::TrackKind::Sound;
         aac.codec = Codec::Aac;
+        aac.aacObjectType = 2;
+        aac.aacRateIndex = 5;
+        aac.aacChannelConfig = 1;
         aac.timescale = 32000;
         aac.sampleDuration = 1024;
         aac.channels = 1;
@@ -84,12 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         uint32_t counted = 0;
         for (const recover::FoundChunk& c : track.chunks)
             counted += c.samples;
-        if (counted != track.samples.size())
+        if (counted != track.count())
             std::abort();
         end = std::max(end, previous);
     }
     if (walker.end() != end)
         std::abort();
-    const QByteArray index = recover::buildIndex(movie, walker.tracks());
+    const QByteArray index = recover::buildIndex(movie, walker.tracks()).moov;
     return index.isEmpty() ? 1 : 0;
 }

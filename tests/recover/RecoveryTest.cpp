@@ -23,13 +23,13 @@ using namespace cutrec;
 namespace {
 
 constexpr char kReference[] = "drf_20250614_142337.mp4";
-constexpr char kOriginal[] = "drf_20250614_142341.mp4";
 // The cut recording's name: the next one the camera would have written.
 constexpr char kCut[] = "drf_20250614_142345.mp4";
 
 struct Card
 {
     QString folder;
+    QString originalPath;
     Streams original;
     QByteArray bytes; // of the original
     qint64 moov = 0; // where its index starts
@@ -60,14 +60,24 @@ protected:
         s_dir = new QTemporaryDir;
         s_cards = new std::map<QString, Card>;
         const std::map<QString, QStringList> options
-            = {{"h264", {}}, {"h264-silent", {"--no-sound"}}, {"mpeg4", {"-c", "mpeg4"}},
+            // Ten seconds of MPEG-4 with sound: past the 256th sound frame, where FFmpeg's
+            // encoder opens a frame with a fill element.
+            = {{"h264", {}}, {"h264-silent", {"--no-sound"}},
+                {"mpeg4", {"-c", "mpeg4", "--length", "10"}},
                 {"mpeg4-silent", {"-c", "mpeg4", "--no-sound"}}, {"mjpeg", {"-c", "mjpeg"}}};
         for (const auto& [name, extra] : options) {
             Card card;
             card.folder = s_dir->filePath(name);
             s_error += makeCard(card.folder, QStringList{"--drf", "2"} + extra);
-            card.bytes = readFile(QDir(card.folder).filePath(kOriginal));
-            card.original = readStreams(QDir(card.folder).filePath(kOriginal));
+            // The card's second recording, whose name follows from the length.
+            const QString original
+                = QDir(card.folder)
+                      .filePath(QDir(card.folder)
+                                    .entryList({"drf_*.mp4"}, QDir::Files, QDir::Name)
+                                    .value(1));
+            card.bytes = readFile(original);
+            card.original = readStreams(original);
+            card.originalPath = original;
             card.moov = indexOffset(card.bytes);
             card.sound = !extra.contains("--no-sound");
             card.mpeg4 = name.startsWith("mpeg4");
@@ -198,8 +208,7 @@ TEST_F(RecoveryTest, NothingToRecover)
         EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
     // An intact recording is left alone.
-    const recover::Report intact
-        = recover::recoverRecording({QDir(c.folder).filePath(kOriginal), {}, {}});
+    const recover::Report intact = recover::recoverRecording({c.originalPath, {}, {}});
     EXPECT_EQ(intact.outcome, recover::Outcome::NothingToRecover);
 }
 

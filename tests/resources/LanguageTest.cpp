@@ -14,6 +14,8 @@
 
 #include <map>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -83,12 +85,12 @@ std::set<QString> russianTexts()
     return texts;
 }
 
-// Every message the clip export's code hands to translation, from all the sources.
-std::set<QString> clipMessages()
+// Every message a library's code hands to translation in its context, from all the sources.
+std::set<QString> libraryMessages(const QString& context)
 {
     std::set<QString> texts;
-    static const QRegularExpression call(QStringLiteral(
-        R"re(translate\(\s*"clip"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+    const QRegularExpression call(
+        QStringLiteral(R"re(translate\(\s*"%1"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re").arg(context));
     QDirIterator files(QStringLiteral(ZYN_SOURCE_DIR), {QStringLiteral("*.cpp")}, QDir::Files,
         QDirIterator::Subdirectories);
     while (files.hasNext()) {
@@ -161,14 +163,19 @@ TEST(Translation, EveryRussianTextHasAFinishedEnglishOne)
     }
 }
 
-// The clip export writes its messages in English, as its command line prints them; the viewer
-// shows them in Russian.
-TEST(Translation, EveryClipMessageHasAFinishedRussianOne)
+// The clip export, the archive and the recovery write their messages in English, as their
+// command lines print them; the viewer shows them in Russian.
+TEST(Translation, EveryLibraryMessageHasAFinishedRussianOne)
 {
     const std::map<QString, Message> messages
         = translations(QStringLiteral(ZYN_TRANSLATION_RU));
-    const std::set<QString> english = clipMessages();
+    std::set<QString> english = libraryMessages(QStringLiteral("clip"));
     ASSERT_GT(english.size(), 40u);
+    for (const char* context : {"archive", "recover"}) {
+        const std::set<QString> more = libraryMessages(QLatin1String(context));
+        ASSERT_GT(more.size(), 10u) << context;
+        english.insert(more.begin(), more.end());
+    }
     for (const QString& text : english) {
         const auto found = messages.find(text);
         ASSERT_NE(found, messages.end())
@@ -179,6 +186,15 @@ TEST(Translation, EveryClipMessageHasAFinishedRussianOne)
         EXPECT_EQ(placeholders(found->second.translation), placeholders(text))
             << "the values must still have their places: " << text.toStdString();
     }
+}
+
+// Words of Qt's dialogs that the viewer shows: the folder dialog's labels and buttons, a message
+// box's answers.
+std::vector<std::pair<const char*, const char*>> qtWords()
+{
+    return {{"QFileDialog", "Look in:"}, {"QFileDialog", "Directory:"},
+        {"QFileDialog", "Files of type:"}, {"QFileDialog", "&Choose"}, {"QPlatformTheme", "&Yes"},
+        {"QPlatformTheme", "&No"}, {"QPlatformTheme", "Cancel"}};
 }
 
 TEST_F(LanguageTest, EnglishReplacesEveryRussianTextAndRussianComesBackWhole)
@@ -206,8 +222,14 @@ TEST_F(LanguageTest, EnglishReplacesEveryRussianTextAndRussianComesBackWhole)
 
     EXPECT_EQ(QCoreApplication::translate("clip", "nothing to export"),
         QStringLiteral("nothing to export"));
+    // Qt's own dialogs are in English as Qt wrote them.
+    for (const auto& [context, text] : qtWords())
+        EXPECT_EQ(QCoreApplication::translate(context, text), QLatin1String(text)) << text;
 
     ASSERT_TRUE(strings::setLanguage(Language::Russian));
+    // Qt's own dialogs speak Russian too: the folder dialog, a question's Yes and No.
+    for (const auto& [context, text] : qtWords())
+        EXPECT_TRUE(QCoreApplication::translate(context, text).contains(kCyrillic)) << text;
     EXPECT_EQ(QString(strings::kDriveSummary), russianTitle);
     EXPECT_EQ(QCoreApplication::translate("clip", "nothing to export"),
         QStringLiteral("сохранять нечего"));

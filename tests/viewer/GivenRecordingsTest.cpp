@@ -14,7 +14,7 @@ void touch(const QString& path)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
 }
 
-TEST(GivenRecordingsTest, FilesCountByTheirNameAndFoldersGiveTheirRecordingsTabByTab)
+TEST(GivenRecordingsTest, FilesCountByTheirNameAndFoldersGiveTheirRecordingsInTimeOrder)
 {
     QTemporaryDir card;
     QDir dir(card.path());
@@ -30,11 +30,10 @@ TEST(GivenRecordingsTest, FilesCountByTheirNameAndFoldersGiveTheirRecordingsTabB
     const auto full = [&](const char* name) {
         return QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(name)));
     };
-    // The continuous tab's names, then the event tab's, then the manual ones; not the
-    // subfolder's.
+    // The drive in the order it happened, whatever the kinds; not the subfolder's.
     EXPECT_EQ(folder.recordings,
-        QStringList({full("drf_20240101_100000.mp4"), full("drf_20240101_130000.mp4"),
-            full("evt_20240101_110000.mp4"), full("muevt_20240101_120000.mp4")}));
+        QStringList({full("drf_20240101_100000.mp4"), full("evt_20240101_110000.mp4"),
+            full("muevt_20240101_120000.mp4"), full("drf_20240101_130000.mp4")}));
     EXPECT_TRUE(folder.refused.isEmpty());
 
     // Files as given, made whole from the working folder, each once.

@@ -8,12 +8,14 @@
 #include "viewer/PlayListPainter.h"
 
 #include "files/InfoPopup.h"
+#include "support/RecordingBuilder.h"
 #include "usb/UsbToolPopup.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -365,6 +367,42 @@ TEST_F(MainWindowListTest, FilesDroppedOnTheWindowJoinTheList)
     QCoreApplication::sendEvent(window.get(), &drop);
     EXPECT_TRUE(drop.isAccepted());
     ASSERT_TRUE(QTest::qWaitFor([this] { return window->playList().count() == 2; }, 2000));
+}
+
+} // namespace
+
+namespace {
+
+// A card as drivers leave it, given whole: the list holds the camera's recordings in the order
+// they were recorded, whatever their kind, with the recovered copy in place of the recording
+// the power cut; not the clip, its drawn version, the copy or the unfinished write beside them.
+TEST_F(MainWindowListTest, ACardGivenWholeListsItsRecordingsAsTheyWereRecorded)
+{
+    QTemporaryDir card;
+    const QDir dir(card.path());
+    const QByteArray intact = testsupport::RecordingBuilder()
+                                  .ftyp()
+                                  .mdat(64)
+                                  .raw(testsupport::box("moov", {}))
+                                  .bytes();
+    const QByteArray cut = testsupport::RecordingBuilder().ftyp().mdat(64).bytes();
+    for (const char* name : {"drf_20250614_142337.mp4", "evt_20250614_142437.mp4",
+             "muevt_20250614_142537.mp4", "drf_20250614_142637_recovered.mp4",
+             "evt_20250614_142737.mp4", "clip_evt_20250614_142440.mp4",
+             "clip_evt_20250614_142440_overlay.mp4", "copy_drf_20250614_142337.mp4",
+             ".clip_evt_20250614_142440.mp4.1.part"})
+        ASSERT_TRUE(testsupport::RecordingBuilder().raw(intact).writeTo(dir.filePath(name)));
+    ASSERT_TRUE(
+        testsupport::RecordingBuilder().raw(cut).writeTo(dir.filePath("drf_20250614_142637.mp4")));
+
+    window->openRecordings({card.path()});
+    QStringList names;
+    for (const QString& entry : window->playList().entries())
+        names << QFileInfo(entry).fileName();
+    EXPECT_EQ(names,
+        QStringList({"drf_20250614_142337.mp4", "evt_20250614_142437.mp4",
+            "muevt_20250614_142537.mp4", "drf_20250614_142637_recovered.mp4",
+            "evt_20250614_142737.mp4"}));
 }
 
 } // namespace

@@ -51,6 +51,7 @@ TEST(PartsOnSkinTest, ADrivePlaysAcrossPanelGraphAndMarkers)
     ASSERT_TRUE(testsupport::RecordingBuilder()
                     .ftyp()
                     .mdat(256)
+                    .raw(testsupport::box("moov", {}))
                     .evti({"EVENT 2024/05/01 12:35:05", "EVENT 2024/05/01 12:35:30"})
                     .writeTo(path));
     constexpr int kDuration = 60;

@@ -1,6 +1,7 @@
 #include "clip/ClipExport.h"
 #include "clip/ClipSpan.h"
 #include "overlay/OverlayVideo.h"
+#include "recording/CardFiles.h"
 #include "recording/RecordingName.h"
 
 #include <QGuiApplication>
@@ -51,24 +52,50 @@ const char kUsage[]
       "size) are not joined: each run of compatible recordings gives its own clip. A recording\n"
       "that cannot be read ends the span before it. Progress and messages go to standard\n"
       "error. Everything is written under temporary names and named when complete; a failure\n"
-      "or an interrupt leaves nothing behind.\n"
+      "or an interrupt leaves nothing behind, except that one while the clip is drawn keeps the\n"
+      "finished lossless clip and its list. Temporary files of a run that was killed outright\n"
+      "are removed by the next run into the folder.\n"
       "\n"
-      "Exit status: 0 done, 1 nothing to export (or a usage error), 2 a write error.\n";
+      "Exit status: 0 when everything asked for was written; 1 when there was nothing to\n"
+      "export, a recording could not be read or copied (named on standard error; the rest is\n"
+      "still written) or the command line is wrong; 2 when a file could not be written (the\n"
+      "drawn clip included: the lossless clip is then kept); 130 or 143 when stopped by\n"
+      "SIGINT (Ctrl-C) or SIGTERM.\n";
 
 std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_signal{0};
 
-void onInterrupt(int)
+void onInterrupt(int signal)
 {
+    g_signal = signal;
     g_interrupted = true;
 }
 
+// The camera's clock has no zone: the moment is read as it is written and held as UTC, like
+// the names' times, so no daylight-saving gap of this computer's zone can refuse it.
 std::optional<QDateTime> readMoment(const QString& text)
 {
-    for (const QString& format : {QStringLiteral("yyyy-MM-dd HH:mm:ss"),
-             QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyyMMdd_HHmmss")}) {
-        const QDateTime wall = QDateTime::fromString(text.trimmed(), format);
-        if (wall.isValid())
-            return QDateTime(wall.date(), wall.time(), Qt::UTC);
+    const QString moment = text.trimmed();
+    struct Layout
+    {
+        qsizetype length;
+        const char* date;
+        qsizetype dateLength;
+        QLatin1String separators;
+        const char* time;
+    };
+    static const Layout kLayouts[] = {{19, "yyyy-MM-dd", 10, QLatin1String(" T"), "HH:mm:ss"},
+        {15, "yyyyMMdd", 8, QLatin1String("_"), "HHmmss"}};
+    for (const Layout& layout : kLayouts) {
+        if (moment.size() != layout.length
+            || !layout.separators.contains(moment[layout.dateLength]))
+            continue;
+        const QDate date
+            = QDate::fromString(moment.first(layout.dateLength), QLatin1String(layout.date));
+        const QTime time
+            = QTime::fromString(moment.mid(layout.dateLength + 1), QLatin1String(layout.time));
+        if (date.isValid() && time.isValid())
+            return QDateTime(date, time, Qt::UTC);
     }
     return std::nullopt;
 }
@@ -166,7 +193,7 @@ QStringList recordingsOf(const QStringList& inputs)
 {
     QStringList recordings;
     for (const QString& input : inputs)
-        recordings << (QFileInfo(input).isDir() ? clip::folderRecordings(input)
+        recordings << (QFileInfo(input).isDir() ? recording::folderRecordings(input)
                                                 : QStringList{input});
     return recordings;
 }
@@ -228,13 +255,17 @@ int main(int argc, char* argv[])
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
 
-    int written = 0;
+    // What was asked for and not written decides the status: an input that could not be read
+    // or copied (1) or an output that could not be written (2); a signal wins over both.
+    int results = 0;
+    bool unread = false;
     bool writeFailed = false;
     for (const clip::Span& span : spansOf(args, errors)) {
         const clip::PlanResult plan = clip::planClips(recordingsOf(args.inputs), span);
         for (const QString& message : plan.messages)
             errors << "zyn-clip: " << message << '\n';
         errors.flush();
+        unread = unread || !plan.unreadable.isEmpty();
         for (const clip::ClipPlan& clipPlan : plan.clips) {
             int shownTenth = -1;
             const QString label
@@ -252,19 +283,21 @@ int main(int argc, char* argv[])
             const clip::ExportResult result = clip::exportClip(clipPlan, args.options, control);
             errors << "zyn-clip: " << result.message << '\n';
             errors.flush();
-            if (result.code == clip::Exported)
-                ++written;
-            else if (result.code == clip::WriteFailed || result.code == clip::Cancelled)
-                writeFailed = true;
+            ++results;
+            unread = unread || result.code == clip::SourceFailed || !result.uncopied.isEmpty();
+            writeFailed = writeFailed || result.code == clip::WriteFailed
+                || result.code == clip::Cancelled || result.code == clip::DrawnFailed;
             if (g_interrupted)
-                return 2;
+                return 128 + g_signal;
         }
     }
+    if (g_interrupted)
+        return 128 + g_signal;
     if (writeFailed)
         return 2;
-    if (written == 0) {
+    if (results == 0) {
         errors << "zyn-clip: nothing to export\n";
         return 1;
     }
-    return 0;
+    return unread ? 1 : 0;
 }

@@ -8,8 +8,19 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 
 namespace {
+
+// Ctrl-C or a termination request: the recovery notices, removes its temporary file and ends.
+std::atomic<bool> g_interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void onSignal(int)
+{
+    g_interrupted = true;
+}
 
 // Progress on standard error in whole percent, one line per recording, rewritten in place.
 class ProgressLine
@@ -51,8 +62,10 @@ int main(int argc, char* argv[])
         "was pulled): their media data are kept byte for byte and given a new index built from "
         "a healthy recording of the same camera. Each RECORDING is only read; the result is "
         "written beside it as <name>_recovered.mp4 (never over an existing file).\n\n"
-        "Exit status: 0 every recording recovered, 1 nothing to recover or no reference, "
-        "2 a file could not be read or written."));
+        "Exit status: 0 every recording recovered, 1 nothing to recover or no usable "
+        "reference, 2 a file could not be read or written, 3 a recording recovered only in "
+        "part (written, but media data after the recovered part were left unread), 130 "
+        "interrupted (nothing left behind)."));
     parser.addHelpOption();
     parser.addOptions({
         {"reference",
@@ -72,6 +85,8 @@ int main(int argc, char* argv[])
         err << "zyn-recover: no RECORDING given (see --help)" << Qt::endl;
         return 1;
     }
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
     int status = 0;
     for (const QString& path : recordings) {
         recover::Request request;
@@ -79,11 +94,13 @@ int main(int argc, char* argv[])
         request.reference = parser.value("reference");
         request.fallbackFolder = parser.value("output");
         ProgressLine line(err, QFileInfo(path).fileName());
-        const recover::Report report
-            = recover::recoverRecording(request, nullptr, [&](int permille) { line(permille); });
+        const recover::Report report = recover::recoverRecording(
+            request, &g_interrupted, [&](int permille) { line(permille); });
         line.done();
         err << path << ": " << report.message << Qt::endl;
-        if (report.outcome == recover::Outcome::Recovered) {
+        if (report.outcome == recover::Outcome::Cancelled)
+            return 130;
+        if (!report.output.isEmpty()) {
             err << "  " << report.videoFrames << " pictures, " << report.soundFrames
                 << " sound frames, " << report.keptBytes << " of " << report.mediaBytes
                 << " media bytes; index from " << report.reference << Qt::endl;

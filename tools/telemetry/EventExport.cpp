@@ -6,6 +6,7 @@
 #include "recording/TelemetryExport.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QHash>
 #include <QTextStream>
 
@@ -33,7 +34,10 @@ int writeEvents(const QStringList& recordings, const drive::DetectionThresholds&
     int failures = 0;
     for (const QString& path : recordings) {
         EventIndex events;
-        if (!loadEventRecords(path, events)) {
+        // Continuous recordings carry no event index: the viewer and the drives read none.
+        const bool readable = hasEventIndex(path) ? loadEventRecords(path, events)
+                                                  : QFile(path).open(QIODevice::ReadOnly);
+        if (!readable) {
             reportFailure(errors, path, QStringLiteral("the file cannot be opened"));
             ++failures;
             continue;

@@ -3,7 +3,7 @@
 #include "recording/TelemetryExport.h"
 
 #include "drive/DriveTypes.h"
-#include "drive/RecordingTelemetry.h"
+#include "recording/CardFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -99,7 +99,7 @@ int main(int argc, char* argv[])
             errors << "zyn-telemetry: unknown option " << argument << " (see --help)\n";
             return 1;
         } else if (QFileInfo(argument).isDir()) {
-            const QStringList found = drive::folderRecordings(argument);
+            const QStringList found = recording::folderRecordings(argument);
             if (found.isEmpty())
                 emptyFolders << argument;
             recordings << found;

@@ -1,5 +1,5 @@
-// The event index: the in-memory search and load against the chunked search over a device,
-// then the marker placement for a start and duration taken from the input.
+// The event index: the load from memory against the load from a device, then the marker
+// placement for a start and duration taken from the input.
 
 #include "recording/EventIndex.h"
 #include "recording/RecordingName.h"
@@ -15,7 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 4)
         return 0;
     const int duration = int8_t(data[0]) * 7;
-    const int chunk = 4 * (1 + (data[1] & 15));
     const std::span<const uint8_t> file(data + 2, size - 2);
 
     recording::EventIndex events;
@@ -24,12 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QByteArray bytes(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    const std::optional<size_t> whole = recording::findEventBox(file);
-    const std::optional<qint64> chunked = recording::findEventBox(buffer, chunk);
-    if (whole.has_value() != chunked.has_value() || (whole && qint64(*whole) != *chunked))
+    recording::EventIndex fromDevice;
+    if (!recording::loadEventRecords(buffer, fromDevice) || fromDevice.loaded != events.loaded
+        || fromDevice.records != events.records)
         std::abort();
     if (events.loaded && events.records.size() != size_t(events.count) * 256)
         std::abort();
+    recording::EventIndex fromBlock;
+    recording::loadEventRecordsFromBlock(file.subspan(data[1] % file.size()), data[1], fromBlock);
 
     // The file name part is made from the input too: it must never read past its text.
     const QString name = QStringLiteral("/card_x/evt_")
