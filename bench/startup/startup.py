@@ -88,6 +88,15 @@ def start_xvfb():
     return server, ":" + number.decode().strip()
 
 
+def stop(process):
+    process.terminate()
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 def trace_lines(stderr_text):
     """(monotonic seconds, processor milliseconds, step) of each line of the viewer's trace."""
     steps = []
@@ -115,12 +124,7 @@ def run_viewer(display, env, viewer, args, want_frame):
         if any(step == last for _, _, step in steps):
             break
         time.sleep(0.02)
-    process.terminate()
-    try:
-        process.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
+    stop(process)
     at = {step: (t - started, cpu / 1000) for t, cpu, step in steps}
     if mapped is None or "first paint" not in at:
         raise SystemExit(f"startup: the viewer showed no window ({' '.join(args)})")
@@ -137,12 +141,7 @@ def run_mpv(display, env, recording):
     process = subprocess.Popen(["mpv", "--no-config", "--ao=null", "--pause=no", recording],
                                env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     mapped = display.wait_for_map(started + LIMIT)
-    process.terminate()
-    try:
-        process.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
+    stop(process)
     if mapped is None:
         raise SystemExit("startup: mpv showed no window")
     return mapped - started
