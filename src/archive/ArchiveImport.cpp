@@ -80,7 +80,7 @@ RecordingState stateOf(const QString& path)
 QString videoCodec(const QString& path)
 {
     recover::ReferenceMovie movie;
-    if (recover::readReference(path, movie) != recover::ReferenceError::None)
+    if (recover::readReference(path, movie).error != recover::ReferenceError::None)
         return QString();
     const int track = movie.videoTrack();
     return track < 0 ? QString()
