@@ -7,6 +7,8 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <QRegularExpression>
+
 #include <memory>
 #include <mutex>
 
@@ -28,7 +30,10 @@ void logCallback(void* context, int level, const char* format, va_list args)
     char line[512];
     int printPrefix = 1;
     av_log_format_line2(context, level, format, args, line, sizeof line, &printPrefix);
-    keepMessage(capture, QString::fromLocal8Bit(line).trimmed());
+    // "[aac @ 0x5610896788c0] decode_pce: ..." reads "aac: decode_pce: ..." to a user.
+    static const QRegularExpression address(QStringLiteral("^\\[(\\w+) @ 0x[0-9a-f]+\\] "));
+    keepMessage(
+        capture, QString::fromLocal8Bit(line).trimmed().replace(address, QStringLiteral("\\1: ")));
 }
 
 QString errorText(int code)
@@ -271,8 +276,11 @@ PlayableCheck checkPlayable(const QString& path, CheckOptions options)
     sound.index = av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (picture.index < 0)
         return {Fault::Picture, QStringLiteral("the file holds no picture stream")};
+    // FFmpeg drops a sound stream whose configuration it cannot use, saying why in its log.
     if (sound.index < 0 && options.expectSound)
-        return {Fault::Sound, QStringLiteral("the file holds no sound stream")};
+        return {Fault::Sound,
+            log.errors().isEmpty() ? QStringLiteral("the file holds no sound stream")
+                                   : log.errors().constFirst()};
     if (!picture.open(context->streams[picture.index], log))
         return verdict(Fault::Picture, picture.detail);
     const bool withSound = sound.index >= 0;

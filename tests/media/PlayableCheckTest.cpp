@@ -120,6 +120,17 @@ TEST_F(PlayableCheckTest, DamageIsNamedWhereItLies)
     const media::PlayableCheck end = media::checkPlayable(brokenEnd, {.lastPicture = true});
     EXPECT_EQ(end.fault, media::Fault::LastPicture) << end.detail.toStdString();
 
+    // A sound configuration that says more than it holds: FFmpeg drops the stream, and its
+    // words for why reach the user without its pointers.
+    const auto overlong = testsupport::runProcess(QStringLiteral("python3"),
+        {QStringLiteral(ZYN_DAMAGE_MP4), path("good.mp4"), path("aac.mp4"), "aac-config-overlong",
+            "sound"});
+    ASSERT_EQ(overlong.exitCode, 0) << overlong.err.toStdString();
+    const media::PlayableCheck sound = media::checkPlayable(path("aac.mp4"), {.expectSound = true});
+    EXPECT_EQ(sound.fault, media::Fault::Sound);
+    EXPECT_TRUE(sound.detail.startsWith("aac: ")) << sound.detail.toStdString();
+    EXPECT_TRUE(sound.detail.contains("Input buffer exhausted")) << sound.detail.toStdString();
+
     // Not a media file at all, and no file.
     ASSERT_TRUE(writeAll(path("text.mp4"), QByteArray(4096, 'x')));
     EXPECT_EQ(media::checkPlayable(path("text.mp4")).fault, media::Fault::Container);

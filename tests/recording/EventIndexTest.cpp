@@ -119,7 +119,7 @@ TEST(EventIndexTest, OnlyWhereTheCameraWritesIt)
 TEST(EventIndexTest, TheLettersInThePictureDataAreNoIndex)
 {
     QByteArray media(64 * 1024, 'v');
-    media.replace(4096 - 4, 8, QByteArray("\x7f\xff\xff\xffEVTI", 8));
+    media.replace(4096 - 4, 8, QByteArray("\x7f\xff\xff\xff" "EVTI", 8));
     RecordingBuilder recording;
     recording.ftyp()
         .raw(box("mdat", media))
