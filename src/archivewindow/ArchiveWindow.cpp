@@ -48,32 +48,41 @@ const QColor kText(235, 235, 235);
 const QColor kSelection(170, 255, 75);
 
 // The face's colours for Qt's own widgets, so they sit on the dark skin.
-QString styleSheet()
+QString houseStyle()
 {
-    return QStringLiteral(
-        "QWidget { color: %1; font-family: \"%6\"; }"
-        "QLabel { background: transparent; color: %2; }"
+    QString sheet = QStringLiteral(
+        "QWidget { color: TEXT; font-family: \"FAMILY\"; }"
+        "QLabel { background: transparent; color: LABEL; }"
         "QComboBox, QDateEdit, QLineEdit, QSpinBox, QPushButton {"
-        "  background: #141414; color: %1; border: 1px solid %3; padding: 1px 4px; }"
-        "QPushButton:pressed { background: %4; }"
-        "QComboBox QAbstractItemView { background: #141414; color: %1;"
-        "  selection-background-color: %4; }"
-        "QCheckBox { background: transparent; color: %2; }"
-        "QTreeWidget, QListWidget { background: #0a0a0a; color: %1; border: 1px solid %3;"
-        "  alternate-background-color: #121212; }"
-        "QTreeWidget::item:selected, QListWidget::item:selected { background: %4;"
-        "  color: %5; }"
-        "QHeaderView::section { background: #101010; color: %2; border: none;"
+        "  background: #141414; color: TEXT; border: 1px solid FRAME; padding: 1px 4px; }"
+        "QComboBox:disabled, QDateEdit:disabled { color: #606060; }"
+        "QPushButton:pressed { background: RULE; }"
+        "QComboBox QAbstractItemView { background: #141414; color: TEXT;"
+        "  selection-background-color: RULE; }"
+        "QCheckBox { background: transparent; color: LABEL; }"
+        "QTreeWidget, QListWidget { background: #0a0a0a; color: TEXT; border: 1px solid FRAME; }"
+        "QTreeWidget::item:selected, QListWidget::item:selected { background: RULE;"
+        "  color: SELECTION; }"
+        "QHeaderView::section { background: #101010; color: LABEL; border: none;"
         "  border-right: 1px solid #303030; padding: 2px 4px; }"
-        "QCalendarWidget QWidget { alternate-background-color: #121212; }"
-        "QCalendarWidget QAbstractItemView { background: #0a0a0a; color: %1;"
-        "  selection-background-color: %4; selection-color: %5; }"
+        "QScrollBar { background: #101010; width: 12px; height: 12px; }"
+        "QScrollBar::handle { background: #505050; }"
+        "QCalendarWidget QAbstractItemView { background: #0a0a0a; color: TEXT;"
+        "  selection-background-color: TITLE; selection-color: white; }"
+        "QCalendarWidget QAbstractItemView:disabled { color: #505050; }"
         "QCalendarWidget QWidget#qt_calendar_navigationbar { background: #101010; }"
-        "QCalendarWidget QToolButton { background: transparent; color: %1; border: none;"
+        "QCalendarWidget QToolButton { background: transparent; color: TEXT; border: none;"
         "  padding: 2px 6px; }"
-        "QCalendarWidget QSpinBox { background: #141414; }")
-        .arg(kText.name(), popup::kLabel.name(), popup::kBoxFrame.name(), popup::kRule.name(),
-            kSelection.name(), fonts::family());
+        "QCalendarWidget QSpinBox { background: #141414; }");
+    // Named, not numbered: the colours repeat, and a name says which is which.
+    sheet.replace(QLatin1String("TEXT"), kText.name());
+    sheet.replace(QLatin1String("LABEL"), popup::kLabel.name());
+    sheet.replace(QLatin1String("FRAME"), popup::kBoxFrame.name());
+    sheet.replace(QLatin1String("RULE"), popup::kRule.name());
+    sheet.replace(QLatin1String("TITLE"), popup::kTitle.name());
+    sheet.replace(QLatin1String("SELECTION"), kSelection.name());
+    sheet.replace(QLatin1String("FAMILY"), fonts::family());
+    return sheet;
 }
 
 QLabel* label(const QString& text, const QRect& place, QWidget* parent)
@@ -97,7 +106,7 @@ std::vector<MapPlace> thinned(const std::vector<archive::TrackPoint>& track)
 qint64 dayStart(const QDate& day)
 {
     // The camera's clock counted as if it were UTC, as the archive keeps it.
-    return QDateTime(day, QTime(0, 0), QTimeZone::UTC).toSecsSinceEpoch();
+    return QDateTime(day, QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
 }
 
 } // namespace
@@ -129,7 +138,7 @@ ArchiveWindow::ArchiveWindow(const ArchiveLocation& location, QWebEngineProfile*
     setWindowTitle(strings::kArchiveTitle);
     setFixedSize(kWidth, kHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setStyleSheet(styleSheet());
+    setStyleSheet(houseStyle());
     createControls();
     m_map = new ArchiveMapView(profile, pagePath, tiles, this);
     m_map->setGeometry(kMapRect);
@@ -211,6 +220,15 @@ void ArchiveWindow::createLists()
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_calendar->setFirstDayOfWeek(Qt::Monday);
     m_calendar->setGridVisible(false);
+    // The header row and the weekend are drawn by formats, which a style sheet does not reach.
+    QTextCharFormat header;
+    header.setBackground(QColor(16, 16, 16));
+    header.setForeground(popup::kLabel);
+    m_calendar->setHeaderTextFormat(header);
+    QTextCharFormat weekend;
+    weekend.setForeground(QColor(0xF0, 0x5A, 0x4B));
+    for (Qt::DayOfWeek day : {Qt::Saturday, Qt::Sunday})
+        m_calendar->setWeekdayTextFormat(day, weekend);
     m_dayTitle = label(QString(), kDayTitleRect, this);
     m_drives = new QTreeWidget(this);
     m_drives->setObjectName(QStringLiteral("drives"));
@@ -220,9 +238,10 @@ void ArchiveWindow::createLists()
     m_drives->setHeaderLabels({strings::kDriveStart, strings::kDriveEnd, strings::kArchiveDistance,
         strings::kArchiveEvents, strings::kArchiveVehicle});
     m_drives->header()->setStretchLastSection(true);
+    m_drives->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int c : {0, 1})
-        m_drives->setColumnWidth(c, 66);
-    m_drives->setColumnWidth(2, 50);
+        m_drives->setColumnWidth(c, 64);
+    m_drives->setColumnWidth(2, 44);
     m_drives->setColumnWidth(3, 62);
     m_foundTitle = label(QString(), kFoundTitleRect, this);
     m_results = new QListWidget(this);
@@ -405,7 +424,7 @@ void ArchiveWindow::openArchive()
             m_vehicle->blockSignals(false);
             // The latest drive's day, unless the user is looking at one already.
             const QDate day = m_day.isValid() ? m_day
-                : latest ? QDateTime::fromSecsSinceEpoch(*latest, QTimeZone::UTC).date()
+                : latest ? QDateTime::fromSecsSinceEpoch(*latest, Qt::UTC).date()
                          : QDate::currentDate();
             m_calendar->setCurrentPage(day.year(), day.month());
             requestMonth(day.year(), day.month());
@@ -488,8 +507,8 @@ void ArchiveWindow::onDay(int serial, const QDate& day, const std::vector<archiv
     const QString time = QStringLiteral("HH:mm:ss");
     for (const archive::DriveRow& d : drives) {
         auto* item = new QTreeWidgetItem(m_drives,
-            {QDateTime::fromSecsSinceEpoch(d.cameraStart, QTimeZone::UTC).toString(time),
-                QDateTime::fromSecsSinceEpoch(d.cameraEnd, QTimeZone::UTC).toString(time),
+            {QDateTime::fromSecsSinceEpoch(d.cameraStart, Qt::UTC).toString(time),
+                QDateTime::fromSecsSinceEpoch(d.cameraEnd, Qt::UTC).toString(time),
                 QString::number(d.distanceKm, 'f', 1), QString::number(d.events), d.vehicle});
         for (int c : {2, 3})
             item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
@@ -544,7 +563,7 @@ void ArchiveWindow::onDrive(int serial, const DriveDetail& detail, const QString
         setStatus(QString(strings::kArchiveCannotOpen).arg(error));
     m_shown = detail;
     ProfileData data;
-    data.start = QDateTime::fromSecsSinceEpoch(detail.row.cameraStart, QTimeZone::UTC);
+    data.start = QDateTime::fromSecsSinceEpoch(detail.row.cameraStart, Qt::UTC);
     data.length = std::max<qint64>(1, detail.row.cameraEnd - detail.row.cameraStart);
     data.recordings = detail.recordings;
     for (const archive::TrackPoint& p : detail.track) {
@@ -573,7 +592,7 @@ void ArchiveWindow::showDriveOnMap()
         for (const archive::TrackPoint& p : m_shown->track) {
             if (p.recording == e.recording && p.second == e.second) {
                 marks.push_back({{p.latitude, p.longitude}, int(i),
-                    QDateTime::fromSecsSinceEpoch(e.cameraTime, QTimeZone::UTC)
+                    QDateTime::fromSecsSinceEpoch(e.cameraTime, Qt::UTC)
                             .toString(QStringLiteral("HH:mm:ss "))
                         + kindText(e.kind),
                     e.kind});

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -179,6 +180,8 @@ private:
     int m_daySerial = 0;
     int m_driveSerial = 0;
     int m_searchSerial = 0;
+    // The latest search's serial as the pictures' thread reads it.
+    std::atomic<int> m_searchSerialSeen{0};
     int m_pending = 0;
     bool m_opened = false;
     QString m_openError;
