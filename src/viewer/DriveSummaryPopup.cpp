@@ -1,5 +1,6 @@
 #include "viewer/DriveSummaryPopup.h"
 
+#include "archivewindow/SpeedProfile.h"
 #include "drive/DriveAnalysis.h"
 #include "recording/PositionSentence.h"
 #include "resources/BitmapButton.h"
@@ -12,6 +13,8 @@
 #include <QListWidget>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +40,23 @@ QString speed(double kmh, int unit)
 }
 
 } // namespace
+
+archivewin::ProfileData DriveSummaryPopup::speedProfile(const drive::DriveSummary& drive)
+{
+    archivewin::ProfileData data;
+    data.start = drive.start;
+    data.length = drive.durationSeconds;
+    data.recordings = drive.recordings;
+    for (const drive::SpeedSecond& s : drive.speeds)
+        data.seconds.push_back({s.offset, s.speedKmh, s.recording, s.second});
+    for (const drive::DriveEvent& e : drive.events) {
+        const size_t k = size_t(e.recording);
+        if (k < drive.recordingOffsets.size())
+            data.events.push_back(
+                {drive.recordingOffsets[k] + e.second, drive::eventKindName(e.kind)});
+    }
+    return data;
+}
 
 DriveSummaryPopup::DriveSummaryPopup(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
@@ -66,6 +86,10 @@ DriveSummaryPopup::DriveSummaryPopup(QWidget* owner)
                                     popup::kBoxFrame.name(), popup::kRule.name()));
     connect(m_events, &QListWidget::itemClicked, this,
         [this](QListWidgetItem* item) { chooseEvent(m_events->row(item)); });
+    m_profile = new archivewin::SpeedProfile(this);
+    m_profile->setGeometry(kProfile);
+    connect(m_profile, &archivewin::SpeedProfile::playRequested, this,
+        &DriveSummaryPopup::playRequested);
     renderFace();
 }
 
@@ -127,6 +151,7 @@ void DriveSummaryPopup::setDrive(const drive::DriveSummary& drive, int speedUnit
     m_events->clear();
     for (const drive::DriveEvent& event : drive.events)
         m_events->addItem(eventLine(drive, event));
+    m_profile->setProfile(speedProfile(drive), speedUnit);
     renderFace();
     update();
 }
@@ -151,7 +176,8 @@ void DriveSummaryPopup::showOver(const QRect& ownerGeometry)
 {
     // Over the middle of the video area (24, 52, 640 x 480), where nothing else is read while
     // the popup stands.
-    move(ownerGeometry.topLeft() + QPoint(24 + 320 - kWidth / 2, 52 + 240 - kHeight / 2 + 20));
+    move(ownerGeometry.topLeft()
+        + QPoint(24 + 320 - kWidth / 2, std::max(40, 52 + 240 - kHeight / 2 + 20)));
     show();
     raise();
 }

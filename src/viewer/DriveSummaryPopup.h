@@ -7,6 +7,10 @@
 #include <QStringList>
 
 class BitmapButton;
+namespace archivewin {
+class SpeedProfile;
+struct ProfileData;
+}
 class QListWidget;
 class QListWidgetItem;
 
@@ -19,8 +23,10 @@ class DriveSummaryPopup : public QDialog
 
 public:
     static constexpr int kWidth = 480;
-    static constexpr int kHeight = 520;
-    static constexpr QRect kEventList{16, 292, kWidth - 32, kHeight - 292 - 36};
+    static constexpr int kHeight = 660;
+    static constexpr QRect kEventList{16, 292, kWidth - 32, 192};
+    // The drive's speed profile under the events, as the archive window shows it.
+    static constexpr QRect kProfile{12, 522, kWidth - 24, 128};
 
     explicit DriveSummaryPopup(QWidget* owner);
     ~DriveSummaryPopup() override;
@@ -37,10 +43,13 @@ public:
     // What a click on the event row does (tests drive it through here as through the list).
     void chooseEvent(int row);
     const drive::DriveSummary& drive() const { return m_drive; }
+    archivewin::SpeedProfile* speedProfile() const { return m_profile; }
 
     // One event's line: time, kind, strength, and the recording and second it lies at.
     static QString eventLine(const drive::DriveSummary& drive, const drive::DriveEvent& event);
     static QString kindName(drive::EventKind kind);
+    // The drive's seconds and events as the speed profile draws them.
+    static archivewin::ProfileData speedProfile(const drive::DriveSummary& drive);
     // "1:02:05" or "2:05".
     static QString duration(qint64 seconds);
 
@@ -60,6 +69,7 @@ private:
 
     BitmapButton* m_close = nullptr;
     QListWidget* m_events = nullptr;
+    archivewin::SpeedProfile* m_profile = nullptr;
     drive::DriveSummary m_drive;
     QList<QPair<QString, QString>> m_figures;
     QImage m_face;
