@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineProfile>
 
 namespace archivewin {
 
@@ -64,6 +65,9 @@ ArchiveMapView::ArchiveMapView(
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // Without the main map's profile (a window on its own, in tests) the engine's default one.
+    if (!profile)
+        profile = QWebEngineProfile::defaultProfile();
     m_map = new CGoogleMap(this, profile, archivePage(pagePath, tiles),
         [](const QUrl& url) { QDesktopServices::openUrl(url); });
     layout->addWidget(m_map);
