@@ -33,13 +33,13 @@ ArchiveThread::~ArchiveThread()
     m_thread.wait();
 }
 
-void ArchiveThread::run(Job job)
+void ArchiveThread::run(Job job, bool needsArchive)
 {
     auto archive = m_archive;
     auto error = m_openError;
     auto stopping = m_stopping;
     const ArchiveLocation location = m_location;
-    const bool open = m_openArchive;
+    const bool open = m_openArchive && needsArchive;
     QMetaObject::invokeMethod(
         m_context,
         [archive, error, stopping, location, open, job = std::move(job)] {

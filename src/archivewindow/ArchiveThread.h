@@ -34,7 +34,8 @@ public:
     // Waits for the job under way; the jobs still waiting are dropped.
     ~ArchiveThread() override;
 
-    void run(Job job);
+    // needsArchive false: the job runs without the archive being opened (nor made) for it.
+    void run(Job job, bool needsArchive = true);
 
     // Calls `then` on `receiver`'s thread, unless the receiver has gone meanwhile.
     template<typename Receiver, typename Then>

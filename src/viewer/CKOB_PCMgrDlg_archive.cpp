@@ -119,7 +119,8 @@ void CKOB_PCMgrDlg::checkCardForArchive(const QString& folder)
             missing = int(archive::missingRecordings(*a, folder).size());
         archivewin::ArchiveThread::answer(
             this, [this, folder, missing] { onArchiveMissing(folder, missing); });
-    });
+    },
+        !noIndexYet);
 }
 
 void CKOB_PCMgrDlg::onArchiveMissing(const QString& folder, int missing)
