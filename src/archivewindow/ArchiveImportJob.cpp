@@ -45,9 +45,8 @@ void ArchiveImportJob::start()
     m_thread->run([this, folders, options, cancel](
                       const archive::Archive* a, const QString& openError) mutable {
         options.progress = [this](const archive::ImportProgress& p) {
-            ArchiveThread::answer(this, [this, p] {
-                emit progress(p.index, p.count, p.bytesDone, p.bytesTotal);
-            });
+            ArchiveThread::answer(
+                this, [this, p] { emit progress(p.index, p.count, p.bytesDone, p.bytesTotal); });
         };
         archive::ImportReport report;
         if (a)
@@ -91,7 +90,8 @@ QString ArchiveImportJob::reportText(const archive::ImportReport& report, const 
     }
     failed << report.problems;
     if (!failed.isEmpty())
-        text += QStringLiteral("\n\n") + QString(strings::kArchiveImportProblems).arg(failed.join(u'\n'));
+        text += QStringLiteral("\n\n")
+            + QString(strings::kArchiveImportProblems).arg(failed.join(u'\n'));
     if (report.writeFailed)
         text += QStringLiteral("\n\n")
             + QString(strings::kArchiveImportWriteFailed).arg(report.problems.value(0));

@@ -82,8 +82,8 @@ bool ArchiveMapView::isReady() const
     return m_map->isPageReady();
 }
 
-void ArchiveMapView::showDrives(const std::vector<std::vector<MapPlace>>& routes,
-    const std::vector<MapMark>& events, bool fit)
+void ArchiveMapView::showDrives(
+    const std::vector<std::vector<MapPlace>>& routes, const std::vector<MapMark>& events, bool fit)
 {
     QJsonArray lines;
     for (const auto& route : routes) {
@@ -100,8 +100,7 @@ void ArchiveMapView::showDrives(const std::vector<std::vector<MapPlace>>& routes
 
 void ArchiveMapView::showPasses(const std::vector<MapMark>& passes)
 {
-    m_passesScript
-        = QStringLiteral("zynArchive.passes(%1)").arg(json(marks(passes)));
+    m_passesScript = QStringLiteral("zynArchive.passes(%1)").arg(json(marks(passes)));
     m_map->runScript(whenMapExists(m_passesScript));
 }
 
@@ -142,8 +141,8 @@ void ArchiveMapView::onPageMessage(const QString& message)
         const double radius = words[3].toDouble(&c);
         if (a && b && c)
             emit searchAsked(latitude, longitude, radius);
-    } else if (words.size() == 3 && (words[0] == QLatin1String("play")
-                                        || words[0] == QLatin1String("choose"))) {
+    } else if (words.size() == 3
+        && (words[0] == QLatin1String("play") || words[0] == QLatin1String("choose"))) {
         bool ok = false;
         const int id = words[2].toInt(&ok);
         if (!ok)

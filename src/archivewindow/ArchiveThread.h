@@ -38,8 +38,7 @@ public:
     void run(Job job, bool needsArchive = true);
 
     // Calls `then` on `receiver`'s thread, unless the receiver has gone meanwhile.
-    template<typename Receiver, typename Then>
-    static void answer(Receiver* receiver, Then then)
+    template <typename Receiver, typename Then> static void answer(Receiver* receiver, Then then)
     {
         QMetaObject::invokeMethod(receiver, std::move(then), Qt::QueuedConnection);
     }

@@ -174,10 +174,10 @@ void ArchiveWindow::createFilters()
     m_kind->setObjectName(QStringLiteral("kind"));
     m_kind->setGeometry(298, 48, 150, 24);
     m_kind->addItem(strings::kArchiveAll, QString());
-    for (const auto& [name, text] : std::initializer_list<std::pair<const char*, QString>>{
-             {"camera", strings::kEventCamera}, {"braking", strings::kEventBraking},
-             {"acceleration", strings::kEventAcceleration}, {"impact", strings::kEventImpact},
-             {"turn", strings::kEventTurn}})
+    for (const auto& [name, text] :
+        std::initializer_list<std::pair<const char*, QString>>{{"camera", strings::kEventCamera},
+            {"braking", strings::kEventBraking}, {"acceleration", strings::kEventAcceleration},
+            {"impact", strings::kEventImpact}, {"turn", strings::kEventTurn}})
         m_kind->addItem(text, QString::fromLatin1(name));
     m_useDates = new QCheckBox(strings::kArchiveDates, this);
     m_useDates->setObjectName(QStringLiteral("useDates"));
@@ -261,8 +261,7 @@ void ArchiveWindow::bindMessageMap()
         m_from->setEnabled(on);
         m_to->setEnabled(on);
     });
-    connect(m_calendar, &QCalendarWidget::currentPageChanged, this,
-        &ArchiveWindow::requestMonth);
+    connect(m_calendar, &QCalendarWidget::currentPageChanged, this, &ArchiveWindow::requestMonth);
     connect(m_calendar, &QCalendarWidget::clicked, this, &ArchiveWindow::chooseDay);
     connect(m_drives, &QTreeWidget::currentItemChanged, this,
         [this] { chooseDrive(m_drives->indexOfTopLevelItem(m_drives->currentItem())); });
@@ -495,8 +494,8 @@ void ArchiveWindow::chooseDay(const QDate& day)
     });
 }
 
-void ArchiveWindow::onDay(int serial, const QDate& day, const std::vector<archive::DriveRow>& drives,
-    const QString& error)
+void ArchiveWindow::onDay(int serial, const QDate& day,
+    const std::vector<archive::DriveRow>& drives, const QString& error)
 {
     finished();
     if (serial != m_daySerial)
@@ -517,8 +516,8 @@ void ArchiveWindow::onDay(int serial, const QDate& day, const std::vector<archiv
     if (!error.isEmpty())
         setStatus(QString(strings::kArchiveCannotOpen).arg(error));
     if (drives.empty()) {
-        m_dayTitle->setText(QString(strings::kArchiveDrivesOfDay)
-                                .arg(day.toString(QStringLiteral("dd.MM.yyyy")))
+        m_dayTitle->setText(
+            QString(strings::kArchiveDrivesOfDay).arg(day.toString(QStringLiteral("dd.MM.yyyy")))
             + QStringLiteral(": ") + strings::kArchiveNoDrives);
         m_shown.reset();
         m_profile->clear();
@@ -550,7 +549,8 @@ void ArchiveWindow::chooseDrive(int row)
             archive::driveTrack(*a, chosen.id, &detail.track, &error);
             archive::driveEvents(*a, chosen.id, &detail.events, &error);
         }
-        ArchiveThread::answer(this, [this, serial, detail, error] { onDrive(serial, detail, error); });
+        ArchiveThread::answer(
+            this, [this, serial, detail, error] { onDrive(serial, detail, error); });
     });
 }
 

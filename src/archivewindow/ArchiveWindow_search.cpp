@@ -51,7 +51,8 @@ std::optional<std::pair<double, double>> ArchiveWindow::parsePlace(const QString
     if (!match.hasMatch())
         return std::nullopt;
     bool a = false, b = false;
-    const double latitude = match.captured(1).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&a);
+    const double latitude
+        = match.captured(1).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&a);
     const double longitude
         = match.captured(2).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&b);
     if (!a || !b || std::fabs(latitude) > 90 || std::fabs(longitude) > 180)
@@ -73,8 +74,8 @@ bool ArchiveWindow::searchTyped(const QString& place, double radiusMetres)
 
 void ArchiveWindow::search(double latitude, double longitude, double radiusMetres)
 {
-    m_place->setText(QStringLiteral("%1, %2")
-                         .arg(QString::number(latitude, 'f', 6), QString::number(longitude, 'f', 6)));
+    m_place->setText(QStringLiteral("%1, %2").arg(
+        QString::number(latitude, 'f', 6), QString::number(longitude, 'f', 6)));
     m_radius->setValue(int(std::lround(radiusMetres)));
     archive::Query query;
     query.latitude = latitude;
@@ -92,19 +93,20 @@ void ArchiveWindow::search(double latitude, double longitude, double radiusMetre
     m_foundTitle->setText(strings::kArchiveSearching);
     started();
     auto cache = m_cache;
-    m_thread->run([this, serial, query, cache](const archive::Archive* a, const QString& openError) {
-        std::vector<archive::Moment> moments;
-        std::vector<QImage> pictures;
-        QString error = openError;
-        if (a && archive::find(*a, query, &moments, &error)) {
-            // Pictures made before come with the answer; the others follow, one by one.
-            for (const archive::Moment& m : moments)
-                pictures.push_back(cache->cached(m.recording, m.second));
-        }
-        ArchiveThread::answer(this, [this, serial, moments, pictures, error] {
-            onFound(serial, moments, pictures, error);
+    m_thread->run(
+        [this, serial, query, cache](const archive::Archive* a, const QString& openError) {
+            std::vector<archive::Moment> moments;
+            std::vector<QImage> pictures;
+            QString error = openError;
+            if (a && archive::find(*a, query, &moments, &error)) {
+                // Pictures made before come with the answer; the others follow, one by one.
+                for (const archive::Moment& m : moments)
+                    pictures.push_back(cache->cached(m.recording, m.second));
+            }
+            ArchiveThread::answer(this, [this, serial, moments, pictures, error] {
+                onFound(serial, moments, pictures, error);
+            });
         });
-    });
     // For the tests from outside, which compare the passes with zyn-archive's.
     std::printf("archive search: %.6f,%.6f %.0f m\n", latitude, longitude, radiusMetres);
     std::fflush(stdout);
@@ -124,8 +126,8 @@ void ArchiveWindow::onFound(int serial, const std::vector<archive::Moment>& mome
     for (size_t i = 0; i < moments.size(); ++i) {
         const archive::Moment& m = moments[i];
         auto* item = new QListWidgetItem(foundLine(m), m_results);
-        item->setToolTip(QDir::toNativeSeparators(m.recording)
-            + QStringLiteral(" (%1 s)").arg(m.second));
+        item->setToolTip(
+            QDir::toNativeSeparators(m.recording) + QStringLiteral(" (%1 s)").arg(m.second));
         const QImage& picture = i < pictures.size() ? pictures[i] : QImage();
         item->setIcon(picture.isNull() ? QIcon(blank) : QIcon(QPixmap::fromImage(picture)));
         if (m.hasPosition)
@@ -232,13 +234,14 @@ void ArchiveWindow::playMoment(qint64 drive, const QString& recording, double se
     started();
     m_thread->run([this, drive, recording, second](const archive::Archive* a, const QString&) {
         QString error;
-        const QStringList recordings = a ? archive::driveRecordings(*a, drive, &error) : QStringList();
+        const QStringList recordings
+            = a ? archive::driveRecordings(*a, drive, &error) : QStringList();
         ArchiveThread::answer(this, [this, recordings, recording, second] {
             finished();
             const QString chosen = recording.isEmpty() ? recordings.value(0) : recording;
             if (!chosen.isEmpty())
-                emit playRequested(recordings.isEmpty() ? QStringList{chosen} : recordings,
-                    chosen, second);
+                emit playRequested(
+                    recordings.isEmpty() ? QStringList{chosen} : recordings, chosen, second);
         });
     });
 }

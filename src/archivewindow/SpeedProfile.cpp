@@ -172,8 +172,8 @@ void SpeedProfile::paintAxes(QPainter& painter, const QRect& plot, double top)
         painter.drawText(QRect(0, y - 8, kLeft - 4, 16), Qt::AlignRight | Qt::AlignVCenter,
             QString::number(v, 'f', 0));
     }
-    painter.drawText(QRect(0, 2, kLeft + 60, 16), Qt::AlignLeft | Qt::AlignVCenter,
-        unitText(m_unit));
+    painter.drawText(
+        QRect(0, 2, kLeft + 60, 16), Qt::AlignLeft | Qt::AlignVCenter, unitText(m_unit));
     if (m_data.length <= 0 || !m_data.start.isValid())
         return;
     // Time labels every round number of minutes that leaves room for the text.
@@ -219,7 +219,8 @@ void SpeedProfile::paintEvent(QPaintEvent*)
     QPainterPath line;
     const ProfileSecond* previous = nullptr;
     for (const ProfileSecond& s : m_data.seconds) {
-        const QPointF point(xOf(s.offset), plot.bottom() - shown(s.speedKmh) / m_topKmh * plot.height());
+        const QPointF point(
+            xOf(s.offset), plot.bottom() - shown(s.speedKmh) / m_topKmh * plot.height());
         if (!previous || s.offset - previous->offset > kJoinGap)
             line.moveTo(point);
         else
@@ -232,13 +233,12 @@ void SpeedProfile::paintEvent(QPaintEvent*)
 
     for (const ProfileMark& mark : m_data.events) {
         const int x = xOf(mark.offset);
-        const QColor colour
-            = mark.kind == QLatin1String("camera") ? kCameraEvent : kFoundEvent;
+        const QColor colour = mark.kind == QLatin1String("camera") ? kCameraEvent : kFoundEvent;
         painter.setPen(colour);
         painter.drawLine(x, plot.top(), x, plot.bottom());
         painter.setBrush(colour);
-        painter.drawPolygon(QPolygon({QPoint(x - 4, plot.top() - 6), QPoint(x + 4, plot.top() - 6),
-            QPoint(x, plot.top())}));
+        painter.drawPolygon(QPolygon(
+            {QPoint(x - 4, plot.top() - 6), QPoint(x + 4, plot.top() - 6), QPoint(x, plot.top())}));
         painter.setBrush(Qt::NoBrush);
     }
     if (m_pointerX) {

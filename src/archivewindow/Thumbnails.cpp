@@ -52,9 +52,9 @@ QImage scaled(const AVFrame* frame, const QSize& size)
     const QSize fitted = QSize(frame->width, frame->height).scaled(size, Qt::KeepAspectRatio);
     if (fitted.isEmpty())
         return {};
-    std::unique_ptr<SwsContext, ScaleFree> scale(sws_getContext(frame->width, frame->height,
-        AVPixelFormat(frame->format), fitted.width(), fitted.height(), AV_PIX_FMT_BGRA,
-        SWS_BILINEAR, nullptr, nullptr, nullptr));
+    std::unique_ptr<SwsContext, ScaleFree> scale(
+        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), fitted.width(),
+            fitted.height(), AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scale)
         return {};
     QImage image(fitted, QImage::Format_RGB32);
@@ -131,9 +131,9 @@ QImage decodePicture(const QString& recording, int second, const QSize& size)
 
 ThumbnailCache::ThumbnailCache(const QString& folder)
     : m_folder(folder.isEmpty()
-              ? QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
-                    .filePath(QStringLiteral("thumbnails"))
-              : folder)
+            ? QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+                  .filePath(QStringLiteral("thumbnails"))
+            : folder)
 { }
 
 QString ThumbnailCache::fileFor(const QString& recording, int second) const
@@ -143,9 +143,8 @@ QString ThumbnailCache::fileFor(const QString& recording, int second) const
         return {};
     // The recording's identity as the disk knows it: a file replaced under the same name
     // (another size or time) gets pictures of its own.
-    const QByteArray key = info.absoluteFilePath().toUtf8() + '\n'
-        + QByteArray::number(info.size()) + '\n'
-        + QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + '\n'
+    const QByteArray key = info.absoluteFilePath().toUtf8() + '\n' + QByteArray::number(info.size())
+        + '\n' + QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + '\n'
         + QByteArray::number(second) + '\n' + QByteArray::number(kThumbnailSize.width());
     const QByteArray name = QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex();
     return QDir(m_folder).filePath(QString::fromLatin1(name) + QStringLiteral(".jpg"));

@@ -111,22 +111,23 @@ void CKOB_PCMgrDlg::checkCardForArchive(const QString& folder)
     const bool noIndexYet = location.database.isEmpty()
         && !QFileInfo::exists(archive::Archive::sqliteFile(location.root));
     // An archive not made yet lacks every recording, and is not made just to ask it.
-    m_archiveChecks->run([this, folder, noIndexYet](const archive::Archive* a, const QString&) {
-        int missing = 0;
-        if (noIndexYet)
-            missing = int(archive::cardRecordings(folder).size());
-        else if (a)
-            missing = int(archive::missingRecordings(*a, folder).size());
-        archivewin::ArchiveThread::answer(
-            this, [this, folder, missing] { onArchiveMissing(folder, missing); });
-    },
+    m_archiveChecks->run(
+        [this, folder, noIndexYet](const archive::Archive* a, const QString&) {
+            int missing = 0;
+            if (noIndexYet)
+                missing = int(archive::cardRecordings(folder).size());
+            else if (a)
+                missing = int(archive::missingRecordings(*a, folder).size());
+            archivewin::ArchiveThread::answer(
+                this, [this, folder, missing] { onArchiveMissing(folder, missing); });
+        },
         !noIndexYet);
 }
 
 void CKOB_PCMgrDlg::onArchiveMissing(const QString& folder, int missing)
 {
-    std::printf("archive missing: %s: %d\n", QDir::toNativeSeparators(folder).toLocal8Bit().constData(),
-        missing);
+    std::printf("archive missing: %s: %d\n",
+        QDir::toNativeSeparators(folder).toLocal8Bit().constData(), missing);
     std::fflush(stdout);
     if (missing <= 0 || m_archiveImport)
         return;
@@ -177,8 +178,8 @@ void CKOB_PCMgrDlg::startArchiveImport(const QString& folder)
 {
     if (m_archiveImport)
         return;
-    m_archiveImport = new archivewin::ArchiveImportJob(archivewin::storedLocation(), {folder},
-        QString(), DriveIndex::storedThresholds(), this);
+    m_archiveImport = new archivewin::ArchiveImportJob(
+        archivewin::storedLocation(), {folder}, QString(), DriveIndex::storedThresholds(), this);
     // Not modal: the window plays on while the card is copied.
     m_archiveProgress = new QProgressDialog(
         QString(strings::kArchiveImporting).arg(0).arg(0), strings::kCancel, 0, 1000, this);
@@ -195,7 +196,8 @@ void CKOB_PCMgrDlg::startArchiveImport(const QString& folder)
         [this](int index, int count, qint64 done, qint64 total) {
             if (!m_archiveProgress)
                 return;
-            m_archiveProgress->setLabelText(QString(strings::kArchiveImporting).arg(index).arg(count));
+            m_archiveProgress->setLabelText(
+                QString(strings::kArchiveImporting).arg(index).arg(count));
             m_archiveProgress->setValue(total > 0 ? int(done * 1000 / total) : 0);
         });
     connect(m_archiveImport, &archivewin::ArchiveImportJob::finished, this,

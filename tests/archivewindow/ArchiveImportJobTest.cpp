@@ -96,9 +96,9 @@ TEST(ArchiveImportJob, ACancelledImportSaysWhatItKeptAndAFailureNamesTheRecordin
             .arg(cancelled.report.count(archive::ImportOutcome::Imported)));
 
     archive::ImportReport failed;
-    failed.items.push_back({QStringLiteral("/card/drf_20250614_142337.mp4"),
-        archive::ImportOutcome::Failed, {}, archive::RecordingState::Intact,
-        QStringLiteral("cannot read")});
+    failed.items.push_back(
+        {QStringLiteral("/card/drf_20250614_142337.mp4"), archive::ImportOutcome::Failed, {},
+            archive::RecordingState::Intact, QStringLiteral("cannot read")});
     const QString text = ArchiveImportJob::reportText(failed, {});
     EXPECT_TRUE(text.contains(QStringLiteral("drf_20250614_142337.mp4: cannot read")));
     EXPECT_TRUE(text.startsWith(QString(strings::kArchiveImported).arg(0).arg(0).arg(0).arg(1)));

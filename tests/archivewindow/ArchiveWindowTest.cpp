@@ -48,8 +48,8 @@ QString pagePath()
 
 std::unique_ptr<ArchiveWindow> openWindow(const archivewin::ArchiveLocation& location)
 {
-    auto window = std::make_unique<ArchiveWindow>(
-        location, nullptr, pagePath(), QStringLiteral("none"));
+    auto window
+        = std::make_unique<ArchiveWindow>(location, nullptr, pagePath(), QStringLiteral("none"));
     window->show();
     return window;
 }
@@ -164,7 +164,8 @@ TEST_F(ArchiveWindowTest, TheProfileShowsTheSpeedsZynTelemetryReadsForTheSameSec
             + f[1].toInt();
         const std::optional<double> shown = window->profile()->speedAt(offset);
         ASSERT_TRUE(shown) << name.toStdString() << " second " << f[1].toStdString();
-        EXPECT_NEAR(*shown, f[7].toDouble(), 0.01) << name.toStdString() << " " << f[1].toStdString();
+        EXPECT_NEAR(*shown, f[7].toDouble(), 0.01)
+            << name.toStdString() << " " << f[1].toStdString();
         ++compared;
     }
     // The demo drive has a fix in (nearly) every second of its five recordings.
@@ -180,8 +181,10 @@ TEST_F(ArchiveWindowTest, AClickOnTheDrivesRoadFindsItsPassWithItsPictureAndPlay
     ASSERT_NE(at, nullptr);
     ASSERT_TRUE(waitFor([] { return window->mapView()->isReady(); }));
     QSignalSpy asked(window->mapView(), &archivewin::ArchiveMapView::searchAsked);
-    ASSERT_TRUE(waitFor([&] { return clickMapAt(*window, at->latitude, at->longitude)
-                                  && (asked.count() > 0 || asked.wait(2000)); }));
+    ASSERT_TRUE(waitFor([&] {
+        return clickMapAt(*window, at->latitude, at->longitude)
+            && (asked.count() > 0 || asked.wait(2000));
+    }));
     ASSERT_TRUE(waitFor([] { return settled(*window) && !window->found().empty(); }));
     // The click lands within a pixel or two of the place: the circle of 100 m holds it.
     const QList<QVariant> click = asked.takeFirst();
@@ -255,8 +258,8 @@ TEST_F(ArchiveWindowTest, TypedCoordinatesSearchAndWhatIsNoPlaceIsRefusedWithAHi
         std::make_pair(55.7512, 37.6184));
     EXPECT_EQ(ArchiveWindow::parsePlace(QStringLiteral("55,7512; 37,6184")),
         std::make_pair(55.7512, 37.6184));
-    EXPECT_EQ(ArchiveWindow::parsePlace(QStringLiteral(" -33.9 151.2 ")),
-        std::make_pair(-33.9, 151.2));
+    EXPECT_EQ(
+        ArchiveWindow::parsePlace(QStringLiteral(" -33.9 151.2 ")), std::make_pair(-33.9, 151.2));
     EXPECT_FALSE(ArchiveWindow::parsePlace(QStringLiteral("91, 37")));
     EXPECT_FALSE(ArchiveWindow::parsePlace(QStringLiteral("55.75")));
     EXPECT_FALSE(ArchiveWindow::parsePlace(QStringLiteral("Tverskaya street")));

@@ -40,8 +40,8 @@ TEST(SpeedProfile, ShadesOnlyStandsOfSeveralSecondsAndBreaksThemAtALostFix)
     EXPECT_EQ(stops[0].to, 30);
 
     // Standing across a gap of ten seconds without a fix is two short stands, not one long.
-    std::vector<ProfileSecond> gap{{0, 0, 0, 0}, {1, 0, 0, 1}, {2, 0, 0, 2}, {12, 0, 0, 12},
-        {13, 0, 0, 13}, {14, 0, 0, 14}};
+    std::vector<ProfileSecond> gap{
+        {0, 0, 0, 0}, {1, 0, 0, 1}, {2, 0, 0, 2}, {12, 0, 0, 12}, {13, 0, 0, 13}, {14, 0, 0, 14}};
     EXPECT_TRUE(SpeedProfile::findStops(gap).empty());
 }
 

@@ -31,9 +31,9 @@ protected:
         ViewerTest::SetUp();
         ASSERT_FALSE(demoCard().isEmpty());
         archiveRoot = folder.filePath(QStringLiteral("archive"));
-        ASSERT_TRUE(platform::Registry::write(configKey(),
-            QLatin1String(archivewin::kLocationValueName),
-            archivewin::formatLocation({archiveRoot, {}}).toUtf8()));
+        ASSERT_TRUE(
+            platform::Registry::write(configKey(), QLatin1String(archivewin::kLocationValueName),
+                archivewin::formatLocation({archiveRoot, {}}).toUtf8()));
         start();
     }
     void TearDown() override
@@ -94,9 +94,8 @@ TEST_F(ArchiveInViewerTest, KeyAOpensTheArchiveWindowAndWhatItPlaysJoinsTheList)
     EXPECT_TRUE(archiveWindow->isVisible());
     EXPECT_TRUE(archiveWindow->isWindow());
     EXPECT_FALSE(archiveWindow->isModal());
-    ASSERT_TRUE(waitFor([&] {
-        return archiveWindow->pending() == 0 && archiveWindow->shownDrive().has_value();
-    }));
+    ASSERT_TRUE(waitFor(
+        [&] { return archiveWindow->pending() == 0 && archiveWindow->shownDrive().has_value(); }));
     const QStringList recordings = archiveWindow->shownDrive()->recordings;
     ASSERT_EQ(recordings.size(), 5);
     EXPECT_TRUE(recordings[0].startsWith(archiveRoot));
@@ -111,7 +110,8 @@ TEST_F(ArchiveInViewerTest, KeyAOpensTheArchiveWindowAndWhatItPlaysJoinsTheList)
 TEST_F(ArchiveInViewerTest, ThePlayListsMenuOffersTheArchiveAndTheCardsImport)
 {
     window->openRecordings({demoCard()});
-    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(850, 700), window->mapToGlobal(QPoint(850, 700)));
+    QContextMenuEvent menuEvent(
+        QContextMenuEvent::Mouse, QPoint(850, 700), window->mapToGlobal(QPoint(850, 700)));
     QCoreApplication::sendEvent(window.get(), &menuEvent);
     auto* menu = window->findChild<QMenu*>(QStringLiteral("listMenu"));
     ASSERT_NE(menu, nullptr);
