@@ -51,6 +51,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velqorin.invalid/zyn-viewer")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libusb-0.1-4, libjs-leaflet, libqt6webenginecore6-bin, fonts-dejavu-core, libqt6sql6-sqlite")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, libqt6sql6-psql")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, libqt6sql6-psql, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

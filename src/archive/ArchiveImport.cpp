@@ -6,6 +6,7 @@
 #include "archive/VerifiedCopy.h"
 #include "drive/RecordingTelemetry.h"
 #include "recording/CardFiles.h"
+#include "recording/FileHash.h"
 #include "recording/RecordingCheck.h"
 #include "recording/RecordingName.h"
 #include "recover/ReferenceMovie.h"
@@ -174,7 +175,7 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
     }
     sameName.finish();
     if (sizeSeen) {
-        const QByteArray hash = fileSha256(source, m_options.cancel);
+        const QByteArray hash = recording::fileSha256(source, m_options.cancel);
         if (!hash.isEmpty() && findStored(name, hash, &item.path)) {
             progress.bytesDone = bytesBefore + size;
             finish(item, ImportOutcome::Skipped);
@@ -243,7 +244,7 @@ void Importer::importOne(const QString& source, ImportProgress& progress)
         // committed: the same content is taken as it is, other content is never replaced.
         bool adopt = false;
         if (QFileInfo::exists(target)) {
-            if (fileSha256(target) != sha256)
+            if (recording::fileSha256(target) != sha256)
                 continue;
             adopt = true;
         }

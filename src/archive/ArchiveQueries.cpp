@@ -5,6 +5,7 @@
 #include "archive/VerifiedCopy.h"
 #include "drive/DriveTypes.h"
 #include "drive/GreatCircle.h"
+#include "recording/FileHash.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -491,7 +492,7 @@ bool checkFiles(const Archive& archive, const std::atomic<bool>* cancel,
         const QFileInfo info(s.path);
         if (!info.exists())
             out->problems.push_back({s.path, true});
-        else if (info.size() != s.size || fileSha256(s.path, cancel) != s.sha256) {
+        else if (info.size() != s.size || recording::fileSha256(s.path, cancel) != s.sha256) {
             if (cancel && cancel->load()) {
                 out->cancelled = true;
                 break;

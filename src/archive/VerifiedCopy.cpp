@@ -1,9 +1,9 @@
 #include "archive/VerifiedCopy.h"
 
 #include "archive/FileSync.h"
+#include "recording/FileHash.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QFile>
 
 #include <vector>
@@ -20,32 +20,7 @@ bool cancelled(const std::atomic<bool>* cancel)
     return cancel && cancel->load();
 }
 
-// Hashes the whole device from its position; false when it cannot be read to its end.
-bool hashAll(QIODevice& device, QCryptographicHash& hash, const std::atomic<bool>* cancel)
-{
-    std::vector<char> buffer(static_cast<size_t>(kChunk));
-    for (;;) {
-        if (cancelled(cancel))
-            return false;
-        const qint64 got = device.read(buffer.data(), kChunk);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        hash.addData(QByteArrayView(buffer.data(), got));
-    }
-}
-
 } // namespace
-
-QByteArray fileSha256(const QString& path, const std::atomic<bool>* cancel)
-{
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hashAll(file, hash, cancel))
-        return {};
-    return hash.result().toHex();
-}
 
 int copyVerified(const QString& source, const QString& target, const CopyControl& control,
     QByteArray* sha256, QString* error)
@@ -66,7 +41,7 @@ int copyVerified(const QString& source, const QString& target, const CopyControl
                      .arg(target, out.errorString());
         return CannotWrite;
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    recording::Sha256 hash;
     std::vector<char> buffer(static_cast<size_t>(kChunk));
     qint64 copied = 0, reported = 0;
     for (;;) {
@@ -79,7 +54,7 @@ int copyVerified(const QString& source, const QString& target, const CopyControl
                     .arg(source, in.errorString()));
         if (got == 0)
             break;
-        hash.addData(QByteArrayView(buffer.data(), got));
+        hash.add(buffer.data(), got);
         if (out.write(buffer.data(), got) != got)
             return fail(CannotWrite,
                 QCoreApplication::translate("archive", "cannot write %1: %2")
@@ -98,10 +73,10 @@ int copyVerified(const QString& source, const QString& target, const CopyControl
     out.close();
     if (control.progress && copied != reported)
         control.progress(copied);
-    const QByteArray sourceHash = hash.result().toHex();
+    const QByteArray sourceHash = hash.hexResult();
     if (control.beforeReadBack)
         control.beforeReadBack(target);
-    const QByteArray copyHash = fileSha256(target, control.cancel);
+    const QByteArray copyHash = recording::fileSha256(target, control.cancel);
     if (cancelled(control.cancel))
         return fail(CopyCancelled, QCoreApplication::translate("archive", "cancelled"));
     if (copyHash != sourceHash)

@@ -26,9 +26,6 @@ struct CopyControl
     std::function<void(const QString& copy)> beforeReadBack;
 };
 
-// SHA-256 of a file as lower-case hex; empty when it cannot be read whole or `cancel` is set.
-QByteArray fileSha256(const QString& path, const std::atomic<bool>* cancel = nullptr);
-
 // Copies `source` into the new file `target` (which must not exist), hashing the source as it
 // is read; flushes the copy to the disk and reads it back from there: the copy counts only when
 // its hash is the source's. On any failure the target is removed. `sha256` gets the hash.

@@ -1,6 +1,7 @@
 #include "clip/ClipFiles.h"
 
 #include "clip/FileClaim.h"
+#include "recording/FileHash.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,8 +10,6 @@
 #include <QRegularExpression>
 
 #include <memory>
-
-#include <openssl/evp.h>
 
 namespace clip {
 
@@ -123,34 +122,7 @@ QStringList ClipFiles::removeAbandoned(const QString& folder)
 
 QByteArray sha256OfFile(const QString& path, const std::atomic<bool>* cancel)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // OpenSSL's SHA-256 uses the processor's SHA instructions where it has them: five times
-    // libavutil's speed and ten times Qt's, which matters with one-minute files of 100 MB.
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> sha(
-        EVP_MD_CTX_new(), &EVP_MD_CTX_free);
-    if (!sha || EVP_DigestInit_ex(sha.get(), EVP_sha256(), nullptr) != 1)
-        return {};
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    qint64 total = 0;
-    for (;;) {
-        if (cancel && cancel->load())
-            return {};
-        const qint64 read = file.read(chunk.data(), chunk.size());
-        if (read < 0)
-            return {};
-        if (read == 0)
-            break;
-        if (EVP_DigestUpdate(sha.get(), chunk.constData(), size_t(read)) != 1)
-            return {};
-        total += read;
-    }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (total != file.size() || EVP_DigestFinal_ex(sha.get(), digest, &length) != 1)
-        return {};
-    return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
+    return recording::fileSha256(path, cancel);
 }
 
 QByteArray checksumLine(const QByteArray& hexHash, const QString& name)

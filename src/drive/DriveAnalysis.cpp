@@ -221,26 +221,69 @@ DrivePosition eventPlayPosition(const DriveSummary& drive, const DriveEvent& eve
     return {event.recording, 0};
 }
 
-std::optional<DriveEvent> nextEvent(
-    const DriveSummary& drive, const DrivePosition& position, int lead)
+namespace {
+
+bool holdsEvent(const DriveSummary& drive, int index)
 {
-    const double now = positionOffset(drive, position);
-    for (const DriveEvent& e : drive.events) {
-        if (playOffset(drive, e, lead) > now + kWatchingSeconds)
-            return e;
-    }
-    return std::nullopt;
+    return index >= 0 && size_t(index) < drive.events.size();
 }
 
-std::optional<DriveEvent> previousEvent(
-    const DriveSummary& drive, const DrivePosition& position, int lead)
+// Whether the position is still with the event: from a moment before its play position (the
+// player lands a fraction early or late) until `lead` seconds after the event.
+bool staysWith(const DriveSummary& drive, double now, int index, int lead)
+{
+    if (!holdsEvent(drive, index))
+        return false;
+    const DriveEvent& e = drive.events[size_t(index)];
+    return now >= playOffset(drive, e, lead) - kWatchingSeconds
+        && now <= double(eventOffset(drive, e) + lead);
+}
+
+} // namespace
+
+int nextEventIndex(const DriveSummary& drive, const DrivePosition& position, int jumpedTo, int lead)
 {
     const double now = positionOffset(drive, position);
-    for (auto e = drive.events.rbegin(); e != drive.events.rend(); ++e) {
-        if (playOffset(drive, *e, lead) < now - kWatchingSeconds)
-            return *e;
+    const int count = int(drive.events.size());
+    if (staysWith(drive, now, jumpedTo, lead)) {
+        const qint64 from = eventOffset(drive, drive.events[size_t(jumpedTo)]);
+        for (int i = 0; i < count; ++i) {
+            if (eventOffset(drive, drive.events[size_t(i)]) > from)
+                return i;
+        }
+        return -1;
     }
-    return std::nullopt;
+    for (int i = 0; i < count; ++i) {
+        if (playOffset(drive, drive.events[size_t(i)], lead) > now + kWatchingSeconds)
+            return i;
+    }
+    return -1;
+}
+
+int previousEventIndex(
+    const DriveSummary& drive, const DrivePosition& position, int jumpedTo, int lead)
+{
+    const double now = positionOffset(drive, position);
+    const bool withJumped = staysWith(drive, now, jumpedTo, lead);
+    const double before
+        = withJumped ? double(eventOffset(drive, drive.events[size_t(jumpedTo)])) : now - lead;
+    for (int i = int(drive.events.size()) - 1; i >= 0; --i) {
+        if (double(eventOffset(drive, drive.events[size_t(i)])) < before)
+            return i;
+    }
+    return -1;
+}
+
+int eventInView(const DriveSummary& drive, const DrivePosition& position, int jumpedTo, int lead)
+{
+    const double now = positionOffset(drive, position);
+    if (staysWith(drive, now, jumpedTo, lead))
+        return jumpedTo;
+    for (int i = int(drive.events.size()) - 1; i >= 0; --i) {
+        if (playOffset(drive, drive.events[size_t(i)], lead) <= now + kWatchingSeconds)
+            return staysWith(drive, now, i, lead) ? i : -1;
+    }
+    return -1;
 }
 
 } // namespace drive

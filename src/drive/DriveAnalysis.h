@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <functional>
-#include <optional>
 #include <vector>
 
 // The drives of a set of recordings and their summaries: what the viewer's play list, summary
@@ -62,12 +61,22 @@ constexpr int kEventLeadSeconds = 5;
 DrivePosition eventPlayPosition(
     const DriveSummary& drive, const DriveEvent& event, int leadSeconds = kEventLeadSeconds);
 
-// The event after or before the one being watched from `position`, across recording
-// boundaries: an event counts as watched while its play position lies within a second or so
-// of the position, so pressing "next" right after a jump moves on instead of staying.
-std::optional<DriveEvent> nextEvent(
-    const DriveSummary& drive, const DrivePosition& position, int leadSeconds = kEventLeadSeconds);
-std::optional<DriveEvent> previousEvent(
-    const DriveSummary& drive, const DrivePosition& position, int leadSeconds = kEventLeadSeconds);
+// The event keys' moves through a drive's events (indices into drive.events, -1 for none).
+// `jumpedTo` is the event the viewer last jumped to (-1 for none). While the position stays
+// with it, from its play position until `lead` seconds after it, the next and previous events
+// are those after and before it: a jump never replays the event it came from, however long
+// the driver watched it, and events close together are each reached. Events of the same
+// second share their play position and count as one. Without such an event, the next event is
+// the first whose play position lies ahead of the position, and the previous one the last
+// that happened more than `lead` seconds before the position.
+int nextEventIndex(const DriveSummary& drive, const DrivePosition& position, int jumpedTo = -1,
+    int leadSeconds = kEventLeadSeconds);
+int previousEventIndex(const DriveSummary& drive, const DrivePosition& position, int jumpedTo = -1,
+    int leadSeconds = kEventLeadSeconds);
+// The event being watched at the position: the one jumped to while the position stays with
+// it, else the last whose play position has been reached, until `lead` seconds after it; -1
+// when the position lies between events.
+int eventInView(const DriveSummary& drive, const DrivePosition& position, int jumpedTo = -1,
+    int leadSeconds = kEventLeadSeconds);
 
 } // namespace drive

@@ -1,6 +1,7 @@
 #include "resources/Language.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -13,6 +14,7 @@ namespace {
 
 Language g_language = Language::Russian;
 std::unique_ptr<QTranslator> g_translator;
+std::unique_ptr<QTranslator> g_qtTranslator;
 
 // "ru", "ru_RU.UTF-8", "en:ru" ... the first that names a language we speak.
 std::optional<Language> named(const QString& text)
@@ -68,6 +70,28 @@ QStringList withoutLanguageOption(const QStringList& arguments)
     return rest;
 }
 
+namespace {
+
+// Qt's own words (the folder dialog's labels, a message box's Yes and No) from Qt's translations
+// on the system (Debian's qt6-translations-l10n): the whole window speaks one language. English
+// is Qt's own. Without the package Qt's words stay English and nothing else changes.
+void setQtLanguage(Language language)
+{
+    if (g_qtTranslator) {
+        QCoreApplication::removeTranslator(g_qtTranslator.get());
+        g_qtTranslator.reset();
+    }
+    if (language == Language::English)
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        && QCoreApplication::installTranslator(translator.get()))
+        g_qtTranslator = std::move(translator);
+}
+
+} // namespace
+
 bool setLanguage(Language language)
 {
     if (g_translator) {
@@ -79,8 +103,11 @@ bool setLanguage(Language language)
     // English for its command line, are translated.
     auto translator = std::make_unique<QTranslator>();
     const QString file = QStringLiteral(":/i18n/zyn_%1.qm").arg(languageCode(language));
-    if (!translator->load(file) || !QCoreApplication::installTranslator(translator.get()))
+    if (!translator->load(file) || !QCoreApplication::installTranslator(translator.get())) {
+        setQtLanguage(Language::Russian);
         return language == Language::Russian;
+    }
+    setQtLanguage(language);
     g_translator = std::move(translator);
     g_language = language;
     return true;

@@ -128,6 +128,7 @@ const Text kReasonEmpty{QT_TRANSLATE_NOOP("strings", "Файл пуст.")};
 const Text kReasonUnreadable{QT_TRANSLATE_NOOP("strings", "Файл недоступен для чтения.")};
 const Text kReasonNotPlayable{QT_TRANSLATE_NOOP("strings", "Проигрыватель не смог его открыть: файл повреждён или не является видеозаписью.")};
 const Text kSkippedDamaged{QT_TRANSLATE_NOOP("strings", "Повреждена, пропущена: %1")};
+const Text kSkippedNotClosed{QT_TRANSLATE_NOOP("strings", "Не закрыта камерой, пропущена (её можно восстановить): %1")};
 const Text kReasonNotClosed{QT_TRANSLATE_NOOP("strings", "Запись не была закрыта камерой (пропало питание?): её можно восстановить.")};
 const Text kOfferRecovery{QT_TRANSLATE_NOOP("strings", "Запись не была закрыта камерой (пропало питание?). Восстановить?")};
 const Text kRecovering{QT_TRANSLATE_NOOP("strings", "Восстановление записи…")};

@@ -91,6 +91,7 @@ extern const Text kReasonUnreadable;
 extern const Text kReasonNotPlayable;
 // The title's note when the list plays on past a damaged recording (%1: its name).
 extern const Text kSkippedDamaged;
+extern const Text kSkippedNotClosed; // %1: the recording's name
 
 // Recordings the camera never closed (a power cut): the offer, the work and its outcomes.
 extern const Text kReasonNotClosed; // a row's tooltip, and why the list passed it over

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clip/ClipSpan.h"
+#include "drive/DriveAnalysis.h"
 #include "platform/AppMessage.h"
 #include "viewer/BackBuffer.h"
 #include "viewer/ClipMarks.h"
@@ -195,10 +196,16 @@ private:
     // is passed over rather than stopping everything with a message.
     bool openSelectedRow(bool automatic = false);
     void loadOpenedRecording(quint64 ticket, const QByteArray& name);
+    // The player has announced the recording last handed to it: until then a seek is lost on
+    // a player still opening it, and the position it reports is not this recording's.
+    bool recordingLoaded() const;
     // recoverable: the camera never closed the recording, and opening it on purpose offers to
     // recover it rather than only saying it failed.
     bool openFailed(const QString& path, const QString& reason, bool recoverable = false);
     void skipDamaged(const QString& path, const QString& reason);
+    // The list moves on to the entry after the one that could not play, as at a recording's
+    // end; after a whole pass of such entries it stops.
+    void playOn();
     // A passing note in the title's place, for a few seconds.
     void showStatus(const QString& text);
     void onStatusTimeout();
@@ -244,6 +251,8 @@ private:
     platform::LResult onPlaceVideo(platform::WParam window);
     platform::LResult onSlowPanelTimer();
     bool shortcut(const QKeyEvent* key);
+    // A popup of the window is on show: keys such as Escape are the popup's business.
+    bool popupShown() const;
     void startGivenRecording();
 
     // The telemetry panel, the graph, the event markers, the map and the frame jobs
@@ -273,10 +282,23 @@ private:
     // on the map and its line in the list's tooltip.
     void onDrivesAnalysed();
     std::vector<int> foundEventSeconds() const;
+    // Where the open recording stands in its drive: the place a pending jump moves it to while
+    // the player is still opening it.
+    drive::DrivePosition playingPosition(const drive::DriveSummary& around) const;
+    // The event of the drive the last jump went to, -1 when the last jump was in another drive.
+    int jumpedIndex(const drive::DriveSummary& around) const;
     void jumpToEvent(bool forward);
+    // Plays the drive's event from its run-up and remembers it as the one jumped to; false when
+    // nothing could be started.
+    bool playEvent(const drive::DriveSummary& around, int index);
+    // A click on an event of the summary: played, and the summary moved beside the video.
+    void onSummaryEvent(int index);
+    // The summary's mark on the event that plays, when the summary shows the open drive.
+    void followEventInSummary();
     // Plays the recording from the second: a seek when it is the one playing, else it is
-    // opened (and added to the list when missing) and moved there once it plays.
-    void playFrom(const QString& recording, double second);
+    // opened (and added to the list when missing) and moved there once it plays. False when
+    // nothing could be started.
+    bool playFrom(const QString& recording, double second);
     void onDriveSummaryKey();
     // The popup once the recording's folder is read (it is read first when it is not).
     void showDriveSummary(const QString& recording);
@@ -375,7 +397,8 @@ private:
     // Each open and each stop takes a new ticket; a load waiting for its delay runs only while
     // its ticket is the latest.
     quint64 m_openTicket = 0;
-    // The recording's name as handed to the player, to match its failure report against.
+    // The recording's name as handed to the player, to match its failure report against; empty
+    // from the open until it is handed over.
     QByteArray m_openedName;
     // A recording that ended while the settings popup was over it: its end, for when the popup
     // closes.
@@ -404,8 +427,12 @@ private:
     DriveSummaryPopup* m_summary = nullptr; // child of this window, made on first use
     // The recording whose drive summary was asked for before its folder was read.
     QString m_summaryWanted;
-    // Where a recording opened by a jump to an event starts playing, once it plays.
+    // Where a recording opened by a jump to an event starts playing, once the player has it.
     std::optional<double> m_seekOnStart;
+    // The event the last jump went to (its index in the drive that starts with m_jumpedDrive):
+    // "previous" and "next" count from it while the position stays with it.
+    QString m_jumpedDrive;
+    int m_jumpedTo = -1;
     // The last position the map was moved to, so a still picture does not move it again.
     std::optional<TelemetryPanel::MapFix> m_mapShows;
 

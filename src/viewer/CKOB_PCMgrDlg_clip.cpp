@@ -47,8 +47,11 @@ void CKOB_PCMgrDlg::paintClipBand()
     const std::optional<QDateTime> opened = openRecordingStart();
     if (!opened)
         return;
-    if (const auto seconds = m_clipMarks.secondsIn(*opened, lengthSeconds()))
-        SeekBar::drawBand(m_buffer, seconds->first, seconds->second, lengthSeconds());
+    if (const auto part = m_clipMarks.partIn(*opened, lengthSeconds())) {
+        SeekBar::drawBand(m_buffer,
+            SeekBar::bandRect(
+                part->from, part->to, lengthSeconds(), part->fromEarlier, part->toLater));
+    }
 }
 
 QString CKOB_PCMgrDlg::clipFolder() const

@@ -62,47 +62,109 @@ std::vector<int> CKOB_PCMgrDlg::foundEventSeconds() const
     return seconds;
 }
 
+drive::DrivePosition CKOB_PCMgrDlg::playingPosition(const drive::DriveSummary& around) const
+{
+    // Until the player has the recording it reports the one before, or nothing: the place is
+    // where the recording will be moved to, else its start.
+    const double second
+        = m_seekOnStart.value_or(recordingLoaded() ? double(m_adapter->position) : 0.0);
+    return {DriveIndex::indexIn(around, m_list.currentPath()), second};
+}
+
+int CKOB_PCMgrDlg::jumpedIndex(const drive::DriveSummary& around) const
+{
+    return !m_jumpedDrive.isEmpty()
+            && DriveIndex::samePath(around.recordings.value(0), m_jumpedDrive)
+        ? m_jumpedTo
+        : -1;
+}
+
 // N and Shift+N: the next or previous event of the drive, the camera's or one found, played
 // from a few seconds before it, in whichever recording of the drive it lies.
 void CKOB_PCMgrDlg::jumpToEvent(bool forward)
 {
     if (!m_playing || !m_adapter || !noJobRunning())
         return;
-    const QString path = m_list.currentPath();
-    const drive::DriveSummary* around = m_drives->driveOf(path);
+    const drive::DriveSummary* around = m_drives->driveOf(m_list.currentPath());
     if (!around)
         return;
-    const drive::DrivePosition here{DriveIndex::indexIn(*around, path), double(m_adapter->position)};
-    const std::optional<drive::DriveEvent> event
-        = forward ? drive::nextEvent(*around, here) : drive::previousEvent(*around, here);
-    if (!event)
-        return;
-    const drive::DrivePosition to = drive::eventPlayPosition(*around, *event);
-    playFrom(around->recordings.value(to.recording), to.second);
+    const drive::DrivePosition here = playingPosition(*around);
+    const int jumped = jumpedIndex(*around);
+    playEvent(*around,
+        forward ? drive::nextEventIndex(*around, here, jumped)
+                : drive::previousEventIndex(*around, here, jumped));
 }
 
-void CKOB_PCMgrDlg::playFrom(const QString& recording, double second)
+bool CKOB_PCMgrDlg::playEvent(const drive::DriveSummary& around, int index)
+{
+    if (index < 0 || size_t(index) >= around.events.size())
+        return false;
+    const drive::DrivePosition to = drive::eventPlayPosition(around, around.events[size_t(index)]);
+    if (!playFrom(around.recordings.value(to.recording), to.second))
+        return false;
+    m_jumpedDrive = around.recordings.value(0);
+    m_jumpedTo = index;
+    followEventInSummary();
+    return true;
+}
+
+void CKOB_PCMgrDlg::onSummaryEvent(int index)
+{
+    if (!m_summary)
+        return;
+    // The summary's copy of the drive: the same the index holds for its folder.
+    const drive::DriveSummary chosen = m_summary->drive();
+    // The driver must see the event: the summary steps aside to the map's place.
+    if (playEvent(chosen, index))
+        m_summary->showBeside(mainRectangle());
+    // The click's own selection gives way to what plays.
+    followEventInSummary();
+}
+
+void CKOB_PCMgrDlg::followEventInSummary()
+{
+    if (!m_summary || !m_summary->isVisible())
+        return;
+    const drive::DriveSummary& shown = m_summary->drive();
+    const drive::DriveSummary* around
+        = m_playing ? m_drives->driveOf(m_list.currentPath()) : nullptr;
+    if (!around || !DriveIndex::samePath(around->recordings.value(0), shown.recordings.value(0))) {
+        m_summary->setPlayingEvent(-1);
+        return;
+    }
+    m_summary->setPlayingEvent(
+        drive::eventInView(*around, playingPosition(*around), jumpedIndex(*around)));
+}
+
+bool CKOB_PCMgrDlg::playFrom(const QString& recording, double second)
 {
     if (recording.isEmpty() || !m_adapter || !noJobRunning())
-        return;
+        return false;
     if (m_playing && DriveIndex::samePath(m_list.currentPath(), recording)) {
+        if (!recordingLoaded()) {
+            // Still opening: the seek waits for the player to have it.
+            m_seekOnStart = second;
+            return true;
+        }
         m_adapter->pauseAfterSeek = 0;
         seekPlayer(float(second), false);
         m_seekBar.setProgress(SeekBar::progressAt(int(second), lengthSeconds()));
         telemetryOnSeek();
         for (const QRect& area : {SeekBar::kBarRect, SeekBar::kTimeRect, GSensorGraph::kArea})
             m_buffer.invalidate(area);
-        return;
+        return true;
     }
     // Into the list if it is not there yet, opened, and moved to the second once it plays.
     if (!m_list.entries().contains(recording))
         addToList({recording});
     const int row = int(m_list.entries().indexOf(recording));
     if (row < 0 || m_list.moveTo(row) < 0)
-        return;
+        return false;
     redrawList();
-    if (openSelectedRow())
-        m_seekOnStart = second;
+    if (!openSelectedRow())
+        return false;
+    m_seekOnStart = second;
+    return true;
 }
 
 // Key D: the drive of the open recording, else of the selected row.
@@ -129,10 +191,12 @@ void CKOB_PCMgrDlg::showDriveSummary(const QString& recording)
     }
     if (!m_summary) {
         m_summary = new DriveSummaryPopup(this);
-        connect(m_summary, &DriveSummaryPopup::playRequested, this, &CKOB_PCMgrDlg::playFrom);
+        connect(m_summary, &DriveSummaryPopup::eventChosen, this, &CKOB_PCMgrDlg::onSummaryEvent);
+        connect(m_summary, &DriveSummaryPopup::secondChosen, this, &CKOB_PCMgrDlg::playFrom);
     }
     m_summary->setDrive(*around, m_settings->workingRecord().speedUnit);
     m_summary->showOver(mainRectangle());
+    followEventInSummary();
 }
 
 void CKOB_PCMgrDlg::showDriveRoute(const QString& recording)

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -140,9 +141,11 @@ void CKOB_PCMgrDlg::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     case Qt::Key_Escape:
-        // Never closes the main window either: it only lets go of the clip's marks.
+        // Never closes the main window either: it only lets go of the clip's marks, and not
+        // while a popup is open, where it is meant for the popup (whose marks a later "save"
+        // would miss).
         event->accept();
-        if (m_unlocked && !unlocking() && event->modifiers() == Qt::NoModifier)
+        if (m_unlocked && !unlocking() && event->modifiers() == Qt::NoModifier && !popupShown())
             clearClipMarks();
         return;
     default:
@@ -153,6 +156,14 @@ void CKOB_PCMgrDlg::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool CKOB_PCMgrDlg::popupShown() const
+{
+    // Every popup, message and menu of the window is a window of its own parented to it.
+    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    return std::any_of(children.begin(), children.end(),
+        [](const QWidget* child) { return child->isWindow() && child->isVisible(); });
 }
 
 bool CKOB_PCMgrDlg::shortcut(const QKeyEvent* key)

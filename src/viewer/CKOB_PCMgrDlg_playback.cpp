@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "player/PVEXAdap.h"
 #include "player/PVEXState.h"
+#include "player/PVEXstat1.h"
 #include "player/PVEXstat3.h"
 #include "player/PVEXstat9.h"
 #include "recording/RecordingCheck.h"
@@ -89,6 +90,7 @@ bool CKOB_PCMgrDlg::openSelectedRow(bool automatic)
         m_adapter->lengthSeconds = 0;
     }
     ++m_openTicket;
+    m_openedName.clear();
     m_endWhileSettings.reset();
     m_seekOnStart.reset();
     m_seekBar.setProgress(0);
@@ -148,6 +150,12 @@ void CKOB_PCMgrDlg::loadOpenedRecording(quint64 ticket, const QByteArray& name)
     applyVolume();
 }
 
+bool CKOB_PCMgrDlg::recordingLoaded() const
+{
+    return m_adapter && !m_openedName.isEmpty()
+        && m_adapter->current() == m_adapter->statePlaying.get();
+}
+
 bool CKOB_PCMgrDlg::openFailed(const QString& path, const QString& reason, bool recoverable)
 {
     diagnostic("open failed", path, reason);
@@ -173,11 +181,19 @@ void CKOB_PCMgrDlg::skipDamaged(const QString& path, const QString& reason)
 {
     // An afternoon of recordings plays on past a damaged one: marked in the list, said in the
     // title for a moment, and the entry after it opened.
-    // One the camera never closed keeps its own look: it can still be recovered.
-    if (!m_list.isRecoverable(m_list.current()))
+    // One the camera never closed keeps its own look and is named for what it is: it can
+    // still be recovered.
+    const bool recoverable = m_list.isRecoverable(m_list.current());
+    if (!recoverable)
         m_list.markDamaged(m_list.current(), reason);
-    showStatus(QString(strings::kSkippedDamaged).arg(PlayListPainter::namePart(path)));
+    showStatus(QString(recoverable ? strings::kSkippedNotClosed : strings::kSkippedDamaged)
+                   .arg(PlayListPainter::namePart(path)));
     redrawList();
+    playOn();
+}
+
+void CKOB_PCMgrDlg::playOn()
+{
     // A whole pass over nothing but damaged recordings: the list ends there, quietly.
     if (++m_skippedInARow >= m_list.count()) {
         m_skippedInARow = 0;
@@ -229,6 +245,7 @@ void CKOB_PCMgrDlg::stopPlayer()
 void CKOB_PCMgrDlg::resetPlayback(bool closeRecording)
 {
     ++m_openTicket;
+    m_openedName.clear();
     m_endWhileSettings.reset();
     m_seekOnStart.reset();
     if (m_adapter) {
@@ -411,12 +428,15 @@ platform::LResult CKOB_PCMgrDlg::onTimeUpdate()
     if (m_volumeWaiting)
         applyVolume();
     m_skippedInARow = 0;
-    if (const std::optional<double> start = std::exchange(m_seekOnStart, std::nullopt)) {
+    // Reports come while the player still opens the recording (and from the one before it):
+    // the jump's seek waits for the recording to be there.
+    if (m_seekOnStart && recordingLoaded()) {
         m_adapter->pauseAfterSeek = 0;
-        seekPlayer(float(*start), false);
+        seekPlayer(float(*std::exchange(m_seekOnStart, std::nullopt)), false);
         telemetryOnSeek();
     }
     telemetryTimeUpdate();
+    followEventInSummary();
     m_seekBar.follow(currentSecond() + 1, lengthSeconds());
     for (const QRect& area :
         {SeekBar::kBarRect, SeekBar::kTimeRect, TelemetryPanel::kPanelArea, GSensorGraph::kArea}) {

@@ -50,6 +50,8 @@ void CKOB_PCMgrDlg::offerRecovery(const QString& path)
             strings::kOfferRecovery, strings::kAppTitle, platform::Buttons::YesNo, this)
         == platform::IDYES)
         startRecovery(path, {});
+    else
+        playOn(); // declined: not an empty video area, the list goes on past it
 }
 
 void CKOB_PCMgrDlg::startRecovery(const QString& path, const QString& reference)

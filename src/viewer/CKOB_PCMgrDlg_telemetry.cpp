@@ -126,9 +126,8 @@ void CKOB_PCMgrDlg::paintEventMarkers()
 // event marker, which the video window hides while a recording plays.
 void CKOB_PCMgrDlg::paintEventTicks()
 {
-    m_markers.drawTicks(m_buffer, lengthSeconds());
-    if (m_playing)
-        EventMarkers::drawFoundTicks(m_buffer, foundEventSeconds(), lengthSeconds());
+    m_markers.drawTicks(
+        m_buffer, lengthSeconds(), m_playing ? foundEventSeconds() : std::vector<int>());
 }
 
 // Paint, after the seek bar and time text: the unit label and the compass needle.

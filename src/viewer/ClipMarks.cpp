@@ -43,16 +43,18 @@ clip::Span ClipMarks::spanAround(const QDateTime& start, int seconds) const
     return {m_start.value_or(start), m_end.value_or(start.addSecs(seconds))};
 }
 
-std::optional<std::pair<int, int>> ClipMarks::secondsIn(const QDateTime& start, int seconds) const
+std::optional<ClipMarks::Part> ClipMarks::partIn(const QDateTime& start, int seconds) const
 {
     if (isEmpty() || !start.isValid() || seconds <= 0)
         return std::nullopt;
     const clip::Span span = spanAround(start, seconds);
-    const qint64 from = std::max<qint64>(start.secsTo(span.from), 0);
-    const qint64 to = std::min<qint64>(start.secsTo(span.to), seconds);
-    if (to <= from)
+    const qint64 from = start.secsTo(span.from);
+    const qint64 to = start.secsTo(span.to);
+    const qint64 shownFrom = std::max<qint64>(from, 0);
+    const qint64 shownTo = std::min<qint64>(to, seconds);
+    if (shownTo <= shownFrom)
         return std::nullopt;
-    return std::pair<int, int>(int(from), int(to));
+    return Part{int(shownFrom), int(shownTo), !m_start || from < 0, !m_end || to > seconds};
 }
 
 QDateTime ClipMarks::startMoment(const QDateTime& start, double position)

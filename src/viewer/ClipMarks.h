@@ -29,9 +29,19 @@ public:
     // The span the marks give for a recording starting at `start` and lasting `seconds`: a
     // missing mark is taken from that recording's start or end.
     clip::Span spanAround(const QDateTime& start, int seconds) const;
-    // The part of the span within that recording, in its seconds: nothing when no mark is set
-    // or the span does not reach into it.
-    std::optional<std::pair<int, int>> secondsIn(const QDateTime& start, int seconds) const;
+    // The part of the span within a recording: its seconds, from `from` up to `to`, and whether
+    // the span goes on before the recording's start or past its end (a missing mark leaves
+    // that side open).
+    struct Part
+    {
+        int from = 0;
+        int to = 0;
+        bool fromEarlier = false;
+        bool toLater = false;
+        bool operator==(const Part&) const = default;
+    };
+    // Nothing when no mark is set or the span does not reach into the recording.
+    std::optional<Part> partIn(const QDateTime& start, int seconds) const;
 
     // The moment `position` seconds into a recording named for `start`: the start mark takes
     // the second under way, the end mark the next whole one (a mark at 12.4 s ends after the

@@ -1,13 +1,12 @@
 #include "viewer/DriveSummaryPopup.h"
 
-#include "archivewindow/SpeedProfile.h"
-#include "drive/DriveAnalysis.h"
 #include "recording/PositionSentence.h"
 #include "resources/BitmapButton.h"
 #include "resources/Fonts.h"
 #include "resources/Popup.h"
 #include "resources/Strings.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -19,10 +18,32 @@
 namespace {
 
 constexpr double kKmhPerKnot = 1.852;
-constexpr int kFigureTop = 54;
-constexpr int kFigureStep = 24;
-constexpr int kValueLeft = 236;
 const QColor kValue(235, 235, 235);
+// The play list's selection green, for the event playing.
+const QColor kPlaying(170, 255, 75);
+
+// Where the figures and the list stand in each form: over the video, and the narrower one
+// beside it, whose smaller type and shorter lines (the event's recording and second go to its
+// tooltip) leave the list its room.
+struct Form
+{
+    QSize size;
+    int figureTop;
+    int figureStep;
+    int labelLeft;
+    int valueLeft;
+    int figureSize; // tenths of a point
+    QRect events;
+    int eventsTitleAbove;
+    int hintSize;
+    QRect profile;
+};
+
+constexpr Form kFormOverVideo{{DriveSummaryPopup::kWidth, DriveSummaryPopup::kHeight}, 54, 24, 20,
+    236, 110, DriveSummaryPopup::kEventList, 26, 90, {12, 522, DriveSummaryPopup::kWidth - 24, 128}};
+constexpr Form kFormBesideVideo{DriveSummaryPopup::kBesideVideo.size(), 50, 19, 14, 176, 100,
+    {14, 228, DriveSummaryPopup::kBesideVideo.width() - 28, 96}, 24, 80,
+    {8, 348, DriveSummaryPopup::kBesideVideo.width() - 16, 86}};
 
 QString dateTime(const QDateTime& time)
 {
@@ -69,28 +90,29 @@ DriveSummaryPopup::DriveSummaryPopup(QWidget* owner)
 
     m_close = new BitmapButton(1050, this);
     m_close->loadBitmaps(207, 209);
-    m_close->setGeometry(kWidth - 52, 0, 45, 23);
     connect(m_close, &BitmapButton::clicked, this, &DriveSummaryPopup::reject);
 
     m_events = new QListWidget(this);
     m_events->setGeometry(kEventList);
     m_events->setFont(fonts::pointFont(100));
     m_events->setFocusPolicy(Qt::NoFocus);
-    m_events->setSelectionMode(QAbstractItemView::NoSelection);
+    // The selection is the event playing, which the window sets; a click only asks for one.
+    m_events->setSelectionMode(QAbstractItemView::SingleSelection);
     m_events->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_events->setStyleSheet(QStringLiteral(
         "QListWidget { background: %1; color: %2; border: 1px solid %3; }"
         "QListWidget::item { padding: 1px 4px; border: none; }"
-        "QListWidget::item:hover { padding: 1px 4px; border: none; background: %4; color: white; }")
+        "QListWidget::item:hover { padding: 1px 4px; border: none; background: %4; color: white; }"
+        "QListWidget::item:selected { padding: 1px 4px; border: none; background: %5; "
+        "color: black; }")
                                 .arg(popup::kFace.name(), popup::kLabel.name(),
-                                    popup::kBoxFrame.name(), popup::kRule.name()));
+                                    popup::kBoxFrame.name(), popup::kRule.name(), kPlaying.name()));
     connect(m_events, &QListWidget::itemClicked, this,
         [this](QListWidgetItem* item) { chooseEvent(m_events->row(item)); });
     m_profile = new archivewin::SpeedProfile(this);
-    m_profile->setGeometry(kProfile);
     connect(m_profile, &archivewin::SpeedProfile::playRequested, this,
-        &DriveSummaryPopup::playRequested);
-    renderFace();
+        &DriveSummaryPopup::secondChosen);
+    layOut();
 }
 
 DriveSummaryPopup::~DriveSummaryPopup() = default;
@@ -149,54 +171,102 @@ void DriveSummaryPopup::setDrive(const drive::DriveSummary& drive, int speedUnit
             duration(drive.movingSeconds) + QStringLiteral(" / ") + duration(drive.stoppedSeconds)},
     };
     m_events->clear();
-    for (const drive::DriveEvent& event : drive.events)
-        m_events->addItem(eventLine(drive, event));
+    for (size_t i = 0; i < drive.events.size(); ++i)
+        m_events->addItem(QString());
     m_profile->setProfile(speedProfile(drive), speedUnit);
-    renderFace();
-    update();
+    layOut();
 }
 
 QStringList DriveSummaryPopup::eventLines() const
 {
     QStringList lines;
-    for (int row = 0; row < m_events->count(); ++row)
-        lines << m_events->item(row)->text();
+    for (const drive::DriveEvent& event : m_drive.events)
+        lines << eventLine(m_drive, event);
     return lines;
 }
 
 void DriveSummaryPopup::chooseEvent(int row)
 {
-    if (row < 0 || row >= int(m_drive.events.size()))
+    if (row >= 0 && row < int(m_drive.events.size()))
+        emit eventChosen(row);
+}
+
+void DriveSummaryPopup::setPlayingEvent(int index)
+{
+    QListWidgetItem* item = m_events->item(index);
+    if (!item) {
+        m_events->clearSelection();
         return;
-    const drive::DrivePosition at = drive::eventPlayPosition(m_drive, m_drive.events[size_t(row)]);
-    emit playRequested(m_drive.recordings.value(at.recording), at.second);
+    }
+    if (!item->isSelected()) {
+        m_events->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+        m_events->scrollToItem(item);
+    }
+}
+
+int DriveSummaryPopup::playingEvent() const
+{
+    const QList<QListWidgetItem*> selected = m_events->selectedItems();
+    return selected.isEmpty() ? -1 : m_events->row(selected.first());
 }
 
 void DriveSummaryPopup::showOver(const QRect& ownerGeometry)
 {
+    m_beside = false;
+    layOut();
     // Over the middle of the video area (24, 52, 640 x 480), where nothing else is read while
     // the popup stands.
+    // As high as the window allows: the popup is taller than the video area.
     move(ownerGeometry.topLeft()
         + QPoint(24 + 320 - kWidth / 2, std::max(40, 52 + 240 - kHeight / 2 + 20)));
     show();
     raise();
 }
 
+void DriveSummaryPopup::showBeside(const QRect& ownerGeometry)
+{
+    m_beside = true;
+    layOut();
+    move(ownerGeometry.topLeft() + kBesideVideo.topLeft());
+    show();
+    raise();
+}
+
+void DriveSummaryPopup::layOut()
+{
+    const Form& form = m_beside ? kFormBesideVideo : kFormOverVideo;
+    setFixedSize(form.size);
+    m_close->setGeometry(form.size.width() - 52, 0, 45, 23);
+    m_events->setGeometry(form.events);
+    m_profile->setGeometry(form.profile);
+    m_events->setFont(fonts::pointFont(m_beside ? 90 : 100));
+    for (int row = 0; row < m_events->count() && size_t(row) < m_drive.events.size(); ++row) {
+        const drive::DriveEvent& event = m_drive.events[size_t(row)];
+        const QString line = eventLine(m_drive, event);
+        QListWidgetItem* item = m_events->item(row);
+        item->setText(m_beside ? line.section(QStringLiteral("   ("), 0, 0) : line);
+        item->setToolTip(m_beside ? line : QString());
+    }
+    renderFace();
+    update();
+}
+
 void DriveSummaryPopup::renderFace()
 {
-    m_face = QImage(kWidth, kHeight, QImage::Format_RGB32);
+    const Form& form = m_beside ? kFormBesideVideo : kFormOverVideo;
+    m_face = QImage(form.size, QImage::Format_RGB32);
     QPainter painter(&m_face);
-    popup::drawFace(painter, m_face.size(), strings::kDriveSummary, kWidth - 11);
-    int y = kFigureTop;
+    popup::drawFace(painter, m_face.size(), strings::kDriveSummary, form.size.width() - 11);
+    int y = form.figureTop;
     for (const auto& [label, value] : m_figures) {
-        popup::drawText(painter, {20, y}, label, popup::kLabel, 110);
-        popup::drawText(painter, {kValueLeft, y}, value, kValue, 110);
-        y += kFigureStep;
+        popup::drawText(painter, {form.labelLeft, y}, label, popup::kLabel, form.figureSize);
+        popup::drawText(painter, {form.valueLeft, y}, value, kValue, form.figureSize);
+        y += form.figureStep;
     }
-    popup::drawText(painter, {20, kEventList.top() - 26},
+    popup::drawText(painter, {form.labelLeft, form.events.top() - form.eventsTitleAbove},
         QString(strings::kDriveEvents).arg(m_drive.events.size()), popup::kTitle, 120);
-    popup::drawText(painter, {20, kEventList.bottom() + 8}, strings::kDriveEventsHint,
-        popup::kLabel, 90);
+    popup::drawText(painter, {form.labelLeft, form.events.bottom() + 8}, strings::kDriveEventsHint,
+        popup::kLabel, form.hintSize);
 }
 
 void DriveSummaryPopup::paintEvent(QPaintEvent* event)
@@ -209,6 +279,12 @@ void DriveSummaryPopup::keyPressEvent(QKeyEvent* event)
 {
     if (popup::closesDialog(event)) {
         event->accept();
+        return;
+    }
+    // After a click on an event the popup has the keyboard, and the driver goes on with the
+    // window's keys (N, Shift+N, Space): they are the window's.
+    if (QWidget* owner = parentWidget()) {
+        QCoreApplication::sendEvent(owner, event);
         return;
     }
     QDialog::keyPressEvent(event);

@@ -16,7 +16,10 @@ class QListWidgetItem;
 
 // The figures of a drive and its events, camera's and found, on the popups' dark face. A click
 // on an event asks the window to play it from a few seconds before; the popup stays, so the
-// driver can go through the list. Like the other popups it closes only by its own button.
+// driver can go through the list, but steps aside beside the video (over the map) in a narrower
+// form while the event plays, its row marked as the one playing. Like the other popups it
+// closes only by its own button; the window's keys pressed while it has the keyboard are the
+// window's.
 class DriveSummaryPopup : public QDialog
 {
     Q_OBJECT
@@ -25,8 +28,8 @@ public:
     static constexpr int kWidth = 480;
     static constexpr int kHeight = 660;
     static constexpr QRect kEventList{16, 292, kWidth - 32, 192};
-    // The drive's speed profile under the events, as the archive window shows it.
-    static constexpr QRect kProfile{12, 522, kWidth - 24, 128};
+    // Beside the video: over the map area, from under the top buttons to above the sliders.
+    static constexpr QRect kBesideVideo{668, 96, 348, 440};
 
     explicit DriveSummaryPopup(QWidget* owner);
     ~DriveSummaryPopup() override;
@@ -36,6 +39,12 @@ public:
     void setDrive(const drive::DriveSummary& drive, int speedUnit);
     // Shown over the middle of the owner's video area as the owner stands now.
     void showOver(const QRect& ownerGeometry);
+    // Shown beside the owner's video area, in the narrower form, so the event played is seen.
+    void showBeside(const QRect& ownerGeometry);
+    bool isBeside() const { return m_beside; }
+    // Marks the event playing (its index in the drive's events), or none with -1.
+    void setPlayingEvent(int index);
+    int playingEvent() const;
 
     // The texts as the popup shows them: its figures, label and value, and a line per event.
     const QList<QPair<QString, QString>>& figures() const { return m_figures; }
@@ -43,6 +52,7 @@ public:
     // What a click on the event row does (tests drive it through here as through the list).
     void chooseEvent(int row);
     const drive::DriveSummary& drive() const { return m_drive; }
+    // The drive's speed profile under its events, the archive window's widget.
     archivewin::SpeedProfile* speedProfile() const { return m_profile; }
 
     // One event's line: time, kind, strength, and the recording and second it lies at.
@@ -54,8 +64,10 @@ public:
     static QString duration(qint64 seconds);
 
 signals:
-    // Play `recording` from `second` (the event's run-up).
-    void playRequested(const QString& recording, double second);
+    // Play the drive's event of this index from its run-up.
+    void eventChosen(int index);
+    // Play the recording from the second a click on the profile points at.
+    void secondChosen(const QString& recording, double second);
 
 public slots:
     void reject() override;
@@ -65,6 +77,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The list's place and its lines for the form shown.
+    void layOut();
     void renderFace();
 
     BitmapButton* m_close = nullptr;
@@ -73,4 +87,5 @@ private:
     drive::DriveSummary m_drive;
     QList<QPair<QString, QString>> m_figures;
     QImage m_face;
+    bool m_beside = false;
 };

@@ -6,15 +6,26 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
-// The marker's own orange, a shade lighter in the middle so the tick reads on the blue fill
-// as well as in the dark groove.
-constexpr QColor kTickEdge(0xCD, 0x4E, 0x14);
-constexpr QColor kTickCore(0xFF, 0x8A, 0x3D);
+void drawTick(
+    BackBuffer& buffer, QPainter& painter, int centre, const QColor& edge, const QColor& core)
+{
+    const QRect tick(centre - 1, EventMarkers::kTickTop, 3, EventMarkers::kTickHeight);
+    painter.fillRect(tick, edge);
+    painter.fillRect(QRect(centre, EventMarkers::kTickTop, 1, EventMarkers::kTickHeight), core);
+    buffer.invalidate(tick);
+}
 
 } // namespace
 
+// The marker's own orange, a shade lighter in the middle so the tick reads on the blue fill
+// as well as in the dark groove.
+const QColor EventMarkers::kTickEdge(0xCD, 0x4E, 0x14);
+const QColor EventMarkers::kTickCore(0xFF, 0x8A, 0x3D);
 // Found events in yellow, apart from the camera's orange.
 const QColor EventMarkers::kFoundTickEdge(0xB4, 0x96, 0x00);
 const QColor EventMarkers::kFoundTickCore(0xFF, 0xE6, 0x46);
@@ -58,34 +69,35 @@ void EventMarkers::drawMarkers(BackBuffer& buffer, long long durationSeconds) co
     }
 }
 
-void EventMarkers::drawTicks(BackBuffer& buffer, long long durationSeconds) const
+void EventMarkers::drawTicks(
+    BackBuffer& buffer, long long durationSeconds, const std::vector<int>& foundSeconds) const
 {
-    if (!loaded())
+    std::vector<int> camera;
+    if (loaded()) {
+        for (int x : positions(durationSeconds))
+            camera.push_back(tickX(x));
+    }
+    std::vector<int> found;
+    if (durationSeconds > 0) {
+        for (int second : foundSeconds) {
+            if (second >= 0 && second <= durationSeconds)
+                found.push_back(tickX(int(second * recording::kScaleWidth / durationSeconds)
+                    + recording::kScaleLeft));
+        }
+    }
+    if (camera.empty() && found.empty())
         return;
+    // Ticks three pixels wide overlap when their columns lie less than three apart.
+    const auto overlaps = [](const std::vector<int>& ticks, int centre) {
+        return std::any_of(ticks.begin(), ticks.end(),
+            [centre](int other) { return std::abs(other - centre) < 3; });
+    };
     QPainter painter(&buffer.image());
     painter.setClipRect(kSeekBarArea);
-    for (int x : positions(durationSeconds)) {
-        const int centre = tickX(x);
-        painter.fillRect(QRect(centre - 1, kTickTop, 3, kTickHeight), kTickEdge);
-        painter.fillRect(QRect(centre, kTickTop, 1, kTickHeight), kTickCore);
-        buffer.invalidate(QRect(centre - 1, kTickTop, 3, kTickHeight));
-    }
-}
-
-void EventMarkers::drawFoundTicks(
-    BackBuffer& buffer, const std::vector<int>& seconds, long long durationSeconds)
-{
-    if (seconds.empty() || durationSeconds <= 0)
-        return;
-    QPainter painter(&buffer.image());
-    painter.setClipRect(kSeekBarArea);
-    for (int second : seconds) {
-        if (second < 0 || second > durationSeconds)
-            continue;
-        const int centre = tickX(
-            int(second * recording::kScaleWidth / durationSeconds) + recording::kScaleLeft);
-        painter.fillRect(QRect(centre - 1, kTickTop, 3, kTickHeight), kFoundTickEdge);
-        painter.fillRect(QRect(centre, kTickTop, 1, kTickHeight), kFoundTickCore);
-        buffer.invalidate(QRect(centre - 1, kTickTop, 3, kTickHeight));
-    }
+    for (int centre : camera)
+        drawTick(buffer, painter, overlaps(found, centre) ? centre - kTickAside : centre, kTickEdge,
+            kTickCore);
+    for (int centre : found)
+        drawTick(buffer, painter, overlaps(camera, centre) ? centre + kTickAside : centre,
+            kFoundTickEdge, kFoundTickCore);
 }

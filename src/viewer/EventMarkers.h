@@ -42,14 +42,18 @@ public:
 
     // Paint: the markers at (x, 466), in the back buffer.
     void drawMarkers(BackBuffer& buffer, long long durationSeconds) const;
-    // Paint, after the seek bar's fill: a tick through the track under each marker's point.
-    void drawTicks(BackBuffer& buffer, long long durationSeconds) const;
-    // Paint, after the camera's ticks: a tick in a colour of its own for each event found in the
-    // recording's telemetry, at its second of a recording of the given whole seconds.
-    static void drawFoundTicks(
-        BackBuffer& buffer, const std::vector<int>& seconds, long long durationSeconds);
+    // Paint, after the seek bar's fill: a tick through the track under each marker's point, and
+    // one in a colour of its own for each event found in the recording's telemetry, at its
+    // second of a recording of the given whole seconds. A found event on a camera's tick stands
+    // beside it, the camera's to the left, so that neither hides the other.
+    void drawTicks(BackBuffer& buffer, long long durationSeconds,
+        const std::vector<int>& foundSeconds = {}) const;
+    static const QColor kTickEdge;
+    static const QColor kTickCore;
     static const QColor kFoundTickEdge;
     static const QColor kFoundTickCore;
+    // How far each of two ticks on one column steps aside.
+    static constexpr int kTickAside = 2;
     // The column of a marker's point (its centre), where the tick stands.
     static int tickX(int markerX) { return markerX + kMarkerSize / 2; }
 

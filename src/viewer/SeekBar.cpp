@@ -18,12 +18,9 @@ constexpr int kColumnsX = 38;
 constexpr int kFillRightX = 412;
 constexpr int kThumbOffset = 36;
 constexpr int kThumbY = 554;
+constexpr int kThumbWidth = 33;
 constexpr QPoint kElapsedAt(430, 553);
 constexpr QPoint kTotalAt(498, 553);
-// The groove the fill covers, and the column of second 0: where the event ticks stand too.
-constexpr int kTrackTop = 559;
-constexpr int kTrackHeight = 8;
-constexpr int kSecondZeroX = 53;
 
 QString clockText(const char* format, int seconds)
 {
@@ -81,24 +78,33 @@ int SeekBar::dragProgress(int x)
 
 bool SeekBar::thumbHit(QPoint point) const
 {
-    return QRect(m_progress + kThumbOffset, kThumbY, 33, 20).contains(point);
+    return QRect(m_progress + kThumbOffset, kThumbY, kThumbWidth, 20).contains(point);
 }
 
 const QColor SeekBar::kBandColour(60, 220, 110, 150);
 
-QRect SeekBar::bandRect(int from, int to, int length)
+int SeekBar::thumbCentre(int displayedPosition, int length)
 {
-    if (length < 1 || to <= from)
-        return {};
-    const int left = kSecondZeroX + std::clamp(from, 0, length) * kLength / length;
-    const int right = kSecondZeroX + std::clamp(to, 0, length) * kLength / length;
-    // A span of a second in a long recording still shows.
-    return QRect(left, kTrackTop, std::max(right - left, 2), kTrackHeight);
+    return kThumbOffset + kThumbWidth / 2 + progressAt(displayedPosition, length);
 }
 
-void SeekBar::drawBand(BackBuffer& buffer, int from, int to, int length)
+QRect SeekBar::bandRect(int from, int to, int length, bool fromEarlier, bool toLater)
 {
-    const QRect band = bandRect(from, to, length);
+    if (length < 1)
+        return {};
+    from = std::clamp(from, 0, length);
+    to = std::clamp(to, 0, length);
+    if (to <= from)
+        return {};
+    // Second s plays while the thumb shows s + 1.
+    const int left = fromEarlier && from == 0 ? kTrack.left() : thumbCentre(from + 1, length);
+    const int right = toLater && to == length ? kTrack.right() + 1 : thumbCentre(to, length);
+    // A span of a second in a long recording still shows.
+    return QRect(left, kTrack.top(), std::max(right - left, 2), kTrack.height());
+}
+
+void SeekBar::drawBand(BackBuffer& buffer, const QRect& band)
+{
     if (band.isEmpty())
         return;
     QPainter painter(&buffer.image());

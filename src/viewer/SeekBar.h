@@ -17,6 +17,8 @@ public:
     static constexpr QRect kBarRect{QPoint(33, 554), QPoint(444, 578)};
     static constexpr QRect kTimeRect{QPoint(425, 548), QPoint(579, 573)};
     static constexpr QRect kStripRect{QPoint(35, 486), QPoint(414, 492)};
+    // The groove the fill and the thumb run in, end to end.
+    static constexpr QRect kTrack{QPoint(33, 559), QPoint(416, 566)};
 
     int progress() const { return m_progress; }
     // Kept within the bar, 0 to 342.
@@ -55,11 +57,17 @@ public:
     void drawThumbAndTime(
         BackBuffer& buffer, int displayedPosition, int length, bool playing) const;
 
-    // The clip's span on the track, from second `from` to second `to` of a recording of `length`
-    // seconds: a translucent band drawn between the fill and the event ticks, so the fill shows
-    // through it and the ticks and the thumb stand over it.
-    static QRect bandRect(int from, int to, int length);
-    static void drawBand(BackBuffer& buffer, int from, int to, int length);
+    // The column of the thumb's middle while it shows the displayed position (second + 1).
+    static int thumbCentre(int displayedPosition, int length);
+
+    // The clip's span on the track, seconds `from` up to `to` of a recording of `length` seconds,
+    // where the thumb stands while they play: a mark's edge under the thumb that set it. A span
+    // going on before the recording's start or past its end reaches the track's end on that
+    // side. Translucent, drawn between the fill and the event ticks, so the fill shows through
+    // it and the ticks and the thumb stand over it.
+    static QRect bandRect(
+        int from, int to, int length, bool fromEarlier = false, bool toLater = false);
+    static void drawBand(BackBuffer& buffer, const QRect& band);
     static const QColor kBandColour;
 
     // "00:MM:SS" of the displayed position and " / 00:MM:SS" of the length.

@@ -185,29 +185,90 @@ TEST_F(KnownDrive, EventKeysCrossRecordingBoundaries)
     ASSERT_EQ(drive.events.size(), 5u);
     // From the start, the first braking; after the jump to it (5 s before), the camera's mark
     // two seconds into the event recording, whose run-up lies in the recording before.
-    std::optional<DriveEvent> e = nextEvent(drive, {0, 0});
-    ASSERT_TRUE(e);
-    DrivePosition at = eventPlayPosition(drive, *e);
+    int e = nextEventIndex(drive, {0, 0});
+    ASSERT_EQ(e, 0);
+    DrivePosition at = eventPlayPosition(drive, drive.events[0]);
     EXPECT_EQ(at.recording, 0);
     EXPECT_EQ(at.second, 25);
-    e = nextEvent(drive, at);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->kind, EventKind::Camera);
-    at = eventPlayPosition(drive, *e);
+    e = nextEventIndex(drive, at, e);
+    ASSERT_EQ(e, 1);
+    EXPECT_EQ(drive.events[1].kind, EventKind::Camera);
+    at = eventPlayPosition(drive, drive.events[1]);
     EXPECT_EQ(at.recording, 0);
     EXPECT_EQ(at.second, 57);
-    e = nextEvent(drive, at);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->kind, EventKind::Impact);
-    at = eventPlayPosition(drive, *e);
-    e = previousEvent(drive, at);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->kind, EventKind::Camera);
-    e = previousEvent(drive, eventPlayPosition(drive, *e));
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->second, 30);
-    EXPECT_FALSE(previousEvent(drive, eventPlayPosition(drive, *e)));
-    EXPECT_FALSE(nextEvent(drive, {2, 26}));
+    e = nextEventIndex(drive, at, e);
+    ASSERT_EQ(e, 2);
+    EXPECT_EQ(drive.events[2].kind, EventKind::Impact);
+    at = eventPlayPosition(drive, drive.events[2]);
+    e = previousEventIndex(drive, at, e);
+    EXPECT_EQ(e, 1);
+    e = previousEventIndex(drive, eventPlayPosition(drive, drive.events[1]), e);
+    EXPECT_EQ(e, 0);
+    EXPECT_EQ(previousEventIndex(drive, eventPlayPosition(drive, drive.events[0]), e), -1);
+    EXPECT_EQ(nextEventIndex(drive, {2, 26}), -1);
+}
+
+// Two recordings of a minute: braking at 20 and the camera's mark at 23, the camera's mark and
+// braking on the same second 70, a swerve at 100.
+DriveSummary keyedDrive()
+{
+    DriveSummary drive;
+    drive.recordings = {QStringLiteral("drf_a.mp4"), QStringLiteral("drf_b.mp4")};
+    drive.recordingOffsets = {0, 60};
+    drive.recordingLengths = {60, 60};
+    const auto event = [](EventKind kind, int recording, int second) {
+        DriveEvent e;
+        e.kind = kind;
+        e.recording = recording;
+        e.second = second;
+        return e;
+    };
+    drive.events = {event(EventKind::Braking, 0, 20), event(EventKind::Camera, 0, 23),
+        event(EventKind::Camera, 1, 10), event(EventKind::Braking, 1, 10),
+        event(EventKind::Turn, 1, 40)};
+    return drive;
+}
+
+TEST(EventKeys, PreviousIsTheEventBeforeTheOneJumpedToHoweverLongItWasWatched)
+{
+    const DriveSummary drive = keyedDrive();
+    // Landed on the camera's mark at 70 (second 5 of the second recording) and watched three
+    // seconds of its run-up: the event before it, not the same one again.
+    EXPECT_EQ(previousEventIndex(drive, {1, 8.0}, 2), 1);
+    // Again and again, each time a while after the landing: ever earlier events.
+    EXPECT_EQ(previousEventIndex(drive, {0, 18 + 2.5}, 1), 0);
+    EXPECT_EQ(previousEventIndex(drive, {0, 15 + 3.0}, 0), -1);
+    // Up to five seconds after the event the jump still counts; then it has been played on.
+    EXPECT_EQ(previousEventIndex(drive, {1, 14.5}, 2), 1);
+    // Played on, from the run-up of the first braking to second 40: the event that happened
+    // more than the run-up before the position, whichever was jumped to.
+    EXPECT_EQ(previousEventIndex(drive, {0, 40}, 0), 1);
+    EXPECT_EQ(previousEventIndex(drive, {1, 30}), 3);
+    EXPECT_EQ(previousEventIndex(drive, {1, 14}), 1) << "four seconds after the pair";
+}
+
+TEST(EventKeys, EventsOfOneSecondAreOneStopAndTheViewFollowsTheJump)
+{
+    const DriveSummary drive = keyedDrive();
+    EXPECT_EQ(nextEventIndex(drive, {0, 0}), 0);
+    // Next from the pair at 70, whichever of the two was jumped to: the swerve.
+    EXPECT_EQ(nextEventIndex(drive, {1, 5.2}, 2), 4);
+    EXPECT_EQ(nextEventIndex(drive, {1, 5.2}, 3), 4);
+    EXPECT_EQ(previousEventIndex(drive, {1, 5.2}, 3), 1);
+    // Next from the first braking watched past the second's run-up: still the one after it.
+    EXPECT_EQ(nextEventIndex(drive, {0, 19}, 0), 1);
+    EXPECT_EQ(nextEventIndex(drive, {0, 19}), 2) << "without the jump, the next run-up ahead";
+    EXPECT_EQ(nextEventIndex(drive, {1, 36}), -1);
+
+    // The event in view: the one jumped to while the position stays with it, else the one
+    // whose run-up or aftermath the position lies in.
+    EXPECT_EQ(eventInView(drive, {1, 6}, 2), 2);
+    EXPECT_EQ(eventInView(drive, {1, 6}, 3), 3);
+    EXPECT_EQ(eventInView(drive, {0, 16}), 0);
+    EXPECT_EQ(eventInView(drive, {0, 21}, 0), 0);
+    EXPECT_EQ(eventInView(drive, {0, 50}, 1), -1) << "between events";
+    EXPECT_EQ(eventInView(drive, {1, 36}), 4);
+    EXPECT_EQ(eventInView(drive, {5, 0}), -1) << "a recording the drive does not hold";
 }
 
 TEST(DriveAnalysis, RecordingWithoutTelemetryInTheMiddle)

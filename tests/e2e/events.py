@@ -3,10 +3,12 @@
 
     events.py --build BUILD_DIR --source SOURCE_DIR --out OUT_DIR
 
-A demo drive of three ten-second recordings with hard braking at its 17th and 25th second (the
-second recording's 7th, the third's 5th) is played from its second recording. N and Shift+N go
-to the next and previous event across the recordings' boundaries; D opens the drive's summary
-and a click on an event plays it. What the viewer did is read from the screen and from the
+A demo drive of three ten-second recordings with hard braking at its 18th and 28th second (the
+second and the third recording's 8th) is played from its second recording. N and Shift+N go to
+the next and previous event across the recordings' boundaries, twenty times in a row while a
+busy loop keeps the other core loaded, and every jump must land within a second of the run-up
+three seconds into its recording; D opens the drive's summary and a click on an event plays it
+with the summary moved off the video. What the viewer did is read from the screen and from the
 recordings it says it opened. Exit status 0 when all came about, 1 when something did not.
 """
 
@@ -27,6 +29,10 @@ TICK_Y = 559 - 3 + 2
 SUMMARY_SIZE = (480, 660)
 SUMMARY_EVENT_ROW = (240, 292 + 30)  # the second event's row in the summary's list
 RECORDING_SECONDS = 10
+LANDING = 3  # both brakings come at a recording's 8th second: five seconds before is its 3rd
+JUMPS = 20
+VIDEO_AREA = (24, 52, 640, 480)
+LIST_SELECTION = (0xAA, 0xFF, 0x4B)
 
 
 class Run:
@@ -46,7 +52,7 @@ class Run:
         self.card = os.path.join(work, "card")
         subprocess.run([os.path.join(options.build, "bin", "zyn-cardgen"), "--length",
                         str(RECORDING_SECONDS), "--drf", "3", "--evt", "0", "--muevt", "0",
-                        "--brake-at", "17,25", "--seed", "4", self.card],
+                        "--brake-at", "18,28", "--seed", "4", self.card],
                        check=True, capture_output=True)
         self.files = sorted(os.path.join(self.card, n) for n in os.listdir(self.card))
         self.log_path = os.path.join(options.out, "viewer-events.log")
@@ -89,17 +95,43 @@ class Run:
                    lambda: len(self.opened()) >= count and self.opened()[count - 1] == path,
                    timeout=10)
 
-    def seconds_shown(self):
+    def seconds_shown(self, image=None):
         """The playing second as the seek bar's thumb shows it, or None."""
-        image = self.display.grab()
+        image = image or self.display.grab()
         x0, y = self.origin[0] + 36, self.origin[1] + SEEK_THUMB_Y
         x = image.find_in_row(self.thumb, y, x0, x0 + SEEK_LENGTH)
         return None if x is None else (x - x0) * RECORDING_SECONDS / SEEK_LENGTH
+
+    def row_selected(self, image, row):
+        return image.pixel(self.origin[0] + 690, self.origin[1] + 638 + 18 * row + 9) \
+            == LIST_SELECTION
 
     def found_ticks(self):
         image = self.display.grab()
         return image.count(FOUND_TICK, self.origin[0] + 36, self.origin[1] + TICK_Y,
                            SEEK_LENGTH + 20, 1)
+
+    def landing(self, row):
+        """The second a jump into the list's row landed on: the first the thumb shows past the
+        recording's start once the row is the open one (the seek bar starts again at 0 when a
+        recording opens, so a jump whose seek was lost passes through 1 s on its way)."""
+        deadline = time.monotonic() + 8
+        while time.monotonic() < deadline:
+            image = self.display.grab()
+            shown = self.seconds_shown(image)
+            # The thumb stands one second ahead: it shows the second under way as its end.
+            if self.row_selected(image, row) and shown is not None and shown >= 1.5:
+                return shown - 1
+        raise StepFailed(f"the jump into row {row} never showed its position")
+
+    def jump(self, key, path, row, count):
+        self.display.key(key)
+        self.wait_opened(count, path)
+        second = self.landing(row)
+        if abs(second - LANDING) > 1:
+            raise StepFailed(f"{key} into {os.path.basename(path)} landed at {second:.1f} s, "
+                             f"not within 1 s of {LANDING} s")
+        return second
 
     def run(self):
         self.start()
@@ -110,25 +142,56 @@ class Run:
         wait_until("the braking ticked on the seek bar", self.found_ticks, timeout=10)
 
         self.display.key("n")
-        second = wait_until("the jump to two seconds, five before the braking",
-                            lambda: (s := self.seconds_shown()) is not None and 1.5 <= s <= 4.5
+        second = wait_until("the jump to three seconds, five before the braking",
+                            lambda: (s := self.seconds_shown()) is not None and 3 <= s <= 5.5
                             and s, timeout=3)
-        print(f"events: N moved to {second:.1f} s")
-        time.sleep(0.5)
-        self.display.key("n")
-        self.wait_opened(2, self.files[2])
-        time.sleep(0.5)
-        self.display.key("shift+n")
-        self.wait_opened(3, self.files[1])
-        print("events: N and Shift+N crossed the recordings' boundary both ways")
+        print(f"events: N moved to {second - 1:.1f} s")
+
+        # Twenty jumps across the boundary between the second and the third recording, with the
+        # other core kept busy. Shift+N comes two seconds after the jump before it: "previous"
+        # is the event before the one jumped to, however long it was watched.
+        busy = subprocess.Popen([sys.executable, "-c", "while True: pass"])
+        try:
+            opened = len(self.opened())
+            landings = []
+            for i in range(JUMPS):
+                forward = i % 2 == 0
+                if not forward:
+                    time.sleep(max(0.0, 2.2 - (time.monotonic() - jumped)))
+                jumped = time.monotonic()
+                opened += 1
+                landings.append(self.jump("n" if forward else "shift+n",
+                                          self.files[2 if forward else 1], 1 if forward else 0,
+                                          opened))
+        finally:
+            busy.kill()
+            busy.wait()
+        print(f"events: {JUMPS} jumps across the boundary landed at "
+              + " ".join(f"{s:.1f}" for s in landings) + " s")
 
         self.display.key("d")
         summary = self.display.wait_window("the drive summary", size=SUMMARY_SIZE, timeout=10)
         self.display.save(os.path.join(self.options.out, "drive-summary.png"))
+        opened = len(self.opened())
         self.display.click(summary["x"] + SUMMARY_EVENT_ROW[0], summary["y"] + SUMMARY_EVENT_ROW[1])
-        self.wait_opened(4, self.files[2])
-        print("events: the summary's second event played its recording")
+        self.wait_opened(opened + 1, self.files[2])
+        moved = wait_until("the summary off the video while the event plays",
+                           lambda: self.summary_off_video(), timeout=5)
+        print(f"events: the summary's second event played its recording, the summary beside "
+              f"the video at {moved['x'] - self.origin[0]}, {moved['y'] - self.origin[1]}")
+        self.display.save(os.path.join(self.options.out, "drive-summary-playing.png"))
         return 0
+
+    def summary_off_video(self):
+        """The summary's window once it stands clear of the video area, else None."""
+        summary = self.display.window(name="Drive summary")
+        if not summary:
+            return None
+        left, top, width, height = VIDEO_AREA
+        x, y = self.origin[0] + left, self.origin[1] + top
+        covers = summary["x"] < x + width and x < summary["x"] + summary["w"] \
+            and summary["y"] < y + height and y < summary["y"] + summary["h"]
+        return None if covers else summary
 
 
 def main():

@@ -14,6 +14,8 @@
 
 #include <map>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -181,6 +183,15 @@ TEST(Translation, EveryClipMessageHasAFinishedRussianOne)
     }
 }
 
+// Words of Qt's dialogs that the viewer shows: the folder dialog's labels and buttons, a message
+// box's answers.
+std::vector<std::pair<const char*, const char*>> qtWords()
+{
+    return {{"QFileDialog", "Look in:"}, {"QFileDialog", "Directory:"},
+        {"QFileDialog", "Files of type:"}, {"QFileDialog", "&Choose"}, {"QPlatformTheme", "&Yes"},
+        {"QPlatformTheme", "&No"}, {"QPlatformTheme", "Cancel"}};
+}
+
 TEST_F(LanguageTest, EnglishReplacesEveryRussianTextAndRussianComesBackWhole)
 {
     const QString russianTitle = strings::kDriveSummary;
@@ -206,8 +217,14 @@ TEST_F(LanguageTest, EnglishReplacesEveryRussianTextAndRussianComesBackWhole)
 
     EXPECT_EQ(QCoreApplication::translate("clip", "nothing to export"),
         QStringLiteral("nothing to export"));
+    // Qt's own dialogs are in English as Qt wrote them.
+    for (const auto& [context, text] : qtWords())
+        EXPECT_EQ(QCoreApplication::translate(context, text), QLatin1String(text)) << text;
 
     ASSERT_TRUE(strings::setLanguage(Language::Russian));
+    // Qt's own dialogs speak Russian too: the folder dialog, a question's Yes and No.
+    for (const auto& [context, text] : qtWords())
+        EXPECT_TRUE(QCoreApplication::translate(context, text).contains(kCyrillic)) << text;
     EXPECT_EQ(QString(strings::kDriveSummary), russianTitle);
     EXPECT_EQ(QCoreApplication::translate("clip", "nothing to export"),
         QStringLiteral("сохранять нечего"));

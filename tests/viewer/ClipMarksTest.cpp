@@ -1,10 +1,11 @@
 #include "viewer/ClipMarks.h"
 
-#include "recording/EventIndex.h"
 #include "viewer/EventMarkers.h"
 #include "viewer/SeekBar.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,18 +19,27 @@ TEST(ClipMarksTest, MarksAcrossRecordingsAndWhatEachRecordingShowsOfThem)
     EXPECT_EQ(ClipMarks::endMoment(kA, 12.1), kA.addSecs(13));
     EXPECT_EQ(ClipMarks::endMoment(kA, 0.0), kA.addSecs(1)) << "never an empty span";
 
+    using Part = ClipMarks::Part;
     ClipMarks marks;
-    EXPECT_FALSE(marks.secondsIn(kA, 60)) << "nothing marked, no band";
+    EXPECT_FALSE(marks.partIn(kA, 60)) << "nothing marked, no band";
     marks.setStart("a.mp4", kA.addSecs(50));
-    // Until an end is marked the span runs to the end of the recording shown.
-    EXPECT_EQ(marks.secondsIn(kA, 60), std::make_pair(50, 60));
+    // Until an end is marked the span runs on past the end of every recording after the start.
+    EXPECT_EQ(marks.partIn(kA, 60), (Part{50, 60, false, true}));
+    EXPECT_EQ(marks.partIn(kB, 60), (Part{0, 60, true, true})) << "the whole of the next one";
     EXPECT_EQ(marks.spanAround(kB, 60).to, kB.addSecs(60));
     marks.setEnd("b.mp4", kB.addSecs(10));
     EXPECT_EQ(marks.recordings(), (QStringList{"a.mp4", "b.mp4"}));
-    EXPECT_EQ(marks.secondsIn(kA, 60), std::make_pair(50, 60)) << "on to the file's end";
-    EXPECT_EQ(marks.secondsIn(kB, 60), std::make_pair(0, 10)) << "from the file's start";
-    EXPECT_FALSE(marks.secondsIn(kB.addSecs(60), 60)) << "a recording past the span";
+    EXPECT_EQ(marks.partIn(kA, 60), (Part{50, 60, false, true})) << "on past the file's end";
+    EXPECT_EQ(marks.partIn(kB, 60), (Part{0, 10, true, false})) << "from before its start";
+    EXPECT_EQ(marks.partIn(kA.addSecs(55), 10), (Part{0, 10, true, true}))
+        << "a recording between the marks, whole";
+    EXPECT_FALSE(marks.partIn(kB.addSecs(60), 60)) << "a recording past the span";
     EXPECT_EQ(marks.spanAround(kB, 60).from, kA.addSecs(50));
+    // Marks on the recording's own first and last seconds do not go on beyond it.
+    ClipMarks inside;
+    inside.setStart("a.mp4", kA);
+    inside.setEnd("a.mp4", kA.addSecs(60));
+    EXPECT_EQ(inside.partIn(kA, 60), (Part{0, 60, false, false}));
 
     // A start after the end drops the end, an end before the start drops the start.
     marks.setStart("b.mp4", kB.addSecs(20));
@@ -42,16 +52,32 @@ TEST(ClipMarksTest, MarksAcrossRecordingsAndWhatEachRecordingShowsOfThem)
     EXPECT_TRUE(marks.recordings().isEmpty());
 }
 
-TEST(ClipMarksTest, TheBandLiesOnTheTrackWhereTheEventTicksOfTheSameSecondsStand)
+TEST(ClipMarksTest, TheBandLiesOnTheTrackUnderTheThumbThatMarkedIt)
 {
-    // The band's ends stand where a tick of the same second would.
-    const auto tick = [](int second) {
-        return EventMarkers::tickX(second * recording::kScaleWidth / 60 + recording::kScaleLeft);
+    // Second s plays while the thumb shows s + 1: a mark's edge is under the thumb's middle as
+    // it stood when the mark was set.
+    const auto thumbMiddle = [](int second, int length) {
+        SeekBar bar;
+        bar.follow(second + 1, length);
+        return bar.progress() + 36 + 33 / 2;
     };
-    EXPECT_EQ(SeekBar::bandRect(0, 60, 60).left(), tick(0));
-    EXPECT_EQ(SeekBar::bandRect(17, 60, 60).left(), tick(17));
-    EXPECT_EQ(SeekBar::bandRect(0, 17, 60).right() + 1, tick(17));
-    EXPECT_EQ(SeekBar::bandRect(0, 60, 60).right() + 1, tick(60));
+    for (int length : {6, 10, 60}) {
+        for (int second = 0; second < length; ++second) {
+            EXPECT_EQ(SeekBar::bandRect(second, length, length).left(), thumbMiddle(second, length))
+                << second << " of " << length;
+            // The end mark takes the next whole second of the picture on show.
+            EXPECT_EQ(SeekBar::bandRect(0, second + 1, length).right() + 1,
+                std::max(thumbMiddle(second, length), SeekBar::bandRect(0, 1, length).left() + 2))
+                << second << " of " << length;
+        }
+    }
+    // A span going on before or after the recording fills the track to that end.
+    EXPECT_EQ(SeekBar::bandRect(0, 20, 60, true, false).left(), SeekBar::kTrack.left());
+    EXPECT_EQ(SeekBar::bandRect(20, 60, 60, false, true).right(), SeekBar::kTrack.right());
+    EXPECT_EQ(SeekBar::bandRect(0, 60, 60, true, true), SeekBar::kTrack);
+    EXPECT_EQ(SeekBar::bandRect(0, 20, 60, false, true).left(), thumbMiddle(0, 60))
+        << "a span starting in the recording starts at its mark";
+
     EXPECT_GE(SeekBar::bandRect(59, 60, 600).width(), 2) << "a second of a long recording shows";
     const QRect band = SeekBar::bandRect(10, 20, 60);
     EXPECT_EQ(band.top(), EventMarkers::kTrackTop);

@@ -5,9 +5,10 @@
 
 #include "recording/PositionSentence.h"
 #include "recording/RecordingName.h"
-#include "support/CardFile.h"
 #include "resources/Strings.h"
+#include "support/CardFile.h"
 #include "viewer/ClipExportPopup.h"
+#include "viewer/DriveSummaryPopup.h"
 #include "viewer/EventMarkers.h"
 
 #include <QCheckBox>
@@ -93,6 +94,17 @@ protected:
         window->repaint();
         return window->backBuffer().pixel(60, 561);
     }
+    // The column of the band's left edge (its opaque mark) on the track, -1 without a band.
+    int bandLeft()
+    {
+        window->repaint();
+        const QRgb edge = SeekBar::kBandColour.lighter(130).rgb();
+        for (int x = SeekBar::kTrack.left(); x <= SeekBar::kTrack.right(); ++x) {
+            if (window->backBuffer().pixel(x, 561) == edge)
+                return x;
+        }
+        return -1;
+    }
 };
 
 TEST_F(ClipWindowTest, MarksAcrossTwoRecordingsExportAClipThatPlaysWithItsTelemetry)
@@ -108,6 +120,9 @@ TEST_F(ClipWindowTest, MarksAcrossTwoRecordingsExportAClipThatPlaysWithItsTeleme
 
     waitSecond(2);
     const QRgb before = bandPixel();
+    key(Qt::Key_Space); // held, so the thumb stays where the mark is set
+    QTest::qWait(300);
+    const int thumbMiddle = window->progress() + 36 + 33 / 2;
     key(Qt::Key_I);
     ASSERT_TRUE(window->clipMarks().start());
     const qint64 startSecond = first.secsTo(*window->clipMarks().start());
@@ -115,6 +130,11 @@ TEST_F(ClipWindowTest, MarksAcrossTwoRecordingsExportAClipThatPlaysWithItsTeleme
     EXPECT_LE(startSecond, 3);
     // From the mark to the recording's end while no end is marked; second 0 is not in it.
     EXPECT_EQ(bandPixel(), before);
+    // Two seconds on, the thumb has left the band's start: it lies where the thumb stood.
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    EXPECT_NEAR(bandLeft(), thumbMiddle, 1);
+    key(Qt::Key_Space);
 
     // The list moves on into the next recording, where the end is marked.
     waitPlaying(1, 15000);
@@ -126,8 +146,9 @@ TEST_F(ClipWindowTest, MarksAcrossTwoRecordingsExportAClipThatPlaysWithItsTeleme
     EXPECT_GE(endSecond, 2);
     EXPECT_LE(endSecond, 5);
     EXPECT_EQ(window->clipMarks().recordings(), (QStringList{files[0], files[1]}));
-    // The band covers this recording from its start to the mark, over the fill.
+    // The band covers this recording from the track's start to the mark, over the fill.
     EXPECT_NE(bandPixel(), before);
+    EXPECT_EQ(bandLeft(), SeekBar::kTrack.left());
 
     QTemporaryDir out;
     choose(CKOB_PCMgrDlg::kVideoArea.center(), strings::kClipSave);
@@ -201,7 +222,7 @@ TEST_F(ClipWindowTest, AnEventRecordingOffersItsEventAndTheBandLeavesItsTicksInS
     ASSERT_TRUE(window->clipMarks().start());
     const int length = adapter()->lengthSeconds;
     const int marked = int(recording::recordingStart(cardFile(kEvt))->secsTo(*window->clipMarks().start()));
-    const QRect band = SeekBar::bandRect(marked, length, length);
+    const QRect band = SeekBar::bandRect(marked, length, length, false, true);
     const QRect thumb(window->progress() + 36, 554, 33, 20);
     int ticks = 0;
     for (int x : window->eventMarkers().positions(length)) {
@@ -209,9 +230,11 @@ TEST_F(ClipWindowTest, AnEventRecordingOffersItsEventAndTheBandLeavesItsTicksInS
         if (thumb.contains(tick, 563) || !band.contains(tick, 563))
             continue;
         ++ticks;
-        // The camera's orange, or the yellow of an event found at the same second over it.
-        const QColor shown(window->backBuffer().pixel(tick, 563));
-        EXPECT_TRUE(shown == QColor(0xFF, 0x8A, 0x3D) || shown == EventMarkers::kFoundTickCore)
+        // The camera's orange, beside an event found on the same second where there is one.
+        const auto shown
+            = [&](int column) { return QColor(window->backBuffer().pixel(column, 563)); };
+        EXPECT_TRUE(shown(tick) == EventMarkers::kTickCore
+            || shown(tick - EventMarkers::kTickAside) == EventMarkers::kTickCore)
             << "the tick at " << tick << " is hidden by the band";
     }
     EXPECT_GT(ticks, 0);
@@ -270,6 +293,14 @@ TEST_F(ClipWindowTest, CancelAndClosingTheWindowLeaveNothingAndEscapeClearsTheMa
     EXPECT_FALSE(popup->isRunning());
     click("clipCancel");
     EXPECT_FALSE(popup->isVisible());
+
+    // While a popup is open, Escape is not for the marks: the drive summary's, here.
+    key(Qt::Key_D);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->driveSummary() && window->driveSummary()->isVisible(); }, 8000));
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(window->clipMarks().isEmpty()) << "kept for the clip";
+    window->driveSummary()->reject();
 
     // Escape lets go of the marks, and the band goes with them.
     key(Qt::Key_Escape);

@@ -17,8 +17,6 @@ using namespace skinprobe;
 
 namespace {
 
-const QColor kTickCore(0xFF, 0x8A, 0x3D);
-
 QByteArray eventText(const char* moment)
 {
     return QByteArray("EVENT ") + moment + " G 1.2";
@@ -51,11 +49,31 @@ TEST_F(EventMarkersTest, MarkerAndTickStandAtTheEventsMoment)
     EXPECT_TRUE(showsBitmap(buffer.image(), {158, 466}, 267));
     markers.drawTicks(buffer, 60);
     EXPECT_EQ(EventMarkers::tickX(158), 167);
-    EXPECT_EQ(buffer.image().pixelColor(167, 562), kTickCore);
+    EXPECT_EQ(buffer.image().pixelColor(167, 562), EventMarkers::kTickCore);
     // The tick crosses the track a little above and below, and nothing else changed.
     EXPECT_EQ(changedPixels(buffer, QRect(166, 556, 3, 14)), 3 * 14);
     EXPECT_EQ(changedPixels(buffer, QRect(33, 554, 412, 25)), 3 * 14);
     EXPECT_EQ(buffer.takeDirty(), QRegion(158, 466, 19, 19) + QRegion(166, 556, 3, 14));
+}
+
+TEST_F(EventMarkersTest, ACameraEventAndAFoundOneOnTheSameSecondBothShow)
+{
+    // The camera's event 20 s into 60, and braking found in the telemetry on that second and
+    // at 40 s.
+    markers.load(write("evt_20240501_123450.mp4", {eventText("2024/05/01 12:35:10")}));
+    ASSERT_TRUE(markers.loaded());
+    markers.drawTicks(buffer, 60, {20, 40});
+    const int together = EventMarkers::tickX(158);
+    const auto shown = [&](int x) { return buffer.image().pixelColor(x, 562); };
+    EXPECT_EQ(shown(together - EventMarkers::kTickAside), EventMarkers::kTickCore);
+    EXPECT_EQ(shown(together + EventMarkers::kTickAside), EventMarkers::kFoundTickCore);
+    const int alone = EventMarkers::tickX(40 * 342 / 60 + 44);
+    EXPECT_EQ(shown(alone), EventMarkers::kFoundTickCore) << "one on its own stays in place";
+    // Found events alone, as on a continuous recording.
+    EventMarkers none;
+    BackBuffer other = skinBuffer();
+    none.drawTicks(other, 60, {20});
+    EXPECT_EQ(other.image().pixelColor(together, 562), EventMarkers::kFoundTickCore);
 }
 
 TEST_F(EventMarkersTest, EventsOffTheScaleOrBeforeTheStartDrawNothing)

@@ -3,7 +3,6 @@
 // recordings that cannot be played. Real time, so the program runs alone.
 #include "PlayingFixture.h"
 
-#include "map/MapWindow.h"
 #include "player/PVEXstat1.h"
 #include "player/PVEXstat3.h"
 #include "player/PVEXstat9.h"
@@ -11,8 +10,6 @@
 #include "recording/PositionSentence.h"
 #include "resources/Skin.h"
 #include "resources/Strings.h"
-#include "viewer/DriveSummaryPopup.h"
-#include "viewer/EventMarkers.h"
 #include "viewer/PlayListPainter.h"
 
 #include <QDragEnterEvent>
@@ -23,8 +20,6 @@
 #include <QToolTip>
 #include <QUrl>
 #include <QWindow>
-
-#include <map>
 
 namespace {
 
@@ -435,51 +430,79 @@ TEST_F(DamagedCardTest, ARecordingTheCameraNeverClosedIsOfferedRecoveredAndPlaye
     // The power went while the camera wrote it: pictures and sound, no index.
     copy(1, QStringLiteral("drf_20240101_000101.mp4"), 2000000, minuteCard());
     const QString recovered = card.filePath(QStringLiteral("drf_20240101_000101_recovered.mp4"));
+    // Five rows before them: the recovered copy joins the list as its eighth row, on the
+    // second page.
+    addFolder(namesFolder(5));
     addFolder(card.path());
     const PlayList& list = window->playList();
+    const int healthy = 5;
+    const int damaged = 6;
     window->repaint();
-    EXPECT_FALSE(list.isRecoverable(0));
-    EXPECT_TRUE(list.isRecoverable(1));
+    EXPECT_FALSE(list.isRecoverable(healthy));
+    EXPECT_TRUE(list.isRecoverable(damaged));
     int amber = 0;
     for (int x = 796; x < 985; ++x)
-        amber += QColor(window->backBuffer().pixel(x, 638 + 18 + 9))
+        amber += QColor(window->backBuffer().pixel(x, 638 + 18 * damaged + 9))
             == PlayListPainter::kRecoverableColour;
     EXPECT_GT(amber, 20) << "the row has a look of its own";
-    QHelpEvent hover(QEvent::ToolTip, rowPoint(1), window->mapToGlobal(rowPoint(1)));
+    QHelpEvent hover(QEvent::ToolTip, rowPoint(damaged), window->mapToGlobal(rowPoint(damaged)));
     QCoreApplication::sendEvent(window.get(), &hover);
     EXPECT_EQ(QToolTip::text(), QString(strings::kReasonNotClosed));
 
     // The healthy one first: its speed and place must not stay for the recovered one.
-    playRow(0);
+    playRow(healthy);
     waitSecond(2);
     ASSERT_TRUE(recording::hasPosition(window->telemetryPanel().record()));
 
-    // Declined: nothing is written, nothing plays.
+    // Declined: nothing is written, and the list plays on with the entry after it (the first,
+    // past the end), as it does past a recording it cannot play.
     boxes.answers = {platform::IDNO};
-    clickAt(rowPoint(1));
+    clickAt(rowPoint(damaged));
     clickControl(1011);
     ASSERT_EQ(boxes.texts.size(), 1);
     EXPECT_EQ(boxes.texts[0],
         QStringLiteral("Запись не была закрыта камерой (пропало питание?). Восстановить?"));
-    QTest::qWait(500);
+    // The empty rows ahead are passed over on the way to the healthy one.
+    waitPlaying(healthy, 15000);
     EXPECT_FALSE(QFile::exists(recovered));
-    EXPECT_FALSE(window->isPlaying());
+    EXPECT_EQ(boxes.texts.size(), 1) << boxes.texts.join(u'\n').toStdString();
 
-    // Accepted: recovered beside it from the healthy recording, added to the list and played,
-    // without telemetry of its own.
+    // Accepted: recovered beside it from the healthy recording, added to the list on a page of
+    // its own, shown and played, without telemetry of its own.
     boxes.answers = {platform::IDYES};
+    clickAt(rowPoint(damaged));
     clickControl(1011);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return list.currentPath() == recovered && window->isPlaying() && playerPlaying(); },
         30000));
     waitSecond(2);
-    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(list.count(), 8);
+    EXPECT_EQ(list.page(), 1) << "the page with the recovered row";
+    window->repaint();
+    EXPECT_EQ(QColor(window->backBuffer().pixel(690, 638 + 9)), PlayListPainter::kSelectionColour)
+        << "its row is the first of that page, selected";
     EXPECT_EQ(boxes.texts.size(), 2) << boxes.texts.join(u'\n').toStdString();
     EXPECT_EQ(adapter()->noTelemetry, 1);
     EXPECT_FALSE(recording::hasPosition(window->telemetryPanel().record()));
     EXPECT_EQ(window->telemetryPanel().record().speed, 0);
     EXPECT_GE(adapter()->lengthSeconds, 5) << "the pictures before the cut";
     EXPECT_TRUE(window->status().contains(QStringLiteral("drf_20240101_000101_recovered.mp4")));
+}
+
+TEST_F(DamagedCardTest, PlayingOnPastARecordingTheCameraNeverClosedSaysItCanBeRecovered)
+{
+    copy(0, QStringLiteral("drf_20240101_000001.mp4"), -1);
+    copy(1, QStringLiteral("drf_20240101_000004.mp4"), 2000000, minuteCard());
+    copy(1, QStringLiteral("drf_20240101_000007.mp4"), -1);
+    addFolder(card.path());
+    const PlayList& list = window->playList();
+    playRow(0);
+    waitPlaying(2, 20000);
+    EXPECT_EQ(window->status(),
+        QString(strings::kSkippedNotClosed).arg(QStringLiteral("drf_20240101_000004.mp4")));
+    EXPECT_FALSE(list.isDamaged(1)) << "not damaged: it keeps its look of one to recover";
+    EXPECT_TRUE(list.isRecoverable(1));
+    EXPECT_TRUE(boxes.texts.isEmpty()) << "nothing asked while the list plays on";
 }
 
 TEST_F(DamagedCardTest, WithoutAHealthyRecordingBesideItTheUserPicksAFolderWithOne)
@@ -551,93 +574,6 @@ TEST_F(DamagedCardTest, AFailedOpenLeavesTheVideoAreaEmptyAsStopDoes)
         EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels(video) == 0; }, 3000))
             << "row " << row << " failed to open";
     }
-}
-
-// One drive of three ten-second recordings, hard braking at its 17th and 25th second: the
-// second recording's 7th, the third's 5th.
-QString incidentsCard()
-{
-    return demoCard(QStringLiteral("incidents"),
-        {"--length", "10", "--drf", "3", "--evt", "0", "--muevt", "0", "--brake-at", "17,25",
-            "--seed", "4"});
-}
-
-TEST_F(PlaybackTest, NAndShiftNJumpBetweenTheDrivesEventsAcrossItsRecordings)
-{
-    const QStringList files = recordingsIn(incidentsCard());
-    ASSERT_EQ(files.size(), 3);
-    window->openRecordings({files[1]});
-    waitPlaying(0);
-
-    // The drive is read on a worker; once known, the braking is ticked in its own colour.
-    const int tick = EventMarkers::tickX(7 * recording::kScaleWidth / 10 + recording::kScaleLeft);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            window->repaint();
-            return QColor(window->backBuffer().pixel(tick, EventMarkers::kTickTop + 2))
-                == EventMarkers::kFoundTickCore;
-        },
-        8000));
-
-    CommandLog::clear();
-    key(Qt::Key_N);
-    EXPECT_EQ(CommandLog::last("seek"), "seek 2.00 2") << "five seconds before the first";
-    QTest::qWait(300);
-    key(Qt::Key_N);
-    waitPlaying(1);
-    EXPECT_EQ(window->playList().currentPath(), files[2]) << "the third recording joined the list";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return CommandLog::last("seek") == "seek 0.00 2"; }, 5000));
-    QTest::qWait(300);
-    key(Qt::Key_N, Qt::ShiftModifier);
-    waitPlaying(0);
-    EXPECT_EQ(window->playList().currentPath(), files[1]);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return CommandLog::last("seek") == "seek 2.00 2"; }, 5000))
-        << "back across the boundary";
-}
-
-TEST_F(PlaybackTest, TheDriveSummaryShowsTheDriveAndPlaysAnEventFromItsRunUp)
-{
-    const QString card = incidentsCard();
-    const QStringList files = recordingsIn(card);
-    ASSERT_EQ(files.size(), 3);
-    addFolder(card);
-    // Asked for before the folder is read: the popup comes once it is.
-    window->move(window->pos() + QPoint(37, 23));
-    key(Qt::Key_D);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return window->driveSummary() && window->driveSummary()->isVisible(); }, 8000));
-    const DriveSummaryPopup* summary = window->driveSummary();
-    EXPECT_TRUE(window->geometry().contains(summary->geometry()))
-        << "placed over the window where it stands now";
-
-    std::map<QString, QString> figures;
-    for (const auto& [label, value] : summary->figures())
-        figures[label] = value;
-    EXPECT_EQ(figures[strings::kDriveRecordings], QStringLiteral("3"));
-    EXPECT_EQ(figures[strings::kDriveDuration], QStringLiteral("0:30"));
-    EXPECT_EQ(figures[strings::kDriveStart].right(8),
-        QFileInfo(files[0]).completeBaseName().right(6).insert(4, u':').insert(2, u':'));
-    EXPECT_TRUE(figures[strings::kDriveMaxSpeed].endsWith(QString(strings::kUnitKmh)));
-    const QStringList lines = summary->eventLines();
-    ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(lines[0].contains(QString(strings::kEventBraking)));
-    EXPECT_TRUE(lines[0].contains(QFileInfo(files[1]).completeBaseName() + QStringLiteral(", 0:07")))
-        << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].contains(QFileInfo(files[2]).completeBaseName() + QStringLiteral(", 0:05")));
-
-    // A click on the second event opens the third recording five seconds before it.
-    CommandLog::clear();
-    window->driveSummary()->chooseEvent(1);
-    waitPlaying(2);
-    EXPECT_EQ(window->playList().currentPath(), files[2]);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return CommandLog::last("seek") == "seek 0.00 2"; }, 5000));
-    EXPECT_TRUE(window->driveSummary()->isVisible()) << "the list stays for the next event";
-    EXPECT_GT(window->map()->driveRoute().size(), window->map()->route().size())
-        << "the whole drive's route under the recording's";
-
-    QHelpEvent hover(QEvent::ToolTip, rowPoint(0), window->mapToGlobal(rowPoint(0)));
-    QCoreApplication::sendEvent(window.get(), &hover);
-    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("записей: 3"))) << QToolTip::text().toStdString();
 }
 
 TEST_F(PlaybackTest, ARecordingEndingUnderTheSettingsPopupMovesOnOnceItCloses)

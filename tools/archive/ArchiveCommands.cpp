@@ -31,6 +31,20 @@ bool openArchive(const Options& options, archive::Archive& a, QTextStream& error
     return true;
 }
 
+// Opens the archive and finds the moments the options ask for: 0, or the exit status.
+int findMoments(const Options& options, archive::Archive& a, std::vector<archive::Moment>* moments,
+    QTextStream& errors)
+{
+    if (!openArchive(options, a, errors))
+        return 2;
+    QString error;
+    if (!archive::find(a, options.query, moments, &error)) {
+        errors << "zyn-archive: " << error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 QString outcomeText(const archive::ImportItem& item)
 {
     switch (item.outcome) {
@@ -78,58 +92,55 @@ int runImport(const Options& options, const std::atomic<bool>& interrupted, QTex
     archive::Archive a;
     if (!openArchive(options, a, errors))
         return 2;
-    archive::ImportOptions import;
+    archive::ImportOptions importOptions;
     if (!options.vehicle.isEmpty())
-        import.vehicle = options.vehicle;
-    import.thresholds = options.thresholds;
-    import.cancel = &interrupted;
+        importOptions.vehicle = options.vehicle;
+    importOptions.thresholds = options.thresholds;
+    importOptions.cancel = &interrupted;
     int lastIndex = 0;
-    import.progress = [&](const archive::ImportProgress& p) {
+    importOptions.progress = [&](const archive::ImportProgress& p) {
         if (p.index != lastIndex) {
             lastIndex = p.index;
-    errors << "zyn-archive: [" << p.index << '/' << p.count << "] "
-           << QFileInfo(p.source).fileName() << '\n';
-}
-errors << "zyn-archive: " << megabytes(p.bytesDone) << " of " << megabytes(p.bytesTotal) << " MB\n";
-errors.flush();
-};
-const archive::ImportReport report = archive::importCards(a, options.inputs, import);
-for (const archive::ImportItem& item : report.items) {
-    if (item.outcome == archive::ImportOutcome::Failed) {
-        errors << "zyn-archive: " << item.source << ": " << item.message << '\n';
-        continue;
+            errors << "zyn-archive: [" << p.index << '/' << p.count << "] "
+                   << QFileInfo(p.source).fileName() << '\n';
+        }
+        errors << "zyn-archive: " << megabytes(p.bytesDone) << " of " << megabytes(p.bytesTotal)
+               << " MB\n";
+        errors.flush();
+    };
+    const archive::ImportReport report = archive::importCards(a, options.inputs, importOptions);
+    for (const archive::ImportItem& item : report.items) {
+        if (item.outcome == archive::ImportOutcome::Failed) {
+            errors << "zyn-archive: " << item.source << ": " << item.message << '\n';
+            continue;
+        }
+        out << outcomeText(item) << '\t' << item.path;
+        if (item.state != archive::RecordingState::Intact)
+            out << '\t' << archive::recordingStateName(item.state);
+        out << '\n';
+        if (!item.message.isEmpty())
+            errors << "zyn-archive: " << item.source << ": " << item.message << '\n';
     }
-    out << outcomeText(item) << '\t' << item.path;
-    if (item.state != archive::RecordingState::Intact)
-        out << '\t' << archive::recordingStateName(item.state);
-    out << '\n';
-    if (!item.message.isEmpty())
-        errors << "zyn-archive: " << item.source << ": " << item.message << '\n';
-}
-for (const QString& problem : report.problems)
-    errors << "zyn-archive: " << problem << '\n';
-reportDrives(a, report, errors);
-errors << "zyn-archive: " << report.count(archive::ImportOutcome::Imported) << " imported, "
-       << report.count(archive::ImportOutcome::Skipped) << " already there, "
-       << report.count(archive::ImportOutcome::KeptBeside)
-       << " kept beside another of the same name, " << report.count(archive::ImportOutcome::Failed)
-       << " failed" << (report.cancelled ? QStringLiteral("; interrupted") : QString()) << '\n';
-if (report.cancelled || report.writeFailed)
-    return 2;
-return report.count(archive::ImportOutcome::Failed) > 0 || !report.problems.isEmpty() ? 1 : 0;
+    for (const QString& problem : report.problems)
+        errors << "zyn-archive: " << problem << '\n';
+    reportDrives(a, report, errors);
+    errors << "zyn-archive: " << report.count(archive::ImportOutcome::Imported) << " imported, "
+           << report.count(archive::ImportOutcome::Skipped) << " already there, "
+           << report.count(archive::ImportOutcome::KeptBeside)
+           << " kept beside another of the same name, "
+           << report.count(archive::ImportOutcome::Failed) << " failed"
+           << (report.cancelled ? QStringLiteral("; interrupted") : QString()) << '\n';
+    if (report.cancelled || report.writeFailed)
+        return 2;
+    return report.count(archive::ImportOutcome::Failed) > 0 || !report.problems.isEmpty() ? 1 : 0;
 }
 
 int runFind(const Options& options, QTextStream& out, QTextStream& errors)
 {
     archive::Archive a;
-    if (!openArchive(options, a, errors))
-        return 2;
     std::vector<archive::Moment> moments;
-    QString error;
-    if (!archive::find(a, options.query, &moments, &error)) {
-        errors << "zyn-archive: " << error << '\n';
-        return 1;
-    }
+    if (const int status = findMoments(options, a, &moments, errors); status != 0)
+        return status;
     writeMoments(moments, options.json, out);
     return 0;
 }
@@ -185,14 +196,10 @@ int runClip(const Options& options, const std::atomic<bool>& interrupted, QTextS
     QTextStream& errors)
 {
     archive::Archive a;
-    if (!openArchive(options, a, errors))
-        return 2;
     std::vector<archive::Moment> moments;
+    if (const int status = findMoments(options, a, &moments, errors); status != 0)
+        return status;
     QString error;
-    if (!archive::find(a, options.query, &moments, &error)) {
-        errors << "zyn-archive: " << error << '\n';
-        return 1;
-    }
     // Moments of one drive close together make one clip.
     std::map<qint64, QList<clip::Span>> spans;
     for (const archive::Moment& m : moments) {

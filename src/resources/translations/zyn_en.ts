@@ -358,6 +358,11 @@ Folder: %2</translation>
     </message>
     <message>
         <location filename="../Strings.cpp" line="131" />
+        <source>Не закрыта камерой, пропущена (её можно восстановить): %1</source>
+        <translation>Not closed by the camera, skipped (it can be recovered): %1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="131" />
         <location filename="../Strings.cpp" line="176" />
         <source>Запись не была закрыта камерой (пропало питание?): её можно восстановить.</source>
         <translation>The camera never finished this recording (a power cut?): it can be recovered.</translation>
