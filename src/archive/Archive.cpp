@@ -34,7 +34,9 @@ int Archive::open(const QString& root, const QString& database, QString* error)
 
 QString Archive::absolutePath(const QString& relative) const
 {
-    return QDir(m_root).filePath(relative);
+    // Called for every row a search returns: a plain join, no QDir.
+    return m_root.endsWith(QLatin1Char('/')) ? m_root + relative
+                                             : m_root + QLatin1Char('/') + relative;
 }
 
 } // namespace archive

@@ -57,6 +57,20 @@ const char* const kVersion1[] = {
     "min_lon DOUBLE PRECISION NOT NULL, max_lon DOUBLE PRECISION NOT NULL)",
 };
 
+// Version 2: an event keeps the place and speed of its second, so a search for events never
+// reaches into the track, whose rows lie all over a large index.
+const char* const kVersion2[] = {
+    "ALTER TABLE event ADD COLUMN latitude DOUBLE PRECISION",
+    "ALTER TABLE event ADD COLUMN longitude DOUBLE PRECISION",
+    "ALTER TABLE event ADD COLUMN speed_kmh DOUBLE PRECISION",
+    "UPDATE event SET latitude = (SELECT t.latitude FROM track t WHERE t.recording_id = "
+    "event.recording_id AND t.second = event.second), longitude = (SELECT t.longitude FROM "
+    "track t WHERE t.recording_id = event.recording_id AND t.second = event.second), "
+    "speed_kmh = (SELECT t.speed_kmh FROM track t WHERE t.recording_id = event.recording_id "
+    "AND t.second = event.second)",
+    "UPDATE schema_version SET version = 2",
+};
+
 bool isPostgresUrl(const QString& location)
 {
     return location.startsWith(QLatin1String("postgresql://"))
@@ -281,6 +295,12 @@ bool ArchiveDatabase::migrate(int from, QString* error)
         }
         if (!run(QStringLiteral("INSERT INTO schema_version (version) VALUES (1)"), {}, error))
             return false;
+    }
+    if (from <= 1) {
+        for (const char* text : kVersion2) {
+            if (!run(QString::fromLatin1(text), {}, error))
+                return false;
+        }
     }
     return true;
 }

@@ -28,7 +28,7 @@ class ArchiveDatabase
 {
 public:
     // The schema this program writes; migrations bring every older one up to it.
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     ArchiveDatabase();
     ~ArchiveDatabase();

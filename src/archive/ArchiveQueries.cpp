@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -87,13 +88,14 @@ const char kTrackColumns[]
     = "r.path, v.name, coalesce(r.drive_id, 0), t.second, r.camera_start + t.second, "
       "coalesce(t.utc, 0), t.latitude, t.longitude, t.speed_kmh";
 
-void addCommonFilters(Conditions& c, const Query& query, const QString& timeColumn)
+void addCommonFilters(Conditions& c, const Query& query, const QString& timeColumn,
+    const QString& speedColumn = QStringLiteral("t.speed_kmh"))
 {
     addTimeRange(c, timeColumn, query.from, query.to);
     if (!query.vehicle.isEmpty())
         c.add(QStringLiteral("v.name = ?"), {query.vehicle});
     if (query.minSpeedKmh)
-        c.add(QStringLiteral("t.speed_kmh >= ?"), {*query.minSpeedKmh});
+        c.add(speedColumn + QStringLiteral(" >= ?"), {*query.minSpeedKmh});
 }
 
 bool findEvents(
@@ -108,20 +110,22 @@ bool findEvents(
     }
     c.add(QStringLiteral("e.kind IN (") + marks.join(", ") + QLatin1Char(')'), kinds);
     addCommonFilters(c, query,
-        query.timeBase == TimeBase::Utc ? QStringLiteral("e.utc")
-                                        : QStringLiteral("e.camera_time"));
+        query.timeBase == TimeBase::Utc ? QStringLiteral("e.utc") : QStringLiteral("e.camera_time"),
+        QStringLiteral("e.speed_kmh"));
     const QString sql = QStringLiteral("SELECT r.path, v.name, e.drive_id, e.second, "
-                                       "e.camera_time, coalesce(e.utc, 0), t.latitude, "
-                                       "t.longitude, t.speed_kmh, e.kind, e.strength, e.text "
+                                       "e.camera_time, coalesce(e.utc, 0), e.latitude, "
+                                       "e.longitude, e.speed_kmh, e.kind, e.strength, e.text "
                                        "FROM event e JOIN recording r ON r.id = e.recording_id "
-                                       "JOIN vehicle v ON v.id = r.vehicle_id "
-                                       "LEFT JOIN track t ON t.recording_id = e.recording_id AND "
-                                       "t.second = e.second")
+                                       "JOIN vehicle v ON v.id = r.vehicle_id")
         + c.where() + QStringLiteral(" ORDER BY e.camera_time, e.id");
     QSqlQuery q(archive.db().database());
     q.setForwardOnly(true);
     if (!archive.db().run(q, sql, c.values, error))
         return false;
+    QHash<QString, QString> units;
+    for (drive::EventKind k : {drive::EventKind::Camera, drive::EventKind::Braking,
+             drive::EventKind::Acceleration, drive::EventKind::Impact, drive::EventKind::Turn})
+        units.insert(drive::eventKindName(k), drive::strengthUnit(k));
     const bool near = query.latitude && query.longitude;
     while (q.next() && int(out->size()) < query.limit) {
         Moment m = momentFrom(archive, q);
@@ -135,12 +139,7 @@ bool findEvents(
         }
         m.match = q.value(9).toString();
         m.strength = q.value(10).toDouble();
-        for (drive::EventKind k :
-            {drive::EventKind::Camera, drive::EventKind::Braking, drive::EventKind::Acceleration,
-                drive::EventKind::Impact, drive::EventKind::Turn}) {
-            if (drive::eventKindName(k) == m.match)
-                m.unit = drive::strengthUnit(k);
-        }
+        m.unit = units.value(m.match);
         out->push_back(m);
     }
     return true;

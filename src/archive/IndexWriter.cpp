@@ -296,18 +296,22 @@ qint64 IndexWriter::insertDrive(qint64 vehicle, const std::vector<RecordingRow>&
         const qint64 cameraTime = e.time.isValid()
             ? e.time.toSecsSinceEpoch()
             : rows[size_t(e.recording)].cameraStart + e.second;
-        qint64 utc = 0;
-        if (e.second >= 0 && size_t(e.second) < t.seconds.size()
-            && t.seconds[size_t(e.second)].hasFix)
-            utc = t.seconds[size_t(e.second)].utc;
+        const drive::TelemetrySecond* fix = e.second >= 0 && size_t(e.second) < t.seconds.size()
+                && t.seconds[size_t(e.second)].hasFix
+            ? &t.seconds[size_t(e.second)]
+            : nullptr;
+        qint64 utc = fix ? fix->utc : 0;
         if (utc == 0 && clock.known)
             utc = cameraTime - clock.offsetSeconds();
+        const QVariant none(QMetaType(QMetaType::Double));
         if (!run(QStringLiteral("INSERT INTO event (drive_id, recording_id, second, seconds, "
-                                "kind, camera_time, utc, strength, text) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                                "kind, camera_time, utc, strength, text, latitude, longitude, "
+                                "speed_kmh) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                 {id, rows[size_t(e.recording)].id, e.second, e.seconds,
                     drive::eventKindName(e.kind), cameraTime, nullableUtc(utc), e.strength,
-                    text(e.text)},
+                    text(e.text), fix ? QVariant(fix->latitude) : none,
+                    fix ? QVariant(fix->longitude) : none,
+                    fix ? QVariant(double(fix->speedKmh)) : none},
                 error))
             return -1;
     }

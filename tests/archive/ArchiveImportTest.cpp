@@ -247,6 +247,36 @@ TEST_P(ArchiveImportTest, SameNameWithOtherContentIsKeptBeside)
     EXPECT_EQ(count(a, QStringLiteral("recording")), 2);
 }
 
+TEST_P(ArchiveImportTest, OlderSchemaIsBroughtForwardWithItsData)
+{
+    writeCard(QStringLiteral("card"), 3);
+    {
+        archive::Archive a;
+        ASSERT_TRUE(open(a));
+        archive::importCards(a, {folder("card")}, options());
+        // As the first schema left it: events without their place and speed.
+        for (const char* column : {"latitude", "longitude", "speed_kmh"})
+            ASSERT_TRUE(a.db().run(QStringLiteral("ALTER TABLE event DROP COLUMN ") + column));
+        ASSERT_TRUE(a.db().run(QStringLiteral("UPDATE schema_version SET version = 1")));
+    }
+    archive::Archive a;
+    ASSERT_TRUE(open(a));
+    QSqlQuery q(a.db().database());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), archive::ArchiveDatabase::kSchemaVersion);
+    archive::Query query;
+    query.kinds = {QStringLiteral("braking")};
+    std::vector<archive::Moment> found;
+    QString error;
+    ASSERT_TRUE(archive::find(a, query, &found, &error)) << error.toStdString();
+    ASSERT_FALSE(found.empty());
+    for (const archive::Moment& m : found) {
+        EXPECT_TRUE(m.hasPosition);
+        EXPECT_GT(m.speedKmh, 0);
+    }
+    EXPECT_EQ(count(a, QStringLiteral("recording")), 3);
+}
+
 TEST_P(ArchiveImportTest, NewerSchemaIsRefusedAndLeftUntouched)
 {
     {

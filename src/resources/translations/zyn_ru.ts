@@ -9,104 +9,104 @@
         <translation>не удаётся создать папку архива %1</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="111"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="125"/>
         <source>the SQLite driver of Qt is missing (package libqt6sql6-sqlite)</source>
         <translation>нет драйвера SQLite для Qt (пакет libqt6sql6-sqlite)</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="119"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="133"/>
         <source>cannot create the archive&apos;s index in %1: the folder is not writable</source>
         <translation>не удаётся создать указатель архива в %1: в папку нельзя записывать</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="139"/>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="157"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="153"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="171"/>
         <source>cannot open %1: %2</source>
         <translation>не удаётся открыть %1: %2</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="146"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="160"/>
         <source>%1 is not an archive&apos;s index (%2); it was left as it is</source>
         <translation>%1 — не указатель архива (%2); файл оставлен как есть</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="169"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="183"/>
         <source>the PostgreSQL driver of Qt is missing (package libqt6sql6-psql)</source>
         <translation>нет драйвера PostgreSQL для Qt (пакет libqt6sql6-psql)</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="176"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="190"/>
         <source>%1 does not name a database (postgresql://user@host:port/name)</source>
         <translation>%1 не называет базу данных (postgresql://пользователь@сервер:порт/имя)</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="193"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="207"/>
         <source>cannot connect to %1: %2</source>
         <translation>не удаётся подключиться к %1: %2</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="210"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="224"/>
         <source>%1 holds tables of another program; it was left as it is</source>
         <translation>в %1 таблицы другой программы; файл оставлен как есть</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="232"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="246"/>
         <source>the archive&apos;s index was written by a newer program (schema %1, this one knows %2); it was left as it is: update the program</source>
         <translation>указатель архива записан более новой программой (схема %1, эта знает %2); он оставлен как есть: обновите программу</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="240"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="254"/>
         <source>the archive&apos;s index needs an update but cannot be written</source>
         <translation>указатель архива нужно обновить, но в него нельзя записывать</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveDatabase.cpp" line="253"/>
+        <location filename="../../archive/ArchiveDatabase.cpp" line="267"/>
         <source>the archive&apos;s index was written by a newer program; it was left as it is</source>
         <translation>указатель архива записан более новой программой; он оставлен как есть</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="131"/>
-        <location filename="../../archive/ArchiveImport.cpp" line="308"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="121"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="299"/>
         <source>cannot write the archive&apos;s index: %1</source>
         <translation>не удаётся записать указатель архива: %1</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="173"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="163"/>
         <source>not a camera recording&apos;s name</source>
         <translation>это не имя записи камеры</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="202"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="192"/>
         <source>cannot create the folder %1</source>
         <translation>не удаётся создать папку %1</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="280"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="271"/>
         <source>cannot name %1</source>
         <translation>не удаётся дать имя %1</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="297"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="288"/>
         <source>the archive holds another recording named %1; this one is kept beside it as %2</source>
         <translation>в архиве уже есть другая запись с именем %1; эта сохранена рядом как %2</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="307"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="298"/>
         <source>no free name for %1</source>
         <translation>нет свободного имени для %1</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="321"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="312"/>
         <source>cannot form the drives: %1</source>
         <translation>не удаётся составить поездки: %1</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="360"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="351"/>
         <source>the archive in %1 cannot be written</source>
         <translation>в архив в %1 нельзя записывать</translation>
     </message>
     <message>
-        <location filename="../../archive/ArchiveImport.cpp" line="366"/>
+        <location filename="../../archive/ArchiveImport.cpp" line="357"/>
         <source>&quot;%1&quot; cannot name a vehicle (a folder name without separators)</source>
         <translation>«%1» не может быть именем машины (нужно имя папки без разделителей)</translation>
     </message>
@@ -146,26 +146,26 @@
         <translation>%1, отстают на %2 с</translation>
     </message>
     <message>
-        <location filename="../../archive/VerifiedCopy.cpp" line="61"/>
-        <location filename="../../archive/VerifiedCopy.cpp" line="78"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="36"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="53"/>
         <source>cannot read %1: %2</source>
         <translation>не удаётся прочитать %1: %2</translation>
     </message>
     <message>
-        <location filename="../../archive/VerifiedCopy.cpp" line="65"/>
-        <location filename="../../archive/VerifiedCopy.cpp" line="85"/>
-        <location filename="../../archive/VerifiedCopy.cpp" line="95"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="40"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="60"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="70"/>
         <source>cannot write %1: %2</source>
         <translation>не удаётся записать %1: %2</translation>
     </message>
     <message>
-        <location filename="../../archive/VerifiedCopy.cpp" line="74"/>
-        <location filename="../../archive/VerifiedCopy.cpp" line="106"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="49"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="81"/>
         <source>cancelled</source>
         <translation>отменено</translation>
     </message>
     <message>
-        <location filename="../../archive/VerifiedCopy.cpp" line="109"/>
+        <location filename="../../archive/VerifiedCopy.cpp" line="84"/>
         <source>the copy of %1 read back differs from the card&apos;s file</source>
         <translation>копия %1, прочитанная с диска, отличается от файла на карте</translation>
     </message>
@@ -258,7 +258,7 @@
     </message>
     <message>
         <location filename="../../clip/ClipExport.cpp" line="313"/>
-        <location filename="../../clip/ClipFiles.cpp" line="84"/>
+        <location filename="../../clip/ClipFiles.cpp" line="83"/>
         <source>the folder %1 is gone</source>
         <translation>папка %1 пропала</translation>
     </message>
@@ -283,92 +283,92 @@
         <translation> (сначала удалено то, что не завершило прежнее сохранение: %1)</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipFiles.cpp" line="65"/>
+        <location filename="../../clip/ClipFiles.cpp" line="64"/>
         <source>cannot write in %1: %2</source>
         <translation>не удаётся записать в %1: %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipFiles.cpp" line="70"/>
+        <location filename="../../clip/ClipFiles.cpp" line="69"/>
         <source>cannot write in %1: too many unfinished clips</source>
         <translation>не удаётся записать в %1: слишком много незаконченных фрагментов</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipFiles.cpp" line="82"/>
+        <location filename="../../clip/ClipFiles.cpp" line="81"/>
         <source>cannot name the file %1: %2</source>
         <translation>не удаётся дать файлу имя %1: %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="130"/>
+        <location filename="../../clip/ClipSpan.cpp" line="123"/>
         <source>%1: the name carries no start time (expected prefix_YYYYMMDD_HHMMSS.mp4)</source>
         <translation>%1: в имени нет времени начала (ожидается префикс_ГГГГММДД_ЧЧММСС.mp4)</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="153"/>
+        <location filename="../../clip/ClipSpan.cpp" line="146"/>
         <source>%1 does not continue the recording before it: a new clip starts there</source>
         <translation>%1 не продолжает предыдущую запись: с неё начинается новый фрагмент</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="158"/>
+        <location filename="../../clip/ClipSpan.cpp" line="151"/>
         <source>%1 has other stream parameters (codec or picture size) than the recording before it: a new clip starts there</source>
         <translation>у %1 другие параметры потоков (кодек или размер кадра), чем у предыдущей записи: с неё начинается новый фрагмент</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="217"/>
+        <location filename="../../clip/ClipSpan.cpp" line="210"/>
         <source>%1 cannot be read (%2): it is left out, and the span goes on after it in a new clip (a recording the camera never closed can be recovered with zyn-recover or the viewer)</source>
         <translation>%1 не читается (%2): эта запись пропущена, фрагмент продолжается после неё отдельным клипом (запись, которую камера не закрыла, можно восстановить программой zyn-recover или в просмотрщике)</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="179"/>
+        <location filename="../../clip/ClipSpan.cpp" line="172"/>
         <source>none of the recordings can be read</source>
         <translation>ни одна из записей не читается</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="192"/>
+        <location filename="../../clip/ClipSpan.cpp" line="185"/>
         <source>%1 to %2</source>
         <translation>с %1 по %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="195"/>
+        <location filename="../../clip/ClipSpan.cpp" line="188"/>
         <source>the recordings cover %1</source>
         <translation>записи охватывают время %1</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="323"/>
+        <location filename="../../clip/ClipSpan.cpp" line="316"/>
         <source>no recording covers %1 to %2: %3</source>
         <translation>ни одна запись не охватывает время с %1 по %2: %3</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="237"/>
+        <location filename="../../clip/ClipSpan.cpp" line="230"/>
         <source>no recording holds %1: the clip starts at %2</source>
         <translation>ни одна запись не содержит %1: фрагмент начинается в %2</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="256"/>
+        <location filename="../../clip/ClipSpan.cpp" line="249"/>
         <source>no such file</source>
         <translation>файла нет</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="261"/>
+        <location filename="../../clip/ClipSpan.cpp" line="254"/>
         <source>the name carries no start time</source>
         <translation>в имени нет времени начала</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="304"/>
+        <location filename="../../clip/ClipSpan.cpp" line="297"/>
         <source>it holds no video or sound</source>
         <translation>в ней нет ни видео, ни звука</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="314"/>
+        <location filename="../../clip/ClipSpan.cpp" line="307"/>
         <source>the span is empty: its end is not after its start</source>
         <translation>фрагмент пуст: его конец не позже начала</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="329"/>
+        <location filename="../../clip/ClipSpan.cpp" line="322"/>
         <source>the recordings end at %1, before the span</source>
         <translation>записи кончаются в %1, раньше конца фрагмента</translation>
     </message>
     <message>
-        <location filename="../../clip/ClipSpan.cpp" line="374"/>
+        <location filename="../../clip/ClipSpan.cpp" line="367"/>
         <source>%1 cannot be read (%2)</source>
         <translation>%1 не читается (%2)</translation>
     </message>
