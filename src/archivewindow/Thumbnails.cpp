@@ -161,17 +161,20 @@ QImage ThumbnailCache::cached(const QString& recording, int second) const
 
 QImage ThumbnailCache::make(const QString& recording, int second)
 {
-    const QString file = fileFor(recording, second);
-    if (file.isEmpty())
-        return {};
     const QImage image = decodePicture(recording, second);
-    if (image.isNull() || !QDir().mkpath(m_folder))
-        return image;
+    if (!image.isNull())
+        store(recording, second, image);
+    return image;
+}
+
+bool ThumbnailCache::store(const QString& recording, int second, const QImage& picture)
+{
+    const QString file = fileFor(recording, second);
+    if (file.isEmpty() || picture.isNull() || !QDir().mkpath(m_folder))
+        return false;
     // Written whole or not at all: a picture cut short would be shown broken for good.
     QSaveFile out(file);
-    if (out.open(QIODevice::WriteOnly) && image.save(&out, "JPG", 85))
-        out.commit();
-    return image;
+    return out.open(QIODevice::WriteOnly) && picture.save(&out, "JPG", 85) && out.commit();
 }
 
 } // namespace archivewin

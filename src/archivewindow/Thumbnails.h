@@ -26,6 +26,8 @@ public:
     QImage cached(const QString& recording, int second) const;
     // Decodes, stores and returns the picture; null when it cannot be decoded.
     QImage make(const QString& recording, int second);
+    // Keeps a picture of the recording's second; false when it could not be written.
+    bool store(const QString& recording, int second, const QImage& picture);
 
     QString folder() const { return m_folder; }
 

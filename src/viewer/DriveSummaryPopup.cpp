@@ -1,5 +1,7 @@
 #include "viewer/DriveSummaryPopup.h"
 
+#include "archivewindow/SpeedProfile.h"
+#include "drive/DriveAnalysis.h"
 #include "recording/PositionSentence.h"
 #include "resources/BitmapButton.h"
 #include "resources/Fonts.h"
