@@ -131,6 +131,12 @@ void CKOB_PCMgrDlg::onArchiveMissing(const QString& folder, int missing)
     std::fflush(stdout);
     if (missing <= 0 || m_archiveImport)
         return;
+    // A note standing in the title (a recording passed over, say) is read to its end first.
+    if (!m_status.isEmpty() && m_status != m_archiveOfferText) {
+        QTimer::singleShot(
+            kStatusShownMs, this, [this, folder, missing] { onArchiveMissing(folder, missing); });
+        return;
+    }
     m_archiveOffer = folder;
     showStatus(QString(strings::kArchiveOffer).arg(missing));
     m_archiveOfferText = m_status;

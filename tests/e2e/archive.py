@@ -38,13 +38,14 @@ RECORDING_SECONDS = 20
 
 
 def route_pixel(image, x0, y0):
-    """A pixel in the middle of the drawn road (orange over the empty map's grey), or None."""
+    """A pixel in the middle of the drawn road (orange over the empty map's grey), or None.
+    The events' dots are redder: (239, 96, 82) against the road's (227, 107, 72)."""
     found = []
     x, y, w, h = MAP
     for py in range(y0 + y + 20, y0 + y + h - 20, 2):
         for px in range(x0 + x + 20, x0 + x + w - 20, 2):
             r, g, b = image.pixel(px, py)
-            if r > 200 and 85 < g < 130 and 50 < b < 95:
+            if r > 215 and 100 < g < 115 and 62 < b < 80:
                 found.append((px, py))
     return found[len(found) // 2] if found else None
 
