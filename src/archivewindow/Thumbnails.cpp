@@ -1,5 +1,6 @@
 #include "archivewindow/Thumbnails.h"
 
+#include "media/LibavOwners.h"
 #include "media/PlayableCheck.h"
 
 #include <QCryptographicHash>
@@ -22,22 +23,6 @@ namespace archivewin {
 
 namespace {
 
-struct InputClose
-{
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecFree
-{
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketFree
-{
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameFree
-{
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
 struct ScaleFree
 {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
@@ -74,7 +59,7 @@ QImage decodePicture(const QString& recording, int second, const QSize& size)
     AVFormatContext* opened = nullptr;
     if (avformat_open_input(&opened, recording.toLocal8Bit().constData(), nullptr, nullptr) < 0)
         return {};
-    const std::unique_ptr<AVFormatContext, InputClose> input(opened);
+    const media::Input input(opened);
     if (avformat_find_stream_info(opened, nullptr) < 0)
         return {};
     const AVCodec* codec = nullptr;
@@ -82,7 +67,7 @@ QImage decodePicture(const QString& recording, int second, const QSize& size)
     if (index < 0 || !codec)
         return {};
     const AVStream* stream = opened->streams[index];
-    std::unique_ptr<AVCodecContext, CodecFree> decoder(avcodec_alloc_context3(codec));
+    media::Codec decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0
         || avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return {};
@@ -90,9 +75,9 @@ QImage decodePicture(const QString& recording, int second, const QSize& size)
         + (stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time);
     av_seek_frame(opened, index, target, AVSEEK_FLAG_BACKWARD);
 
-    std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-    std::unique_ptr<AVFrame, FrameFree> kept(av_frame_alloc());
+    media::Packet packet(av_packet_alloc());
+    media::Frame frame(av_frame_alloc());
+    media::Frame kept(av_frame_alloc());
     bool have = false;
     int frames = 0;
     bool draining = false;
