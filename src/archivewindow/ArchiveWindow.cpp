@@ -388,6 +388,14 @@ void ArchiveWindow::onFiltersChanged()
         chooseDay(m_day);
 }
 
+void ArchiveWindow::setSpeedUnit(int unit)
+{
+    if (unit == m_speedUnit)
+        return;
+    m_speedUnit = unit;
+    m_profile->setProfile(m_profile->profile(), unit);
+}
+
 void ArchiveWindow::reload()
 {
     openArchive();
@@ -572,7 +580,7 @@ void ArchiveWindow::onDrive(int serial, const DriveDetail& detail, const QString
     }
     for (const archive::EventRow& e : detail.events)
         data.events.push_back({e.cameraTime - detail.row.cameraStart, e.kind});
-    m_profile->setProfile(data);
+    m_profile->setProfile(data, m_speedUnit);
     showDriveOnMap();
 }
 

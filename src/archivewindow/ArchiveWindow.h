@@ -72,6 +72,8 @@ public:
     void showOver(const QRect& mainGeometry);
     // The archive changed (an import ended): the month, the day and the vehicles are read again.
     void reload();
+    // Speeds in the unit of the viewer settings (0 km/h, 1 mph, 2 knots).
+    void setSpeedUnit(int unit);
 
     // What the window shows, for checks.
     QCalendarWidget* calendar() const { return m_calendar; }
@@ -184,6 +186,7 @@ private:
     std::atomic<int> m_searchSerialSeen{0};
     int m_pending = 0;
     bool m_opened = false;
+    int m_speedUnit = 0;
     QString m_openError;
 
     std::vector<QDate> m_markedDays;

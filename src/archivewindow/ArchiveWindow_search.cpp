@@ -28,12 +28,12 @@ namespace {
 // with dates or a vehicle.
 constexpr int kMaxFound = 500;
 
-QString foundLine(const archive::Moment& m)
+QString foundLine(const archive::Moment& m, int unit)
 {
     const QString time = QDateTime::fromSecsSinceEpoch(m.cameraTime, Qt::UTC)
                              .toString(QStringLiteral("dd.MM.yy HH:mm:ss"));
     QString line = m.vehicle + QLatin1Char('\n') + time + QLatin1Char('\n')
-        + QStringLiteral("%1 %2").arg(m.speedKmh, 0, 'f', 0).arg(strings::kUnitKmh);
+        + SpeedProfile::speedText(m.speedKmh, unit);
     if (m.match != QLatin1String("pass"))
         line += QStringLiteral(", ") + kindText(m.match);
     return line;
@@ -125,7 +125,7 @@ void ArchiveWindow::onFound(int serial, const std::vector<archive::Moment>& mome
     blank.fill(QColor(20, 20, 20));
     for (size_t i = 0; i < moments.size(); ++i) {
         const archive::Moment& m = moments[i];
-        auto* item = new QListWidgetItem(foundLine(m), m_results);
+        auto* item = new QListWidgetItem(foundLine(m, m_speedUnit), m_results);
         item->setToolTip(
             QDir::toNativeSeparators(m.recording) + QStringLiteral(" (%1 s)").arg(m.second));
         const QImage& picture = i < pictures.size() ? pictures[i] : QImage();

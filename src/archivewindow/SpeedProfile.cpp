@@ -104,11 +104,20 @@ void SpeedProfile::clear()
     setProfile({});
 }
 
+double SpeedProfile::inUnit(double kmh, int unit)
+{
+    return unit == recording::KilometresPerHour ? kmh
+                                                : recording::convertSpeed(kmh / kKmhPerKnot, unit);
+}
+
+QString SpeedProfile::speedText(double kmh, int unit)
+{
+    return QStringLiteral("%1 %2").arg(inUnit(kmh, unit), 0, 'f', 0).arg(unitText(unit));
+}
+
 double SpeedProfile::shown(double kmh) const
 {
-    return m_unit == recording::KilometresPerHour
-        ? kmh
-        : recording::convertSpeed(kmh / kKmhPerKnot, m_unit);
+    return inUnit(kmh, m_unit);
 }
 
 QRect SpeedProfile::plotRect() const
@@ -264,11 +273,7 @@ void SpeedProfile::mouseMoveEvent(QMouseEvent* event)
         ? m_data.start.addSecs(offset).toString(QStringLiteral("HH:mm:ss"))
         : QString::number(offset);
     const ProfileSecond* s = secondNear(offset);
-    m_pointerText = s ? QStringLiteral("%1   %2 %3")
-                            .arg(time)
-                            .arg(shown(s->speedKmh), 0, 'f', 0)
-                            .arg(unitText(m_unit))
-                      : time;
+    m_pointerText = s ? time + QStringLiteral("   ") + speedText(s->speedKmh, m_unit) : time;
     update();
 }
 

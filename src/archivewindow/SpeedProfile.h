@@ -68,6 +68,9 @@ public:
     QRect plotRect() const;
 
     static std::vector<ProfileStop> findStops(const std::vector<ProfileSecond>& seconds);
+    // A speed in the unit of the viewer settings, rounded, with the unit: "42 km/h".
+    static double inUnit(double kmh, int unit);
+    static QString speedText(double kmh, int unit);
 
 signals:
     void playRequested(const QString& recording, double second);

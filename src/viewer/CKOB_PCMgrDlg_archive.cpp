@@ -12,6 +12,7 @@
 #include "map/MapWindow.h"
 #include "platform/Dialogs.h"
 #include "resources/Strings.h"
+#include "settings/SettingPopup.h"
 #include "viewer/DriveIndex.h"
 #include "viewer/PlayListPainter.h"
 
@@ -51,6 +52,7 @@ void CKOB_PCMgrDlg::showArchive()
         connect(m_archiveWindow, &archivewin::ArchiveWindow::playRequested, this,
             &CKOB_PCMgrDlg::onArchivePlay);
     }
+    m_archiveWindow->setSpeedUnit(m_settings->workingRecord().speedUnit);
     m_archiveWindow->showOver(mainRectangle());
 }
 

@@ -9,7 +9,9 @@ closing message are checked). Key A opens the archive window on the card's day; 
 map where the drive's road runs lists its passes, which must be those `zyn-archive find --near`
 gives for the same place, and a double-click on the first plays it in the main window from five
 seconds before. A second start in English finds the window's English face, and a day without
-drives leaves the speed profile empty. Exit status 0 when all came about, 1 when not.
+drives leaves the speed profile empty; a second card then put in (a file system mounted in the
+viewer's own mount namespace while it runs) is offered in the title as the first was. Exit
+status 0 when all came about, 1 when not.
 """
 
 import argparse
@@ -63,7 +65,7 @@ class Run:
         self.thumb = Image.from_file(
             os.path.join(options.source, "src", "resources", "skin", "184.png"))
 
-    def start(self, lang, arguments, name):
+    def start(self, lang, arguments, name, own_mounts=False):
         self.stop()
         self.log_path = os.path.join(self.options.out, f"viewer-{name}.log")
         self.log = open(self.log_path, "wb")
@@ -79,9 +81,11 @@ class Run:
             "QTWEBENGINE_CHROMIUM_FLAGS":
                 "--proxy-server=http://127.0.0.1:9 --proxy-bypass-list=<-loopback>",
         }
+        # unshare execs the viewer: its process is the viewer, whose mounts are its own.
+        prefix = ["unshare", "--mount", "--propagation", "private", "--"] if own_mounts else []
         self.viewer = subprocess.Popen(
-            [os.path.join(self.options.build, "bin", "zyn-viewer"), *arguments], cwd=self.work,
-            env=env, stdout=self.log, stderr=subprocess.STDOUT)
+            [*prefix, os.path.join(self.options.build, "bin", "zyn-viewer"), *arguments],
+            cwd=self.work, env=env, stdout=self.log, stderr=subprocess.STDOUT)
         window = self.display.wait_window("the main window", name="ZYN Viewer", size=MAIN_SIZE,
                                           timeout=30)
         return window["x"], window["y"]
@@ -194,7 +198,7 @@ class Run:
         return None if x is None else (x - x0) * RECORDING_SECONDS / SEEK_LENGTH
 
     def english_and_a_day_without_drives(self):
-        self.start("C.UTF-8", [], "en")
+        origin = self.start("C.UTF-8", [], "en", own_mounts=True)
         self.display.key("a")
         window = self.display.wait_window("the archive window in English", name="Drive archive",
                                           size=ARCHIVE_SIZE, timeout=15)
@@ -208,6 +212,29 @@ class Run:
             PROFILE_LINE, x0 + x, y0 + y, w, h) == 0, timeout=10)
         self.display.save(os.path.join(self.options.out, "archive-no-drives.png"))
         print("archive: the English face; a day without drives leaves the profile empty")
+        self.display.key("Escape")
+        self.display.wait_gone("the archive window to close", window["id"])
+        self.card_put_in(origin)
+
+    def card_put_in(self, origin):
+        """Another day's card, mounted whole where the desktop mounts removable media."""
+        second = os.path.join(self.work, "second-card")
+        subprocess.run([os.path.join(self.options.build, "bin", "zyn-cardgen"), "--length",
+                        str(RECORDING_SECONDS), "--drf", "2", "--evt", "0", "--muevt", "0",
+                        "--start", "2025-06-15 09:00:00", os.path.join(second, "DCIM")],
+                       check=True, capture_output=True)
+        media = os.path.join(self.work, "media", "CARD")
+        os.makedirs(media)
+        time.sleep(2.5)  # the watch knows the volumes mounted before
+        subprocess.run(["nsenter", "--target", str(self.viewer.pid), "--mount", "--", "mount",
+                        "--bind", second, media], check=True, capture_output=True)
+        folder = os.path.join(media, "DCIM")
+        wait_until("the card put in counted against the archive",
+                   lambda: f"{folder}: 2" in self.lines("archive missing: "), timeout=15)
+        wait_until("the new card's offer in the title", lambda: self.display.grab().count(
+            OFFER_COLOUR, origin[0] + 25, origin[1] + 8, 300, 28) > 20, timeout=10)
+        self.display.save(os.path.join(self.options.out, "archive-card-put-in.png"))
+        print("archive: a card put in while the viewer ran is offered in the title")
 
     def run(self):
         subprocess.run([os.path.join(self.options.build, "bin", "zyn-cardgen"), "--length",
@@ -226,7 +253,7 @@ def main():
     parser.add_argument("--source", required=True)
     parser.add_argument("--out", required=True)
     options = parser.parse_args()
-    tool = missing_tool(("Xvfb", "xdotool", "import", "convert"))
+    tool = missing_tool(("Xvfb", "xdotool", "import", "convert", "unshare", "nsenter"))
     if tool:
         print(f"archive: {tool} is missing (scripts/install-deps installs it)")
         return 1
