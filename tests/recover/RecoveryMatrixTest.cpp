@@ -78,20 +78,6 @@ QString make(const Spec& spec, bool reference)
         args);
 }
 
-qint64 indexOffset(const QByteArray& file)
-{
-    for (qint64 at = 0; at + 8 <= file.size();) {
-        const quint32 size = quint32(quint8(file[at])) << 24 | quint32(quint8(file[at + 1])) << 16
-            | quint32(quint8(file[at + 2])) << 8 | quint8(file[at + 3]);
-        if (file.mid(at + 4, 4) == "moov")
-            return at;
-        if (size < 8)
-            break;
-        at += size;
-    }
-    return -1;
-}
-
 struct Original
 {
     QString path, reference;
