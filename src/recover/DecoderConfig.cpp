@@ -120,6 +120,27 @@ QString readEsds(Bytes esds, EsDescriptor& descriptor)
     return {};
 }
 
+namespace {
+
+// ISO 14496-3 4.4.1.1: read to its end, so that one announced but not held is noticed.
+void skipProgramConfig(BitReader& bits)
+{
+    bits.skip(4 + 2 + 4);
+    const uint32_t front = bits.bits(4), side = bits.bits(4), back = bits.bits(4);
+    const uint32_t lfe = bits.bits(2), data = bits.bits(3), coupling = bits.bits(4);
+    if (bits.bit())
+        bits.skip(4); // mono mixdown
+    if (bits.bit())
+        bits.skip(4); // stereo mixdown
+    if (bits.bit())
+        bits.skip(3); // matrix mixdown
+    bits.skip(5 * (front + side + back) + 4 * (lfe + data) + 5 * coupling);
+    bits.alignToByte();
+    bits.skip(8 * bits.bits(8)); // comment
+}
+
+} // namespace
+
 QString readAudioConfig(Bytes specificInfo, AudioConfig& config)
 {
     static constexpr int kRates[]
@@ -134,6 +155,17 @@ QString readAudioConfig(Bytes specificInfo, AudioConfig& config)
     else if (config.sampleRateIndex < 13)
         config.sampleRate = kRates[config.sampleRateIndex];
     config.channelConfig = int(bits.bits(4));
+    // The general audio objects (AAC and its kin) say their channels in a program
+    // configuration element when the channel configuration is 0.
+    const bool general
+        = config.objectType <= 7 || (config.objectType >= 17 && config.objectType <= 23);
+    if (config.channelConfig == 0 && general && config.sampleRateIndex != 15) {
+        bits.skip(1); // frame length
+        if (bits.bit())
+            bits.skip(14); // core coder delay
+        bits.skip(1); // extension
+        skipProgramConfig(bits);
+    }
     if (bits.overrun() || config.objectType == 0 || config.sampleRate == 0
         || (config.channelConfig > 7 && config.channelConfig < 11))
         return QStringLiteral("AAC configuration of %1 bytes that does not hold together")

@@ -9,7 +9,10 @@ namespace recover {
 
 namespace {
 
-// What stays in the window before the position asked for: the walk looks back a little (the
+// The least read: a picture's first unit header, or the sound after a picture and the next
+// picture's start, lie within it; more is read only where a run of bytes is looked through.
+constexpr size_t kLeastRead = 16 << 10;
+// What stays in the window before a position read on to: the walk looks back a little (the
 // sound before an MPEG-4 picture's successor) far more often than far.
 constexpr uint64_t kHistory = 256 << 10;
 
@@ -21,91 +24,57 @@ MediaReader::MediaReader(QIODevice& device, uint64_t end)
     , m_window(kWindow)
 { }
 
-bool MediaReader::readBlock(uint64_t keepFrom)
+bool MediaReader::fill(uint64_t position, size_t length)
 {
-    const size_t length = size_t(m_next - m_start);
-    const size_t wanted = size_t(std::min<uint64_t>(kBlock, m_end - m_next));
-    if (length + wanted > kWindow) {
-        keepFrom = std::clamp(keepFrom, m_start + length + wanted - kWindow, m_next);
-        const size_t drop = size_t(keepFrom - m_start);
-        std::memmove(m_window.data(), m_window.data() + drop, length - drop);
+    const uint64_t windowEnd = m_start + m_length;
+    size_t kept = 0;
+    uint64_t from = position;
+    uint64_t to = position + std::max(length, kLeastRead);
+    if (position >= m_start && position <= windowEnd) {
+        // Reading on: keep what lies just before, read only what is new, more each time a run
+        // of bytes is looked through.
+        const uint64_t keepFrom = std::max(m_start, position > kHistory ? position - kHistory : 0);
+        kept = size_t(windowEnd - keepFrom);
+        std::memmove(m_window.data(), m_window.data() + (keepFrom - m_start), kept);
         m_start = keepFrom;
+        from = windowEnd;
+        to = std::max(position + length, windowEnd + std::min(std::max(kLeastRead, kept), kSpan));
+    } else if (position < m_start) {
+        // Looking back: the bytes before are likely next.
+        from = position + length > kHistory ? std::min(position, position + length - kHistory) : 0;
+        m_start = from;
+        to = position + length;
+    } else {
+        m_start = position;
     }
-    uint8_t* into = m_window.data() + (m_next - m_start);
-    if (m_devicePosition != m_next && !m_device.seek(qint64(m_next)))
+    to = std::min({to, m_end, m_start + kWindow});
+    m_length = kept;
+    if (!m_device.seek(qint64(from)))
         return !(m_failed = true);
+    const size_t toRead = size_t(to - from);
     size_t got = 0;
-    while (got < wanted) {
-        const qint64 n = m_device.read(reinterpret_cast<char*>(into) + got, qint64(wanted - got));
+    while (got < toRead) {
+        const qint64 n = m_device.read(
+            reinterpret_cast<char*>(m_window.data()) + kept + got, qint64(toRead - got));
         if (n <= 0)
             break;
         got += size_t(n);
     }
-    m_devicePosition = m_next + got;
-    if (got < wanted)
+    m_length += got;
+    if (got < toRead)
         return !(m_failed = true);
-    if (m_target && !write(into, got))
-        return !(m_failed = m_writeFailed = true);
-    m_next += got;
-    return true;
-}
-
-bool MediaReader::write(const uint8_t* bytes, size_t length)
-{
-    const auto put = [this](const uint8_t* from, size_t n) {
-        return m_target->write(reinterpret_cast<const char*>(from), qint64(n)) == qint64(n);
-    };
-    if (m_gap == 0 || m_gapAt < m_next || m_gapAt >= m_next + length)
-        return put(bytes, length);
-    const size_t before = size_t(m_gapAt - m_next);
-    const std::vector<uint8_t> zeros(m_gap, 0);
-    return put(bytes, before) && put(zeros.data(), zeros.size())
-        && put(bytes + before, length - before);
-}
-
-const uint8_t* MediaReader::readAside(uint64_t position, size_t length)
-{
-    m_aside.resize(length);
-    if (!m_device.seek(qint64(position)))
-        return nullptr;
-    size_t got = 0;
-    while (got < length) {
-        const qint64 n
-            = m_device.read(reinterpret_cast<char*>(m_aside.data()) + got, qint64(length - got));
-        if (n <= 0)
-            break;
-        got += size_t(n);
-    }
-    m_devicePosition = position + got;
-    if (got < length) {
-        m_failed = true;
-        return nullptr;
-    }
-    return m_aside.data();
+    return position + length <= m_start + m_length;
 }
 
 const uint8_t* MediaReader::at(uint64_t position, size_t length)
 {
     if (length > kSpan || position > m_end || m_end - position < length || m_failed)
         return nullptr;
-    if (position < m_start)
-        return readAside(position, length);
-    while (position + length > m_next) {
-        const uint64_t anchor = std::min(position, m_next);
-        if (!readBlock(anchor > kHistory ? anchor - kHistory : 0))
+    if (position < m_start || position + length > m_start + m_length) {
+        if (!fill(position, length))
             return nullptr;
     }
     return m_window.data() + (position - m_start);
-}
-
-bool MediaReader::readTo(uint64_t position)
-{
-    position = std::min(position, m_end);
-    while (m_next < position) {
-        if (!readBlock(m_next))
-            return false;
-    }
-    return !m_failed;
 }
 
 bool MediaReader::copy(uint64_t position, size_t length, std::vector<uint8_t>& out)

@@ -93,15 +93,18 @@ bool MediaWalker::walk(uint64_t start, const std::atomic<bool>* cancel,
         const TrackKind kind = m_reference.tracks[size_t(step.track)].kind;
         bool complete = false;
         if (kind == TrackKind::Other) {
-            complete = otherChunk(index, step, position);
+            complete = skipChunkOf(step.track, step.samples,
+                index < m_reference.pattern.size() ? step.bytes : 0, index + 1, position);
         } else {
-            beginChunk(step.track, position);
-            complete = kind == TrackKind::Video ? videoChunk(index, step, position)
-                                                : soundChunk(index, step, position);
-            TrackSamples& t = m_tracks[size_t(step.track)];
-            t.chunks.back().samples = uint32_t(t.count() - t.chunks.back().firstSample);
-            if (t.chunks.back().samples == 0)
-                t.chunks.pop_back();
+            const uint64_t chunkStart = position;
+            const uint64_t before = m_tracks[size_t(step.track)].count();
+            complete = mediaChunk(index, step, position);
+            // Another track's chunk where the rhythm has none (its own rhythm is not the
+            // pictures'): stepped over, and the chunk tried again after it.
+            if (!complete && position == chunkStart
+                && m_tracks[size_t(step.track)].count() == before
+                && skipOtherChunk(index, position))
+                complete = mediaChunk(index, step, position);
         }
         if (progress && (index & 63) == 0)
             progress(position);
@@ -121,6 +124,30 @@ bool MediaWalker::walk(uint64_t start, const std::atomic<bool>* cancel,
         dropUndecodableTail();
     confirmSoundTail();
     return !m_reader.failed();
+}
+
+bool MediaWalker::mediaChunk(size_t index, const ChunkStep& step, uint64_t& position)
+{
+    beginChunk(step.track, position);
+    const bool complete = m_reference.tracks[size_t(step.track)].video()
+        ? videoChunk(index, step, position)
+        : soundChunk(index, step, position);
+    TrackSamples& t = m_tracks[size_t(step.track)];
+    t.chunks.back().samples = uint32_t(t.count() - t.chunks.back().firstSample);
+    if (t.chunks.back().samples == 0)
+        t.chunks.pop_back();
+    return complete;
+}
+
+bool MediaWalker::skipOtherChunk(size_t index, uint64_t& position)
+{
+    for (size_t t = 0; t < m_reference.tracks.size(); ++t) {
+        const TrackInfo& track = m_reference.tracks[t];
+        if (track.kind == TrackKind::Other
+            && skipChunkOf(int(t), track.samplesPerChunk, 0, index, position))
+            return true;
+    }
+    return false;
 }
 
 void MediaWalker::addPicture(uint64_t position, const VideoSample& sample)
@@ -157,26 +184,63 @@ bool MediaWalker::videoChunk(size_t index, const ChunkStep& step, uint64_t& posi
     return true;
 }
 
-bool MediaWalker::otherChunk(size_t index, const ChunkStep& step, uint64_t& position)
+// Another track's chunk (text, metadata) is stepped over: by `bytes` when known (the
+// reference's own chunk where the pattern is the reference's), else by its samples' usual size;
+// and where that does not land on the next chunk (the step `nextIndex`), it ends where that
+// starts: the next picture, or the sound before it, found backwards from the picture.
+bool MediaWalker::skipChunkOf(
+    int other, uint32_t samples, uint64_t bytes, size_t nextIndex, uint64_t& position)
 {
-    const TrackInfo& track = m_reference.tracks[size_t(step.track)];
-    if (track.fixedSampleSize) {
-        const uint64_t bytes = uint64_t(track.fixedSampleSize) * step.samples;
-        if (m_reader.end() - position < bytes)
-            return false;
+    const TrackInfo& track = m_reference.tracks[size_t(other)];
+    const ChunkStep next = m_reference.step(nextIndex);
+    if (bytes == 0)
+        bytes = uint64_t(track.commonSampleSize) * samples;
+    if (bytes > 0 && m_reader.end() - position >= bytes
+        && (position + bytes == m_reader.end() || nextStepMayStart(next, position + bytes))) {
         position += bytes;
         return true;
     }
-    // Samples of varying size (text, say) end where the next picture starts.
-    const ChunkStep next = m_reference.step(index + 1);
-    if (next.track != m_video)
+    const bool soundNext = next.track >= 0 && m_reference.tracks[size_t(next.track)].sound();
+    if (next.track != m_video && !(soundNext && m_reference.step(nextIndex + 1).track == m_video))
         return false;
     VideoSample sample;
-    const uint64_t limit = std::min(m_reader.end(), position + step.bytes * 4 + kOtherChunkSlack);
-    const uint64_t found = m_syntax->nextSample(position + 1, limit, sample);
-    if (found >= limit)
+    const uint64_t soundBytes
+        = soundNext ? uint64_t(m_maxSizes[size_t(next.track)]) * next.samples : 0;
+    const uint64_t limit = std::min(m_reader.end(),
+        position + uint64_t(track.maxSampleSize) * samples * 4 + soundBytes + kOtherChunkSlack);
+    const uint64_t picture = m_syntax->nextSample(position + 1, limit, sample);
+    if (picture >= limit)
         return false;
-    position = found;
+    if (!soundNext) {
+        position = picture;
+        return true;
+    }
+    if (m_tracks[size_t(next.track)].fixedSize) {
+        const uint64_t fixed = uint64_t(m_tracks[size_t(next.track)].fixedSize) * next.samples;
+        if (picture - position < fixed)
+            return false;
+        position = picture - fixed;
+        return true;
+    }
+    const uint64_t start = soundStartBefore(next.track, next.samples, position, picture, false);
+    m_pending.clear();
+    if (start == 0 || !splitFrames(next.track, next.samples, start, picture, m_pending)) {
+        m_pending.clear();
+        return false;
+    }
+    position = start;
+    return true;
+}
+
+bool MediaWalker::nextStepMayStart(const ChunkStep& next, uint64_t position)
+{
+    if (next.track < 0)
+        return true;
+    const TrackInfo& track = m_reference.tracks[size_t(next.track)];
+    if (track.video())
+        return m_syntax->startsSample(position);
+    if (track.sound() && !m_tracks[size_t(next.track)].fixedSize)
+        return frameMayStart(next.track, position);
     return true;
 }
 

@@ -84,12 +84,17 @@ public:
 private:
     bool videoChunk(size_t index, const ChunkStep& step, uint64_t& position);
     bool soundChunk(size_t index, const ChunkStep& step, uint64_t& position);
-    bool otherChunk(size_t index, const ChunkStep& step, uint64_t& position);
+    bool mediaChunk(size_t index, const ChunkStep& step, uint64_t& position);
+    bool skipChunkOf(
+        int other, uint32_t samples, uint64_t bytes, size_t nextIndex, uint64_t& position);
+    bool skipOtherChunk(size_t index, uint64_t& position);
     bool fixedChunk(const ChunkStep& step, uint64_t& position);
     bool splitFrames(
         int track, uint32_t frames, uint64_t start, uint64_t end, std::vector<FoundSample>& out);
     uint32_t soundFrame(int track, uint64_t position, uint64_t limit);
-    uint64_t soundStartBefore(int track, uint32_t frames, uint64_t picture, uint64_t next);
+    uint64_t soundStartBefore(
+        int track, uint32_t frames, uint64_t earliest, uint64_t next, bool pictureBefore);
+    bool nextStepMayStart(const ChunkStep& next, uint64_t position);
     bool frameMayStart(int track, uint64_t position);
     bool decodesAsFrames(int track, uint64_t start, uint64_t end, int frames);
     bool resolveSoundAfter(const ChunkStep& next, uint64_t picture, VideoSample& sample);

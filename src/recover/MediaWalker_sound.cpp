@@ -69,12 +69,12 @@ bool MediaWalker::soundChunk(size_t index, const ChunkStep& step, uint64_t& posi
 bool MediaWalker::frameMayStart(int track, uint64_t position)
 {
     const TrackInfo& info = m_reference.tracks[size_t(track)];
-    const size_t n = size_t(std::min<uint64_t>(64, m_reader.end() - position));
+    const size_t n = size_t(std::min<uint64_t>(kAacStartBytes, m_reader.end() - position));
     const uint8_t* p = n > 0 ? m_reader.at(position, n) : nullptr;
     if (!p)
         return false;
     if (info.codec == Codec::Aac)
-        return aacFrameMayStart(info, p, n);
+        return aacFrameMayStart(info, p, n, n < kAacStartBytes);
     if (info.codec == Codec::AmrNb || info.codec == Codec::AmrWb)
         return amrFrameMayStart(info.codec == Codec::AmrWb, p[0]);
     return true;
@@ -139,18 +139,21 @@ uint32_t MediaWalker::soundFrame(int track, uint64_t position, uint64_t limit)
     return found;
 }
 
-// The start of `frames` sound frames that end exactly at `next` after the picture at `picture`,
-// searched backwards from `next` no further than the largest frames allow; 0 when no start
-// fits. The tail of a sound frame can decode as a short frame of its own, so the picture before
-// the start must decode too: it does not with part of a sound frame stuck to its end.
-uint64_t MediaWalker::soundStartBefore(int track, uint32_t frames, uint64_t picture, uint64_t next)
+// The start of `frames` sound frames that end exactly at `next`, searched backwards from `next`
+// no further than `earliest` and than the largest frames allow; 0 when no start fits. The tail
+// of a sound frame can decode as a short frame of its own: where a picture lies before the
+// sound (from `earliest` on), it must decode too, and it does not with part of a sound frame
+// stuck to its end.
+uint64_t MediaWalker::soundStartBefore(
+    int track, uint32_t frames, uint64_t earliest, uint64_t next, bool pictureBefore)
 {
     const uint64_t span
         = std::min<uint64_t>(uint64_t(m_maxSizes[size_t(track)]) * frames, MediaReader::kSpan);
-    const uint64_t earliest = std::max(picture + 5, next > span ? next - span : 0);
-    for (uint64_t start = next > 8 * frames ? next - 8 * frames : 0; start-- > earliest;) {
+    const uint64_t lowest
+        = std::max(earliest + (pictureBefore ? 5 : 0), next > span ? next - span : 0);
+    for (uint64_t start = next > 8 * frames ? next - 8 * frames : 0; start-- > lowest;) {
         if (frameMayStart(track, start) && decodesAsFrames(track, start, next, int(frames))
-            && decodesAsFrames(m_video, picture, start, 1))
+            && (!pictureBefore || decodesAsFrames(m_video, earliest, start, 1)))
             return start;
     }
     return 0;
@@ -191,9 +194,9 @@ bool MediaWalker::soundBefore(
         return true;
     }
     uint32_t frames = next.samples;
-    uint64_t start = soundStartBefore(next.track, frames, picture, soundEnd);
+    uint64_t start = soundStartBefore(next.track, frames, picture, soundEnd, true);
     while (start == 0 && soundEnd >= m_reader.end() && frames > 1)
-        start = soundStartBefore(next.track, --frames, picture, soundEnd);
+        start = soundStartBefore(next.track, --frames, picture, soundEnd, true);
     if (start == 0)
         return false;
     m_pending.clear();

@@ -2,9 +2,12 @@
 
 #include "recover/Mp4Boxes.h"
 
+#include <QFile>
 #include <QFileDevice>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace recover {
 
@@ -40,6 +43,50 @@ bool mediaBoxWhole(const recording::RecordingCheck& check, QIODevice& source)
     const Bytes bytes(header, sizeof header);
     const uint64_t size = check.mdatHeaderLength == 16 ? read64(bytes, 8) : read32(bytes, 0);
     return size > check.mdatHeaderLength && check.mdatOffset + size == check.mediaEnd;
+}
+
+bool copyRecording(const QString& source, const QString& target, const MediaBoxLayout& layout,
+    const std::atomic<bool>* cancel)
+{
+    if (layout.shift == 0)
+        return QFile::copy(source, target) && !(cancel && cancel->load());
+    QFile from(source), to(target);
+    if (!from.open(QIODevice::ReadOnly) || !to.open(QIODevice::NewOnly | QIODevice::WriteOnly))
+        return false;
+    const uint64_t end = uint64_t(from.size());
+    std::vector<char> block(4 << 20);
+    for (uint64_t done = 0; done < end;) {
+        if (cancel && cancel->load())
+            return false;
+        // A block never crosses the gap: the bytes before it end one.
+        const uint64_t stop = done < layout.gapAt ? std::min(end, layout.gapAt) : end;
+        const qint64 piece = qint64(std::min<uint64_t>(block.size(), stop - done));
+        if (from.read(block.data(), piece) != piece || to.write(block.data(), piece) != piece)
+            return false;
+        done += uint64_t(piece);
+        if (done == layout.gapAt && to.write(QByteArray(int(layout.shift), '\0')) != layout.shift)
+            return false;
+    }
+    return to.flush();
+}
+
+BackgroundCopy::BackgroundCopy(const QString& source, const QString& target,
+    const MediaBoxLayout& layout, const std::atomic<bool>* cancel)
+    : m_thread([this, source, target, layout, cancel] {
+        m_copied = copyRecording(source, target, layout, cancel);
+    })
+{ }
+
+BackgroundCopy::~BackgroundCopy()
+{
+    wait();
+}
+
+bool BackgroundCopy::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+    return m_copied;
 }
 
 bool closeRecoveredFile(

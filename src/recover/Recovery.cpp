@@ -18,24 +18,21 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace recover {
 
 namespace {
 
-constexpr int kWalkShare = 950; // of the thousandths of progress; the final check the rest
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("recover", text);
-}
+constexpr int kWalkShare = 900; // of the thousandths of progress; the copy and its check the rest
 
 QString amount(uint64_t bytes)
 {
     if (bytes < 1000000)
-        return tr("%1 kB").arg((bytes + 999) / 1000);
-    return tr("%1 MB").arg(QString::number(double(bytes) / 1e6, 'f', 1));
+        return QCoreApplication::translate("recover", "%1 kB").arg((bytes + 999) / 1000);
+    return QCoreApplication::translate("recover", "%1 MB")
+        .arg(QString::number(double(bytes) / 1e6, 'f', 1));
 }
 
 Report finish(Report report, Outcome outcome, const QString& message)
@@ -50,21 +47,29 @@ QString referenceProblem(const ReferenceProblem& problem, const QString& referen
     const QString name = QFileInfo(reference).fileName();
     switch (problem.error) {
     case ReferenceError::Unreadable:
-        return tr("The reference recording %1 cannot be read.").arg(name);
+        return QCoreApplication::translate("recover", "The reference recording %1 cannot be read.")
+            .arg(name);
     case ReferenceError::NoIndex:
-        return tr("The reference recording %1 has no complete index itself.").arg(name);
+        return QCoreApplication::translate(
+            "recover", "The reference recording %1 has no complete index itself.")
+            .arg(name);
     case ReferenceError::NoVideo:
-        return tr("The reference recording %1 has no video track.").arg(name);
+        return QCoreApplication::translate(
+            "recover", "The reference recording %1 has no video track.")
+            .arg(name);
     case ReferenceError::UnknownCodec:
-        return tr("The reference recording %1 uses a codec this recovery does not know (%2).")
+        return QCoreApplication::translate(
+            "recover", "The reference recording %1 uses a codec this recovery does not know (%2).")
             .arg(name, problem.detail);
     case ReferenceError::DamagedDescription:
-        return tr("The reference recording %1 is damaged: its sample description is not valid "
-                  "(%2). Choose another recording made by the same camera.")
+        return QCoreApplication::translate("recover",
+            "The reference recording %1 is damaged: its sample description is not valid "
+            "(%2). Choose another recording made by the same camera.")
             .arg(name, problem.detail);
     case ReferenceError::DamagedTables:
-        return tr("The reference recording %1 is damaged: its index tables contradict each other "
-                  "or the file (%2). Choose another recording made by the same camera.")
+        return QCoreApplication::translate("recover",
+            "The reference recording %1 is damaged: its index tables contradict each other "
+            "or the file (%2). Choose another recording made by the same camera.")
             .arg(name, problem.detail);
     case ReferenceError::None:
         break;
@@ -80,12 +85,14 @@ QString referenceNameProblem(const QString& reference)
     const QString name = QFileInfo(reference).fileName();
     switch (recording::classifyName(name).derivation) {
     case recording::Derivation::Clip:
-        return tr("The reference recording %1 is an exported clip, not one of the camera's "
-                  "recordings.")
+        return QCoreApplication::translate("recover",
+            "The reference recording %1 is an exported clip, not one of the camera's "
+            "recordings.")
             .arg(name);
     case recording::Derivation::DrawnClip:
-        return tr("The reference recording %1 is a drawn clip, not one of the camera's "
-                  "recordings.")
+        return QCoreApplication::translate("recover",
+            "The reference recording %1 is a drawn clip, not one of the camera's "
+            "recordings.")
             .arg(name);
     default:
         return {};
@@ -109,31 +116,44 @@ std::unique_ptr<QTemporaryFile> temporaryBeside(const Request& request, const QS
     return nullptr;
 }
 
-// Why no picture was found: another codec, a reference of another layout, or no video at all.
-Report noPictures(Report report, const ReferenceMovie& reference, MediaWalker& walker,
+// The walk found no picture, or stopped among the first ones while pictures go on after them:
+// the reference does not describe these data (another codec, no sound where they have it,
+// another layout), unless there is no video in them at all.
+Report referenceMismatch(Report report, const ReferenceMovie& reference, MediaWalker& walker,
     MediaReader& reader, const recording::RecordingCheck& check)
 {
     const TrackInfo& video = reference.tracks[size_t(reference.videoTrack())];
+    const bool none = walker.videoSamples() == 0;
     const Codec found = sniffVideoCodec(reader, check.mediaStart, check.mediaEnd);
-    if (found != Codec::Unknown && found != video.codec)
+    if (none && found != Codec::Unknown && found != video.codec)
         return finish(report, Outcome::ReferenceRefused,
-            tr("The reference recording's video is %1 but this recording's is %2: choose a "
-               "recording made with the same settings.")
+            QCoreApplication::translate("recover",
+                "The reference recording's video is %1 but this recording's is %2: choose a "
+                "recording made with the same settings.")
                 .arg(QLatin1String(codecName(video.codec)), QLatin1String(codecName(found))));
-    if (found == Codec::Unknown && walker.picturesAfter(check.mediaStart) >= check.mediaEnd)
+    if (none && found == Codec::Unknown && walker.picturesAfter(check.mediaStart) >= check.mediaEnd)
         return finish(report, Outcome::NothingToRecover,
-            tr("No complete picture was found in the recording's media data."));
+            QCoreApplication::translate(
+                "recover", "No complete picture was found in the recording's media data."));
     const QString name = QFileInfo(reference.path).fileName();
     if (!reference.hasSound())
         return finish(report, Outcome::ReferenceRefused,
-            tr("The recording's media data do not follow the reference recording %1, which has "
-               "no sound: this recording most likely has. Choose a reference recorded with "
-               "sound by the same camera.")
+            QCoreApplication::translate("recover",
+                "The recording's media data do not follow the reference recording %1, which has "
+                "no sound: this recording most likely has. Choose a reference recorded with "
+                "sound by the same camera.")
+                .arg(name));
+    if (none)
+        return finish(report, Outcome::ReferenceRefused,
+            QCoreApplication::translate("recover",
+                "The recording's media data do not follow the reference recording %1: no "
+                "picture stands where it places the first one. Choose a reference made by the "
+                "same camera with the same settings.")
                 .arg(name));
     return finish(report, Outcome::ReferenceRefused,
-        tr("The recording's media data do not follow the reference recording %1: no picture "
-           "stands where it places the first one. Choose a reference made by the same camera "
-           "with the same settings.")
+        QCoreApplication::translate("recover",
+            "The recording's media data stop following the reference recording %1 after their "
+            "first pictures. Choose a reference made by the same camera with the same settings.")
             .arg(name));
 }
 
@@ -143,13 +163,57 @@ Report noPictures(Report report, const ReferenceMovie& reference, MediaWalker& w
 QString unplayable(const media::PlayableCheck& check, const QString& reference)
 {
     if (check.fault == media::Fault::LastPicture)
-        return tr("The recovered recording would not play (%1), so it was not kept: the "
-                  "recording's own media data are damaged at their end.")
+        return QCoreApplication::translate("recover",
+            "The recovered recording would not play (%1), so it was not kept: the "
+            "recording's own media data are damaged at their end.")
             .arg(check.detail);
-    return tr("The recovered recording would not play (%1), so it was not kept: the reference "
-              "recording %2 does not describe this recording's data. Choose another recording "
-              "made by the same camera with the same settings.")
+    return QCoreApplication::translate("recover",
+        "The recovered recording would not play (%1), so it was not kept: the reference "
+        "recording %2 does not describe this recording's data. Choose another recording "
+        "made by the same camera with the same settings.")
         .arg(check.detail, QFileInfo(reference).fileName());
+}
+
+Report failedWrite(Report report, const std::atomic<bool>* cancel)
+{
+    if (cancel && cancel->load())
+        return finish(report, Outcome::Cancelled,
+            QCoreApplication::translate("recover", "Recovery cancelled."));
+    return finish(report, Outcome::WriteFailed,
+        QCoreApplication::translate(
+            "recover", "The recovered recording could not be written (disk full?)."));
+}
+
+// Finishes the recovered file under the temporary's name: the damaged file as the system copied
+// it, cut after the last sample kept, its media box closed and the new index after it. It must open
+// and play before it counts; pictures at its end that do not decode (a cut slice, or garbage that
+// looked like one) are dropped, once. Nothing when it plays.
+std::optional<Report> writeChecked(const Report& report, BackgroundCopy& copy,
+    const QTemporaryFile& temporary, const ReferenceMovie& reference, MediaWalker& walker,
+    const MediaBoxLayout& layout, const std::atomic<bool>* cancel, bool soundExpected,
+    IndexResult& index)
+{
+    const QString part = temporary.fileName();
+    if (!copy.wait())
+        return failedWrite(report, cancel);
+    QFile file(part);
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+        | QFileDevice::ReadOther);
+    if (!file.open(QIODevice::ReadWrite))
+        return failedWrite(report, cancel);
+    media::PlayableCheck playable;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        index = buildIndex(reference, walker.tracks(), layout.shift);
+        if (!closeRecoveredFile(file, layout, walker.end(), index.moov))
+            return failedWrite(report, cancel);
+        playable = media::checkPlayable(part, {.lastPicture = true, .expectSound = soundExpected});
+        if (playable.fault != media::Fault::LastPicture || !walker.dropUndecodableTail()
+            || walker.videoSamples() == 0)
+            break;
+    }
+    if (!playable.ok())
+        return finish(report, Outcome::ReferenceRefused, unplayable(playable, report.reference));
+    return std::nullopt;
 }
 
 } // namespace
@@ -208,10 +272,12 @@ Report recoverRecording(
     using recording::RecordingState;
     switch (check.state) {
     case RecordingState::Unreadable:
-        return finish(report, Outcome::ReadFailed, tr("The recording cannot be read."));
+        return finish(report, Outcome::ReadFailed,
+            QCoreApplication::translate("recover", "The recording cannot be read."));
     case RecordingState::Intact:
         return finish(report, Outcome::NothingToRecover,
-            tr("The recording is complete: there is nothing to recover."));
+            QCoreApplication::translate(
+                "recover", "The recording is complete: there is nothing to recover."));
     case RecordingState::Empty:
     case RecordingState::NotRecording:
         return finish(report, Outcome::NothingToRecover,
@@ -224,8 +290,9 @@ Report recoverRecording(
         = request.reference.isEmpty() ? findReference(request.recording) : request.reference;
     if (report.reference.isEmpty())
         return finish(report, Outcome::NoReference,
-            tr("No complete recording of the same kind lies beside this one to take the index "
-               "from: choose one made by the same camera."));
+            QCoreApplication::translate("recover",
+                "No complete recording of the same kind lies beside this one to take the index "
+                "from: choose one made by the same camera."));
     if (const QString problem = referenceNameProblem(report.reference); !problem.isEmpty())
         return finish(report, Outcome::ReferenceRefused, problem);
     ReferenceMovie reference;
@@ -237,24 +304,34 @@ Report recoverRecording(
     const QString name = recoveredFileName(request.recording);
     QFile source(request.recording);
     if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return finish(report, Outcome::ReadFailed, tr("The recording cannot be read."));
+        return finish(report, Outcome::ReadFailed,
+            QCoreApplication::translate("recover", "The recording cannot be read."));
     auto temporary = temporaryBeside(request, name);
     if (!temporary)
         return finish(report, Outcome::WriteFailed,
-            tr("Neither the recording's folder nor the fallback folder is writable."));
+            QCoreApplication::translate(
+                "recover", "Neither the recording's folder nor the fallback folder is writable."));
     const QString target = QFileInfo(temporary->fileName()).dir().filePath(name);
     if (QFileInfo::exists(target))
         return finish(report, Outcome::WriteFailed,
-            tr("%1 exists already and is left as it is.").arg(target));
+            QCoreApplication::translate("recover", "%1 exists already and is left as it is.")
+                .arg(target));
 
     const MediaBoxLayout layout = mediaBoxLayout(check, source);
     const bool whole = mediaBoxWhole(check, source);
+    // The system copies the file while the walk reads it; the copy takes the temporary's
+    // place, and goes with it on any failure.
+    temporary->close();
+    QFile::remove(temporary->fileName());
+    BackgroundCopy copy(request.recording, temporary->fileName(), layout, cancel);
     MediaReader reader(source, check.mediaEnd);
-    reader.copyTo(temporary.get(), layout.gapAt, layout.shift);
     MediaWalker walker(reference, reader);
     if (!walker.prepare())
         return finish(report, Outcome::ReferenceRefused,
-            tr("The decoders for the reference recording's tracks cannot be opened."));
+            QCoreApplication::translate("recover",
+                "The decoders refuse the sample description of the reference recording %1: "
+                "choose another recording made by the same camera.")
+                .arg(QFileInfo(report.reference).fileName()));
     const uint64_t media = std::max<uint64_t>(1, report.mediaBytes);
     const bool walked = walker.walk(
         check.mediaStart + reference.firstChunkGap, cancel,
@@ -264,43 +341,30 @@ Report recoverRecording(
         },
         whole);
     if (cancel && cancel->load())
-        return finish(report, Outcome::Cancelled, tr("Recovery cancelled."));
-    if (reader.writeFailed())
-        return finish(report, Outcome::WriteFailed,
-            tr("The recovered recording could not be written (disk full?)."));
+        return finish(report, Outcome::Cancelled,
+            QCoreApplication::translate("recover", "Recovery cancelled."));
     if (!walked)
-        return finish(report, Outcome::ReadFailed, tr("The recording cannot be read."));
-    if (walker.videoSamples() == 0)
-        return noPictures(report, reference, walker, reader, check);
+        return finish(report, Outcome::ReadFailed,
+            QCoreApplication::translate("recover", "The recording cannot be read."));
 
-    // A walk that stopped before the data ended is no success: say how much was left.
+    // A walk that stopped before the data ended is no success: say how much was left. One that
+    // stopped among the first pictures says the reference does not fit.
     const uint64_t end = walker.end();
-    if (walker.walkEnd() != WalkEnd::DataEnded && walker.picturesAfter(end) < check.mediaEnd)
+    const bool mediaLeft
+        = walker.walkEnd() != WalkEnd::DataEnded && walker.picturesAfter(end) < check.mediaEnd;
+    if (walker.videoSamples() == 0 || (mediaLeft && videoSeconds(reference, walker.tracks()) < 1))
+        return referenceMismatch(report, reference, walker, reader, check);
+    if (mediaLeft)
         report.unreadBytes = check.mediaEnd - end;
     bool soundExpected = false;
     for (size_t t = 0; t < reference.tracks.size(); ++t)
         soundExpected |= reference.tracks[t].sound() && walker.tracks()[t].count() > 0;
+    if (progress)
+        progress(kWalkShare);
     IndexResult index;
-    media::PlayableCheck playable;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const uint64_t kept = walker.end();
-        index = buildIndex(reference, walker.tracks(), layout.shift);
-        if (!reader.readTo(kept) || !closeRecoveredFile(*temporary, layout, kept, index.moov)) {
-            if (cancel && cancel->load())
-                return finish(report, Outcome::Cancelled, tr("Recovery cancelled."));
-            return finish(report, Outcome::WriteFailed,
-                tr("The recovered recording could not be written (disk full?)."));
-        }
-        playable = media::checkPlayable(
-            temporary->fileName(), {.lastPicture = true, .expectSound = soundExpected});
-        // Pictures at the end that do not decode are dropped, once: a cut slice, or garbage
-        // that looked like one.
-        if (playable.fault != media::Fault::LastPicture || !walker.dropUndecodableTail()
-            || walker.videoSamples() == 0)
-            break;
-    }
-    if (!playable.ok())
-        return finish(report, Outcome::ReferenceRefused, unplayable(playable, report.reference));
+    if (std::optional<Report> failed = writeChecked(
+            report, copy, *temporary, reference, walker, layout, cancel, soundExpected, index))
+        return *failed;
     report.keptBytes = walker.end() - check.mediaStart;
     for (size_t t = 0; t < reference.tracks.size(); ++t) {
         const uint64_t n = walker.tracks()[t].count();
@@ -311,12 +375,10 @@ Report recoverRecording(
     }
     report.seconds = videoSeconds(reference, walker.tracks());
 
-    temporary->close();
-    temporary->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
-        | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (!temporary->rename(target))
+    if (!QFile::rename(temporary->fileName(), target))
         return finish(report, Outcome::WriteFailed,
-            tr("The recovered recording could not be named %1.").arg(target));
+            QCoreApplication::translate("recover", "The recovered recording could not be named %1.")
+                .arg(target));
     temporary->setAutoRemove(false);
     report.output = target;
     if (progress)
@@ -325,21 +387,25 @@ Report recoverRecording(
     const QString file = QFileInfo(target).fileName();
     QString message;
     if (report.unreadBytes > 0) {
-        message = tr("Recovered %1 s of video into %2, but not all of it: the media data stop "
-                     "following the reference recording after %3, and %4 after that were left "
-                     "unread.")
+        message = QCoreApplication::translate("recover",
+            "Recovered %1 s of video into %2, but not all of it: the media data stop "
+            "following the reference recording after %3, and %4 after that were left "
+            "unread.")
                       .arg(seconds, file, amount(report.keptBytes), amount(report.unreadBytes));
         if (!reference.hasSound() && walker.walkEnd() == WalkEnd::StepFailed)
             message += QLatin1Char(' ')
-                + tr("The reference has no sound; this recording most likely has: a reference "
-                     "with sound recovers it whole.");
+                + QCoreApplication::translate("recover",
+                    "The reference has no sound; this recording most likely has: a reference "
+                    "with sound recovers it whole.");
     } else {
-        message = tr("Recovered %1 s of video into %2.").arg(seconds, file);
+        message = QCoreApplication::translate("recover", "Recovered %1 s of video into %2.")
+                      .arg(seconds, file);
     }
     if (!index.orderKnown)
         message += QLatin1Char(' ')
-            + tr("The camera reorders pictures and their order could not be read: their "
-                 "display times are approximate.");
+            + QCoreApplication::translate("recover",
+                "The camera reorders pictures and their order could not be read: their "
+                "display times are approximate.");
     return finish(
         report, report.unreadBytes > 0 ? Outcome::PartlyRecovered : Outcome::Recovered, message);
 }

@@ -72,6 +72,16 @@ ReferenceProblem readSizes(Bytes stsz, TrackInfo& track, uint32_t& count)
     if (track.minSampleSize == 0 && count > 0)
         return damagedTables(QStringLiteral("stsz with a sample of 0 bytes"));
     track.fixedSampleSize = track.minSampleSize == track.maxSampleSize ? track.maxSampleSize : 0;
+    track.commonSampleSize = track.fixedSampleSize;
+    if (fixed == 0 && count > 0) {
+        std::map<uint32_t, uint32_t> sizes;
+        for (uint32_t i = 0; i < count && sizes.size() < 64; ++i)
+            ++sizes[read32(stsz, 12 + size_t(i) * 4)];
+        const auto most = std::max_element(sizes.begin(), sizes.end(),
+            [](const auto& a, const auto& b) { return a.second < b.second; });
+        if (sizes.size() < 64 && most->second >= count - count / 5)
+            track.commonSampleSize = most->first;
+    }
     return {};
 }
 
@@ -120,7 +130,7 @@ ReferenceProblem readTimes(Bytes stts, Bytes ctts, TrackInfo& track, uint32_t co
 // against the others and against the media data, so a hostile table ends the reading instead of
 // growing the list without bound.
 ReferenceProblem collectChunks(Bytes stbl, Bytes stsz, uint32_t count, int trackIndex,
-    const TrackInfo& track, const MediaRange& media, std::vector<Chunk>& chunks)
+    TrackInfo& track, const MediaRange& media, std::vector<Chunk>& chunks)
 {
     const Bytes stsc = childBox(stbl, "stsc").payload;
     BoxRef offsets = childBox(stbl, "stco");
@@ -177,6 +187,16 @@ ReferenceProblem collectChunks(Bytes stbl, Bytes stsz, uint32_t count, int track
     if (sample != count)
         return damagedTables(
             QStringLiteral("stsc places %1 samples, stsz has %2").arg(sample).arg(count));
+    uint32_t most = 0;
+    for (uint32_t run = 0; run < runs; ++run) {
+        const uint32_t first = read32(stsc, 8 + size_t(run) * 12);
+        const uint32_t next
+            = run + 1 < runs ? read32(stsc, 8 + size_t(run + 1) * 12) : chunkCount + 1;
+        if (next - first > most) {
+            most = next - first;
+            track.samplesPerChunk = read32(stsc, 12 + size_t(run) * 12);
+        }
+    }
     return {};
 }
 
@@ -194,12 +214,16 @@ ReferenceProblem readTrack(
 {
     const BoxRef hdlr = boxAt(trak, "mdia/hdlr");
     const BoxRef stbl = boxAt(trak, "mdia/minf/stbl");
-    if (stbl.whole.empty())
-        return {}; // a track without samples takes no part
     if (hdlr.payload.size() < 24)
         return damagedDescription(QStringLiteral("hdlr of %1 bytes").arg(hdlr.payload.size()));
     TrackInfo track;
     track.kind = kindOf(hdlr.payload.subspan(8, 4), movie);
+    if (stbl.whole.empty()) {
+        if (track.kind == TrackKind::Other)
+            return {}; // a track without samples takes no part
+        return damagedDescription(QStringLiteral("a %1 track without a whole sample table")
+                                      .arg(track.video() ? "video" : "sound"));
+    }
     const BoxRef tkhd = childBox(trak, "tkhd");
     const BoxRef mdhd = boxAt(trak, "mdia/mdhd");
     const BoxRef minf = boxAt(trak, "mdia/minf");
@@ -413,6 +437,17 @@ ReferenceProblem readReference(QIODevice& device, ReferenceMovie& movie)
     if (ReferenceProblem p = buildPattern(chunks, media, movie); p.error != ReferenceError::None)
         return p;
     findPeriod(movie);
+    // Another track with a rhythm of its own (a record a second beside pictures and sound that
+    // repeat every few seconds) hides the pictures' rhythm: it is found without that track,
+    // whose chunks the walk then steps over where they stand.
+    const auto other = [&movie](const ChunkStep& s) {
+        return movie.tracks[size_t(s.track)].kind == TrackKind::Other;
+    };
+    if (movie.period == 0 && std::any_of(movie.pattern.begin(), movie.pattern.end(), other)) {
+        movie.pattern.erase(
+            std::remove_if(movie.pattern.begin(), movie.pattern.end(), other), movie.pattern.end());
+        findPeriod(movie);
+    }
     return {};
 }
 

@@ -38,6 +38,10 @@ struct TrackInfo
     // The one size of every sample (stsz's sample size, or equal entries): PCM frames and
     // fixed-size metadata. 0 when sizes vary.
     uint32_t fixedSampleSize = 0;
+    // The size most samples have (a metadata track's records, bar the first or last): 0 when
+    // sizes vary.
+    uint32_t commonSampleSize = 0;
+    uint32_t samplesPerChunk = 1; // the most common number
     bool compositionOffsets = false; // the reference reorders frames (ctts)
     int64_t compositionDelay = 0; // its first sample's offset: how far display lags decoding
     // Boxes copied into the new index as they are (headers included).

@@ -44,9 +44,9 @@ bool icsInfoFits(BitReader& bits, const TrackInfo& track)
 
 } // namespace
 
-bool aacFrameMayStart(const TrackInfo& track, const uint8_t* p, size_t n)
+bool aacFrameMayStart(const TrackInfo& track, const uint8_t* p, size_t n, bool dataEnd)
 {
-    BitReader bits(p, std::min<size_t>(n, 600));
+    BitReader bits(p, n);
     uint32_t id = bits.bits(3);
     for (int guard = 0; guard < 4 && (id == Fill || id == DataStream); ++guard) {
         if (id == Fill) {
@@ -84,8 +84,9 @@ bool aacFrameMayStart(const TrackInfo& track, const uint8_t* p, size_t n)
         bits.skip(8);
         fits = icsInfoFits(bits, track);
     }
-    // Fewer bytes than the fields need: the data end here, and the decoder will say.
-    return fits || bits.overrun();
+    // Fewer bytes than the fields need: where the data end here, the decoder will say; else
+    // the fields ran past what a frame start can hold.
+    return bits.overrun() ? dataEnd : fits;
 }
 
 bool amrFrameMayStart(bool wideband, uint8_t header)

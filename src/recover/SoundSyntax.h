@@ -10,10 +10,12 @@ namespace recover {
 
 struct TrackInfo;
 
-// `n` bytes are readable at `p`. Besides the channel elements, a frame may open with fill and
-// data stream elements: FFmpeg's encoder, for one, opens every 256th frame with a fill element
-// that names the encoder.
-bool aacFrameMayStart(const TrackInfo& track, const uint8_t* p, size_t n);
+// `n` bytes are readable at `p`, and `dataEnd` says whether the data end there; a frame's first
+// elements and the fields checked fit in kAacStartBytes. Besides the channel elements, a frame
+// may open with fill and data stream elements: FFmpeg's encoder, for one, opens every 256th
+// frame with a fill element that names the encoder.
+constexpr size_t kAacStartBytes = 800;
+bool aacFrameMayStart(const TrackInfo& track, const uint8_t* p, size_t n, bool dataEnd);
 
 // An AMR storage frame's header: padding bits clear, a frame type that exists.
 bool amrFrameMayStart(bool wideband, uint8_t header);

@@ -26,7 +26,7 @@ QString failureText(const recover::Report& report)
 {
     switch (report.outcome) {
     case recover::Outcome::ReferenceRefused:
-        return strings::kReferenceRefused;
+        return report.message; // what is wrong with the reference, in the viewer's language
     case recover::Outcome::ReadFailed:
         return strings::kRecoveryReadFailed;
     case recover::Outcome::WriteFailed:

@@ -199,4 +199,58 @@ TEST_P(RecoveryMatrixTest, EveryPacketBeforeTheCutComesBackAsItWas)
 INSTANTIATE_TEST_SUITE_P(Codecs, RecoveryMatrixTest, ::testing::ValuesIn(kSpecs),
     [](const ::testing::TestParamInfo<Spec>& info) { return std::string(info.param.name); });
 
+// A text track interleaved with the pictures and sound (a record a second, as a camera's
+// position track), its cues of one length or of many: its chunks are stepped over, the pictures
+// and sound come back whole.
+TEST(OtherTracksTest, ChunksOfATextTrackAreSteppedOver)
+{
+    for (const bool sameLength : {true, false}) {
+        SCOPED_TRACE(sameLength ? "cues of one length" : "cues of many lengths");
+        QDir cache(QDir::tempPath() + "/zyn-recover-tests");
+        cache.mkpath(".");
+        const QString cues = cache.filePath(sameLength ? "cues_same.srt" : "cues_varied.srt");
+        QByteArray srt;
+        for (int i = 0; i < 7; ++i)
+            srt += QStringLiteral("%1\n00:00:0%2,000 --> 00:00:0%3,000\n%4\n\n")
+                       .arg(i + 1)
+                       .arg(i)
+                       .arg(i + 1)
+                       .arg(sameLength ? QStringLiteral("second %1").arg(i)
+                                       : QString(1 + i * i, QLatin1Char('x')))
+                       .toLatin1();
+        ASSERT_TRUE(writeFile(cues, srt));
+        const auto make = [&](const QString& seconds) {
+            return ffmpegRecording(QStringLiteral("text_%1_%2.mp4").arg(sameLength).arg(seconds),
+                QStringList{"-f", "lavfi", "-i",
+                    "testsrc2=size=320x240:rate=30:duration=" + seconds, "-f", "lavfi", "-i",
+                    "sine=f=440:r=48000:d=" + seconds, "-i", cues, "-map", "0", "-map", "1", "-map",
+                    "2"}
+                    + kH264 + QStringList{"-pix_fmt", "yuv420p"} + kAac
+                    + QStringList{"-c:s", "mov_text", "-t", seconds, "-f", "mp4"});
+        };
+        const QString original = make("7"), reference = make("4");
+        ASSERT_FALSE(original.isEmpty() || reference.isEmpty());
+        const QByteArray bytes = readFile(original);
+        const qint64 cut = indexOffset(bytes) * 8 / 10;
+        QTemporaryDir dir;
+        const QString damaged = dir.filePath("drf_20250614_142345.mp4");
+        ASSERT_TRUE(writeFile(damaged, bytes.left(cut)));
+        const recover::Report report = recover::recoverRecording({damaged, reference, {}});
+        ASSERT_EQ(report.outcome, recover::Outcome::Recovered) << report.message.toStdString();
+        const Streams streams = readStreams(original);
+        const FfmpegView got = ffmpegView(report.output), expected = ffmpegView(original);
+        EXPECT_TRUE(got.errors.isEmpty()) << got.errors.toStdString();
+        const std::vector<Packet>* originals[] = {&streams.video, &streams.sound};
+        for (int s = 0; s < 2; ++s) {
+            const int inside = int(std::count_if(originals[s]->begin(), originals[s]->end(),
+                [cut](const Packet& p) { return p.pos + p.size <= cut; }));
+            EXPECT_GE(int(got.packets.at(s).size()), inside - s) << "stream " << s;
+            for (int i = 0; i + 1 < got.packets.at(s).size(); ++i)
+                ASSERT_EQ(
+                    got.packets.at(s)[i].toStdString(), expected.packets.at(s)[i].toStdString())
+                    << "stream " << s << " packet " << i;
+        }
+    }
+}
+
 } // namespace

@@ -85,12 +85,12 @@ std::set<QString> russianTexts()
     return texts;
 }
 
-// Every message the clip export's code hands to translation, from all the sources.
-std::set<QString> clipMessages()
+// Every message a library's code hands to translation in its context, from all the sources.
+std::set<QString> libraryMessages(const QString& context)
 {
     std::set<QString> texts;
-    static const QRegularExpression call(QStringLiteral(
-        R"re(translate\(\s*"(?:clip|archive)"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+    const QRegularExpression call(
+        QStringLiteral(R"re(translate\(\s*"%1"\s*,\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re").arg(context));
     QDirIterator files(QStringLiteral(ZYN_SOURCE_DIR), {QStringLiteral("*.cpp")}, QDir::Files,
         QDirIterator::Subdirectories);
     while (files.hasNext()) {
@@ -163,14 +163,19 @@ TEST(Translation, EveryRussianTextHasAFinishedEnglishOne)
     }
 }
 
-// The clip export and the archive write their messages in English, as their command lines
-// print them; the viewer shows them in Russian.
-TEST(Translation, EveryClipMessageHasAFinishedRussianOne)
+// The clip export, the archive and the recovery write their messages in English, as their
+// command lines print them; the viewer shows them in Russian.
+TEST(Translation, EveryLibraryMessageHasAFinishedRussianOne)
 {
     const std::map<QString, Message> messages
         = translations(QStringLiteral(ZYN_TRANSLATION_RU));
-    const std::set<QString> english = clipMessages();
+    std::set<QString> english = libraryMessages(QStringLiteral("clip"));
     ASSERT_GT(english.size(), 40u);
+    for (const char* context : {"archive", "recover"}) {
+        const std::set<QString> more = libraryMessages(QLatin1String(context));
+        ASSERT_GT(more.size(), 10u) << context;
+        english.insert(more.begin(), more.end());
+    }
     for (const QString& text : english) {
         const auto found = messages.find(text);
         ASSERT_NE(found, messages.end())

@@ -35,6 +35,8 @@ inline QString cachedFfmpegOutput(const QString& area, const QString& name, cons
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"), arguments + QStringList{partial});
     if (!ffmpeg.waitForFinished(limitMs) || ffmpeg.exitCode() != 0) {
+        ffmpeg.kill();
+        ffmpeg.waitForFinished();
         QFile::remove(partial);
         return {};
     }

@@ -546,4 +546,161 @@
         <translation>последние кадры не декодируются: %1</translation>
     </message>
 </context>
+<context>
+    <name>recover</name>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="32"/>
+        <source>%1 kB</source>
+        <translation>%1 КБ</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="33"/>
+        <source>%1 MB</source>
+        <translation>%1 МБ</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="49"/>
+        <source>The reference recording %1 cannot be read.</source>
+        <translation>Образцовую запись %1 не удаётся прочитать.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="52"/>
+        <source>The reference recording %1 has no complete index itself.</source>
+        <translation>У образцовой записи %1 самой нет полного индекса.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="56"/>
+        <source>The reference recording %1 has no video track.</source>
+        <translation>В образцовой записи %1 нет видеодорожки.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="60"/>
+        <source>The reference recording %1 uses a codec this recovery does not know (%2).</source>
+        <translation>Образцовая запись %1 записана кодеком, который восстановление не знает (%2).</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="64"/>
+        <source>The reference recording %1 is damaged: its sample description is not valid (%2). Choose another recording made by the same camera.</source>
+        <translation>Образцовая запись %1 повреждена: описание её данных неверно (%2). Выберите другую запись той же камеры.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="69"/>
+        <source>The reference recording %1 is damaged: its index tables contradict each other or the file (%2). Choose another recording made by the same camera.</source>
+        <translation>Образцовая запись %1 повреждена: таблицы её индекса противоречат друг другу или файлу (%2). Выберите другую запись той же камеры.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="87"/>
+        <source>The reference recording %1 is an exported clip, not one of the camera&apos;s recordings.</source>
+        <translation>Образцовая запись %1 — сохранённый фрагмент, а не запись камеры.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="92"/>
+        <source>The reference recording %1 is a drawn clip, not one of the camera&apos;s recordings.</source>
+        <translation>Образцовая запись %1 — фрагмент с нарисованной телеметрией, а не запись камеры.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="129"/>
+        <source>The reference recording&apos;s video is %1 but this recording&apos;s is %2: choose a recording made with the same settings.</source>
+        <translation>Видео образцовой записи — %1, а этой записи — %2: выберите запись, сделанную с теми же настройками.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="135"/>
+        <source>No complete picture was found in the recording&apos;s media data.</source>
+        <translation>В данных записи не найдено ни одного целого кадра.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="140"/>
+        <source>The recording&apos;s media data do not follow the reference recording %1, which has no sound: this recording most likely has. Choose a reference recorded with sound by the same camera.</source>
+        <translation>Данные записи не следуют образцовой записи %1, в которой нет звука, а в этой записи он, скорее всего, есть. Выберите образцовую запись той же камеры со звуком.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="147"/>
+        <source>The recording&apos;s media data do not follow the reference recording %1: no picture stands where it places the first one. Choose a reference made by the same camera with the same settings.</source>
+        <translation>Данные записи не следуют образцовой записи %1: там, где по ней должен стоять первый кадр, кадра нет. Выберите образцовую запись той же камеры с теми же настройками.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="153"/>
+        <source>The recording&apos;s media data stop following the reference recording %1 after their first pictures. Choose a reference made by the same camera with the same settings.</source>
+        <translation>Данные записи перестают следовать образцовой записи %1 после первых кадров. Выберите образцовую запись той же камеры с теми же настройками.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="165"/>
+        <source>The recovered recording would not play (%1), so it was not kept: the recording&apos;s own media data are damaged at their end.</source>
+        <translation>Восстановленная запись не воспроизводилась бы (%1), поэтому она не сохранена: данные самой записи повреждены в конце.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="169"/>
+        <source>The recovered recording would not play (%1), so it was not kept: the reference recording %2 does not describe this recording&apos;s data. Choose another recording made by the same camera with the same settings.</source>
+        <translation>Восстановленная запись не воспроизводилась бы (%1), поэтому она не сохранена: образцовая запись %2 не описывает данные этой записи. Выберите другую запись той же камеры с теми же настройками.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="233"/>
+        <location filename="../../recover/Recovery.cpp" line="265"/>
+        <location filename="../../recover/Recovery.cpp" line="305"/>
+        <source>The recording cannot be read.</source>
+        <translation>Запись не удаётся прочитать.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="236"/>
+        <source>The recording is complete: there is nothing to recover.</source>
+        <translation>Запись цела: восстанавливать нечего.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="250"/>
+        <source>No complete recording of the same kind lies beside this one to take the index from: choose one made by the same camera.</source>
+        <translation>Рядом нет целой записи того же вида, с которой можно взять индекс: выберите запись той же камеры.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="269"/>
+        <source>Neither the recording&apos;s folder nor the fallback folder is writable.</source>
+        <translation>Ни в папку записи, ни в запасную папку нельзя записать.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="274"/>
+        <source>%1 exists already and is left as it is.</source>
+        <translation>%1 уже существует и оставлен как есть.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="284"/>
+        <source>The decoders refuse the sample description of the reference recording %1: choose another recording made by the same camera.</source>
+        <translation>Декодеры не принимают описание данных образцовой записи %1: выберите другую запись той же камеры.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="298"/>
+        <location filename="../../recover/Recovery.cpp" line="327"/>
+        <source>Recovery cancelled.</source>
+        <translation>Восстановление отменено.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="301"/>
+        <location filename="../../recover/Recovery.cpp" line="329"/>
+        <source>The recovered recording could not be written (disk full?).</source>
+        <translation>Восстановленную запись не удалось записать (диск заполнен?).</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="357"/>
+        <source>The recovered recording could not be named %1.</source>
+        <translation>Восстановленной записи не удалось дать имя %1.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="367"/>
+        <source>Recovered %1 s of video into %2, but not all of it: the media data stop following the reference recording after %3, and %4 after that were left unread.</source>
+        <translation>Восстановлено %1 с видео в %2, но не всё: после %3 данные перестают следовать образцовой записи, и следующие за этим %4 остались непрочитанными.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="374"/>
+        <source>The reference has no sound; this recording most likely has: a reference with sound recovers it whole.</source>
+        <translation>В образцовой записи нет звука, а в этой, скорее всего, есть: с образцовой записью со звуком она восстановится целиком.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="378"/>
+        <source>Recovered %1 s of video into %2.</source>
+        <translation>Восстановлено %1 с видео в %2.</translation>
+    </message>
+    <message>
+        <location filename="../../recover/Recovery.cpp" line="383"/>
+        <source>The camera reorders pictures and their order could not be read: their display times are approximate.</source>
+        <translation>Камера переставляет кадры, а их порядок прочитать не удалось: время показа кадров приблизительное.</translation>
+    </message>
+</context>
 </TS>
