@@ -326,11 +326,6 @@ void ArchiveWindow::mouseReleaseEvent(QMouseEvent*)
     m_movingWindow = false;
 }
 
-void ArchiveWindow::changeEvent(QEvent* event)
-{
-    QWidget::changeEvent(event);
-}
-
 void ArchiveWindow::showOver(const QRect& mainGeometry)
 {
     if (!isVisible())
@@ -415,9 +410,7 @@ void ArchiveWindow::openArchive()
         }
         ArchiveThread::answer(this, [this, names, latest, error, ok = a != nullptr] {
             finished();
-            m_opened = ok;
             if (!ok) {
-                m_openError = error;
                 setStatus(QString(strings::kArchiveCannotOpen).arg(error));
                 return;
             }

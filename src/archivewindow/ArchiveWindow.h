@@ -114,7 +114,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void createControls();
@@ -185,9 +184,7 @@ private:
     // The latest search's serial as the pictures' thread reads it.
     std::atomic<int> m_searchSerialSeen{0};
     int m_pending = 0;
-    bool m_opened = false;
     int m_speedUnit = 0;
-    QString m_openError;
 
     std::vector<QDate> m_markedDays;
     QDate m_day;

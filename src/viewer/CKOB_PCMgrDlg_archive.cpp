@@ -142,7 +142,12 @@ void CKOB_PCMgrDlg::onArchiveMissing(const QString& folder, int missing)
     m_archiveOffer = folder;
     showStatus(QString(strings::kArchiveOffer).arg(missing));
     m_archiveOfferText = m_status;
-    m_statusTimer->start(kOfferShownMs);
+    // Longer than a passing note, on a timer of its own: the notes' timer keeps its period.
+    m_statusTimer->stop();
+    QTimer::singleShot(kOfferShownMs, this, [this, shown = m_status] {
+        if (m_status == shown && !m_statusTimer->isActive())
+            onStatusTimeout();
+    });
 }
 
 QString CKOB_PCMgrDlg::archiveOffer() const
