@@ -147,7 +147,12 @@ ArchiveWindow::ArchiveWindow(const ArchiveLocation& location, QWebEngineProfile*
     openArchive();
 }
 
-ArchiveWindow::~ArchiveWindow() = default;
+ArchiveWindow::~ArchiveWindow()
+{
+    // The workers first: their jobs read this window's search serial until they end.
+    m_pictures.reset();
+    m_thread.reset();
+}
 
 void ArchiveWindow::createControls()
 {

@@ -224,6 +224,30 @@ TEST_F(ArchiveWindowTest, AClickOnTheDrivesRoadFindsItsPassWithItsPictureAndPlay
     EXPECT_DOUBLE_EQ(args[2].toDouble(), std::max(0, window->found()[size_t(row)].second - 5));
 }
 
+// What the map's page tells of a double-click on an event's marker plays that event; what is
+// garbled is left alone.
+TEST_F(ArchiveWindowTest, AnEventsMarkerPlaysItsMomentAndGarbledWordsFromThePageDoNothing)
+{
+    const auto& events = window->shownDrive()->events;
+    ASSERT_GE(events.size(), 2u);
+    QSignalSpy played(window.get(), &ArchiveWindow::playRequested);
+    QSignalSpy asked(window->mapView(), &archivewin::ArchiveMapView::searchAsked);
+    for (const char* garbled : {"zyn:play event x", "zyn:play event", "zyn:search 55.7 north 100",
+             "zyn:search 55.7 37.6", "play event 1", "zyn:launch event 1"})
+        window->mapView()->onPageMessage(QString::fromLatin1(garbled));
+    EXPECT_EQ(played.count(), 0);
+    EXPECT_EQ(asked.count(), 0);
+
+    window->mapView()->onPageMessage(QStringLiteral("zyn:play event 1"));
+    ASSERT_EQ(played.count(), 1);
+    EXPECT_EQ(played[0][0].toStringList(), window->shownDrive()->recordings);
+    EXPECT_EQ(played[0][1].toString(), events[1].recording);
+    EXPECT_DOUBLE_EQ(played[0][2].toDouble(), std::max(0, events[1].second - 5));
+    // A marker past the end of the list is no event.
+    window->mapView()->onPageMessage(QStringLiteral("zyn:play event 999"));
+    EXPECT_EQ(played.count(), 1);
+}
+
 TEST_F(ArchiveWindowTest, TheFiltersNarrowTheSearchToAnEventKindAndToDates)
 {
     const archive::TrackPoint* at = passPoint(*window);
