@@ -173,39 +173,56 @@ void keepOnePerRun(std::vector<Second>& seconds, const Query& query,
     }
 }
 
+// Seconds near a place, in two steps: the spatial index names the recordings whose boxes touch
+// the place, then their track is read by its key. One statement joining all would leave the
+// join's order to a planner that cannot tell how few boxes the spatial index will find (the
+// server guessed thousands and read every recording to join them).
 bool findPasses(
     const Archive& archive, const Query& query, std::vector<Moment>* out, QString* error)
 {
     const Dialect& dialect = archive.db().dialect();
     const Bounds b = boundsAround(*query.latitude, *query.longitude, query.radiusMetres);
-    Conditions c;
-    c.add(dialect.spatialCondition(), dialect.spatialValues(b.south, b.north, b.west, b.east));
-    c.add(QStringLiteral("t.latitude BETWEEN ? AND ? AND t.longitude BETWEEN ? AND ?"),
-        {b.south, b.north, b.west, b.east});
-    const bool utc = query.timeBase == TimeBase::Utc;
-    addCommonFilters(
-        c, query, utc ? QStringLiteral("t.utc") : QStringLiteral("r.camera_start + t.second"));
-    const QString sql = QStringLiteral("SELECT ") + QLatin1String(kTrackColumns)
-        + QStringLiteral(" FROM track_box b") + dialect.spatialJoin()
-        + QStringLiteral(" JOIN track t ON t.recording_id = b.recording_id AND t.second BETWEEN "
-                         "b.first_second AND b.last_second "
-                         "JOIN recording r ON r.id = b.recording_id "
-                         "JOIN vehicle v ON v.id = r.vehicle_id")
-        + c.where();
     QSqlQuery q(archive.db().database());
     q.setForwardOnly(true);
-    if (!archive.db().run(q, sql, c.values, error))
+    if (!archive.db().run(q,
+            QStringLiteral("SELECT DISTINCT b.recording_id FROM track_box b")
+                + dialect.spatialJoin() + QStringLiteral(" WHERE ") + dialect.spatialCondition(),
+            dialect.spatialValues(b.south, b.north, b.west, b.east), error))
         return false;
+    QVariantList recordings;
+    while (q.next())
+        recordings << q.value(0);
+    q.finish();
+    const bool utc = query.timeBase == TimeBase::Utc;
     std::vector<Second> seconds;
-    while (q.next()) {
-        Second s{momentFrom(archive, q), 0};
-        s.moment.distanceMetres = drive::greatCircleMetres(
-            *query.latitude, *query.longitude, s.moment.latitude, s.moment.longitude);
-        if (s.moment.distanceMetres > query.radiusMetres)
-            continue;
-        s.moment.match = QStringLiteral("pass");
-        s.at = utc ? s.moment.utc : s.moment.cameraTime;
-        seconds.push_back(s);
+    constexpr qsizetype kPerStatement = 500;
+    for (qsizetype from = 0; from < recordings.size(); from += kPerStatement) {
+        const QVariantList part = recordings.mid(from, kPerStatement);
+        Conditions c;
+        c.add(QStringLiteral("t.recording_id IN (")
+                + QStringLiteral("?, ").repeated(part.size() - 1) + QStringLiteral("?)"),
+            part);
+        c.add(QStringLiteral("t.latitude BETWEEN ? AND ? AND t.longitude BETWEEN ? AND ?"),
+            {b.south, b.north, b.west, b.east});
+        addCommonFilters(
+            c, query, utc ? QStringLiteral("t.utc") : QStringLiteral("r.camera_start + t.second"));
+        if (!archive.db().run(q,
+                QStringLiteral("SELECT ") + QLatin1String(kTrackColumns)
+                    + QStringLiteral(" FROM track t JOIN recording r ON r.id = t.recording_id "
+                                     "JOIN vehicle v ON v.id = r.vehicle_id")
+                    + c.where(),
+                c.values, error))
+            return false;
+        while (q.next()) {
+            Second s{momentFrom(archive, q), 0};
+            s.moment.distanceMetres = drive::greatCircleMetres(
+                *query.latitude, *query.longitude, s.moment.latitude, s.moment.longitude);
+            if (s.moment.distanceMetres > query.radiusMetres)
+                continue;
+            s.moment.match = QStringLiteral("pass");
+            s.at = utc ? s.moment.utc : s.moment.cameraTime;
+            seconds.push_back(std::move(s));
+        }
     }
     keepOnePerRun(
         seconds, query,
@@ -446,6 +463,23 @@ QStringList vehicles(const Archive& archive, QString* error)
             names << q.value(0).toString();
     }
     return names;
+}
+
+std::optional<qint64> latestDriveStart(
+    const Archive& archive, const QString& vehicle, QString* error)
+{
+    Conditions c;
+    if (!vehicle.isEmpty())
+        c.add(QStringLiteral("v.name = ?"), {vehicle});
+    QSqlQuery q(archive.db().database());
+    if (!archive.db().run(q,
+            QStringLiteral(
+                "SELECT max(d.camera_start) FROM drive d JOIN vehicle v ON v.id = d.vehicle_id")
+                + c.where(),
+            c.values, error)
+        || !q.next() || q.value(0).isNull())
+        return std::nullopt;
+    return q.value(0).toLongLong();
 }
 
 bool checkFiles(const Archive& archive, const std::atomic<bool>* cancel,
