@@ -377,11 +377,6 @@ Report recoverRecording(
 
     const MediaBoxLayout layout = mediaBoxLayout(check, source);
     const bool whole = mediaBoxWhole(check, source);
-    // The system copies the file while the walk reads it; the copy takes the temporary's
-    // place, and goes with it on any failure.
-    temporary->close();
-    QFile::remove(temporary->fileName());
-    BackgroundCopy copy(request.recording, temporary->fileName(), layout, cancel);
     MediaReader reader(source, check.mediaEnd);
     MediaWalker walker(reference, reader);
     if (!walker.prepare())
@@ -390,6 +385,11 @@ Report recoverRecording(
                 "The decoders refuse the sample description of the reference recording %1: "
                 "choose another recording made by the same camera.")
                 .arg(QFileInfo(report.reference).fileName()));
+    // The system copies the file while the walk reads it; the copy takes the temporary's
+    // place, and goes with it on any failure.
+    temporary->close();
+    QFile::remove(temporary->fileName());
+    BackgroundCopy copy(request.recording, temporary->fileName(), layout, cancel);
     const uint64_t media = std::max<uint64_t>(1, report.mediaBytes);
     const bool walked = walker.walk(
         check.mediaStart + reference.firstChunkGap, cancel,
