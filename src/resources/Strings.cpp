@@ -192,6 +192,36 @@ const Text kClipNothing{QT_TRANSLATE_NOOP("strings", "В отмеченном п
 const Text kClipNotes{QT_TRANSLATE_NOOP("strings", "Примечания:\n%1")};
 const Text kClipBusy{QT_TRANSLATE_NOOP("strings", "Фрагмент ещё сохраняется.")};
 
+const Text kArchiveTitle{QT_TRANSLATE_NOOP("strings", "Архив поездок")};
+const Text kArchiveMenu{QT_TRANSLATE_NOOP("strings", "Архив поездок…")};
+const Text kArchiveImportMenu{QT_TRANSLATE_NOOP("strings", "Сохранить карту в архив…")};
+const Text kArchiveVehicle{QT_TRANSLATE_NOOP("strings", "Машина")};
+const Text kArchiveAll{QT_TRANSLATE_NOOP("strings", "все")};
+const Text kArchiveEvents{QT_TRANSLATE_NOOP("strings", "События")};
+const Text kArchiveDates{QT_TRANSLATE_NOOP("strings", "Даты")};
+const Text kArchivePlace{QT_TRANSLATE_NOOP("strings", "Место")};
+const Text kArchivePlaceHint{QT_TRANSLATE_NOOP("strings", "широта, долгота")};
+const Text kArchiveRadius{QT_TRANSLATE_NOOP("strings", "Радиус, м")};
+const Text kArchiveSearch{QT_TRANSLATE_NOOP("strings", "Искать")};
+const Text kArchiveDistance{QT_TRANSLATE_NOOP("strings", "км")};
+const Text kArchiveDrivesOfDay{QT_TRANSLATE_NOOP("strings", "Поездки %1")};
+const Text kArchiveNoDrives{QT_TRANSLATE_NOOP("strings", "В этот день поездок нет.")};
+const Text kArchiveFound{QT_TRANSLATE_NOOP("strings", "Проездов: %1")};
+const Text kArchiveNothingFound{QT_TRANSLATE_NOOP("strings", "Здесь ничего не найдено.")};
+const Text kArchiveSearching{QT_TRANSLATE_NOOP("strings", "Поиск…")};
+const Text kArchivePlaceInvalid{QT_TRANSLATE_NOOP("strings", "Место: широта и долгота в градусах, например 55.7512, 37.6184")};
+const Text kArchiveCannotOpen{QT_TRANSLATE_NOOP("strings", "Архив не открывается: %1")};
+const Text kArchiveHint{QT_TRANSLATE_NOOP("strings", "Щелчок по карте: поиск проездов (край круга тянется). Двойной щелчок по строке, метке или картинке: воспроизведение за 5 с до момента")};
+const Text kProfileEmpty{QT_TRANSLATE_NOOP("strings", "Выберите поездку")};
+const Text kArchiveOffer{QT_TRANSLATE_NOOP("strings", "В архиве нет %1 записей этой карты: сохранить?")};
+const Text kArchiveChooseCard{QT_TRANSLATE_NOOP("strings", "Папка карты для архива")};
+const Text kArchiveNothingMissing{QT_TRANSLATE_NOOP("strings", "Все записи этой карты уже в архиве.")};
+const Text kArchiveImporting{QT_TRANSLATE_NOOP("strings", "Сохранение в архив: %1 из %2")};
+const Text kArchiveImported{QT_TRANSLATE_NOOP("strings", "Архив: сохранено записей: %1, уже были: %2, сохранено рядом с одноимёнными: %3, не удалось: %4.")};
+const Text kArchiveImportProblems{QT_TRANSLATE_NOOP("strings", "Не удалось сохранить:\n%1")};
+const Text kArchiveImportCancelled{QT_TRANSLATE_NOOP("strings", "Сохранение в архив отменено. Записи, сохранённые до отмены (%1), остаются в архиве.")};
+const Text kArchiveImportWriteFailed{QT_TRANSLATE_NOOP("strings", "Архив: запись не удалась (нет места или папка защищена от записи). Сохранённое раньше не пострадало.\n%1")};
+
 const Text kUsbToolTitle{"USB Management Tool"};
 const Text kDataTransmission{"Data Transmission"};
 const Text kUsbCancel{"Cancel"};
