@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <fstream>
+#include <functional>
 #include <map>
 
 namespace {
@@ -56,12 +57,23 @@ bool cutAt(const QString& from, const QString& to, qint64 bytes)
 }
 
 // 1080p H.264 with AAC, as ffmpeg's muxer writes it.
+// The case's files in its folder of the bench data.
+Case named(const QString& dir)
+{
+    return {dir + QStringLiteral("/drf_20250614_142000.mp4"),
+        dir + QStringLiteral("/drf_20250614_150000.mp4")};
+}
+
+bool made(const Case& c)
+{
+    return QFile::exists(c.cut) && QFile::exists(c.reference);
+}
+
 Case h264()
 {
     const QString dir = kDir + QStringLiteral("/h264");
-    Case c{dir + QStringLiteral("/drf_20250614_142000.mp4"),
-        dir + QStringLiteral("/drf_20250614_150000.mp4")};
-    if (QFile::exists(c.cut) && QFile::exists(c.reference))
+    const Case c = named(dir);
+    if (made(c))
         return c;
     QDir().mkpath(dir);
     const auto encode = [](const QString& scene, const QString& sound, int seconds,
@@ -86,9 +98,8 @@ Case h264()
 Case mjpeg()
 {
     const QString dir = kDir + QStringLiteral("/mjpeg");
-    Case c{dir + QStringLiteral("/drf_20250614_142000.mp4"),
-        dir + QStringLiteral("/drf_20250614_150000.mp4")};
-    if (QFile::exists(c.cut) && QFile::exists(c.reference))
+    const Case c = named(dir);
+    if (made(c))
         return c;
     const QStringList card = {"--evt", "0", "--muevt", "0", "-c", "mjpeg", "--drf", "1", "-f"};
     if (!run(ZYN_CARDGEN, card + QStringList{"--length", "320", dir + "/long"})
@@ -120,6 +131,23 @@ void resetPeak()
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
+// Runs `work` once an iteration and removes what it wrote between them: the mean seconds.
+double timed(benchmark::State& state, const std::function<void()>& work, const QString& written)
+{
+    QFile::remove(written);
+    double total = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        total += double(timer.nsecsElapsed()) / 1e9;
+        state.PauseTiming();
+        QFile::remove(written);
+        state.ResumeTiming();
+    }
+    return total / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+}
+
 void BM_Copy(benchmark::State& state)
 {
     const Case c = caseOf(int(state.range(0)));
@@ -128,18 +156,8 @@ void BM_Copy(benchmark::State& state)
         return;
     }
     const QString copy = c.cut + QStringLiteral(".copy");
-    QFile::remove(copy);
-    double total = 0;
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        QFile::copy(c.cut, copy);
-        total += double(timer.nsecsElapsed()) / 1e9;
-        state.PauseTiming();
-        QFile::remove(copy);
-        state.ResumeTiming();
-    }
-    copySeconds()[int(state.range(0))] = total / double(state.iterations());
+    copySeconds()[int(state.range(0))] = timed(
+        state, [&] { QFile::copy(c.cut, copy); }, copy);
 }
 
 void BM_Recover(benchmark::State& state)
@@ -150,20 +168,15 @@ void BM_Recover(benchmark::State& state)
         return;
     }
     const QString output = QFileInfo(c.cut).dir().filePath(recover::recoveredFileName(c.cut));
-    QFile::remove(output);
     resetPeak();
     const long before = statusKilobytes("VmHWM:");
     recover::Report report;
-    double total = 0;
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        report = recover::recoverRecording({c.cut, c.reference, {}});
-        total += double(timer.nsecsElapsed()) / 1e9;
-        state.PauseTiming();
-        QFile::remove(output);
-        state.ResumeTiming();
-    }
+    const double seconds = timed(
+        state,
+        [&] {
+            report = recover::recoverRecording({c.cut, c.reference, {}});
+        },
+        output);
     if (report.outcome != recover::Outcome::Recovered) {
         state.SkipWithError(report.message.toUtf8().constData());
         return;
@@ -174,7 +187,7 @@ void BM_Recover(benchmark::State& state)
     state.counters["peak_MB"] = double(statusKilobytes("VmHWM:")) / 1024;
     const double copy = copySeconds()[int(state.range(0))];
     if (copy > 0)
-        state.counters["x_copy"] = total / double(state.iterations()) / copy;
+        state.counters["x_copy"] = seconds / copy;
 }
 
 // A 4 MB reference whose sample-to-chunk table's first chunks go 1, 0xFFFFFFFF, 1: it once

@@ -465,6 +465,23 @@ QStringList vehicles(const Archive& archive, QString* error)
     return names;
 }
 
+std::optional<qint64> latestDriveStart(
+    const Archive& archive, const QString& vehicle, QString* error)
+{
+    Conditions c;
+    if (!vehicle.isEmpty())
+        c.add(QStringLiteral("v.name = ?"), {vehicle});
+    QSqlQuery q(archive.db().database());
+    if (!archive.db().run(q,
+            QStringLiteral(
+                "SELECT max(d.camera_start) FROM drive d JOIN vehicle v ON v.id = d.vehicle_id")
+                + c.where(),
+            c.values, error)
+        || !q.next() || q.value(0).isNull())
+        return std::nullopt;
+    return q.value(0).toLongLong();
+}
+
 bool checkFiles(const Archive& archive, const std::atomic<bool>* cancel,
     const std::function<void(int, int)>& progress, CheckReport* out, QString* error)
 {

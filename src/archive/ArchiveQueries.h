@@ -45,6 +45,11 @@ QStringList driveRecordings(const Archive& archive, qint64 drive, QString* error
 
 QStringList vehicles(const Archive& archive, QString* error);
 
+// The start of the latest drive (of the vehicle, when one is named) by the camera's clock;
+// nothing when there is none or the query fails (then with `error`).
+std::optional<qint64> latestDriveStart(
+    const Archive& archive, const QString& vehicle, QString* error);
+
 // A pass ends when the vehicle has been out of the circle for this long.
 constexpr int kPassGapSeconds = 30;
 

@@ -46,6 +46,7 @@ void measureTravel(
         if (!s.data || !s.data->hasFix)
             continue;
         const TelemetrySecond& fix = *s.data;
+        out.speeds.push_back({s.offset, fix.speedKmh, s.recording, s.second});
         if (fix.speedKmh <= kImplausibleKmh) {
             out.maxSpeedKmh = std::max(out.maxSpeedKmh, double(fix.speedKmh));
             if (fix.speedKmh >= t.stationaryKmh) {
@@ -71,6 +72,9 @@ void measureTravel(
         }
         anchor = &s;
     }
+    // Recordings that overlap give some seconds twice; the profile wants them in time order.
+    std::stable_sort(out.speeds.begin(), out.speeds.end(),
+        [](const SpeedSecond& a, const SpeedSecond& b) { return a.offset < b.offset; });
     out.distanceKm = metres / 1000;
     out.meanMovingSpeedKmh = out.movingSeconds ? movingSum / double(out.movingSeconds) : 0;
 }

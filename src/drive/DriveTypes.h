@@ -63,6 +63,15 @@ struct RoutePoint
     double longitude = 0;
 };
 
+// A second of the drive with a fix, for its speed profile.
+struct SpeedSecond
+{
+    qint64 offset = 0; // from the drive's start
+    float speedKmh = 0;
+    int recording = 0; // index into the drive's recordings
+    int second = 0; // within that recording
+};
+
 struct DriveSummary
 {
     QStringList recordings; // paths, in time order
@@ -78,6 +87,7 @@ struct DriveSummary
     qint64 stoppedSeconds = 0;
     std::vector<DriveEvent> events; // camera's and detected, in time order
     std::vector<RoutePoint> route; // valid fixes the distance was measured over
+    std::vector<SpeedSecond> speeds; // every second with a fix, in time order
 };
 
 } // namespace drive

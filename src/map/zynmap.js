@@ -2,6 +2,10 @@
 // and GUnload) drawn with Leaflet over OpenStreetMap tiles, plus the recording's route and, in a
 // lighter line under it, the route of the whole drive the recording belongs to.
 //
+// The archive window shows the same page with "?view=archive": the map fills the window, has a
+// scale, draws the chosen drives with their events, and a click on it is a search (see
+// defineArchive). The page tells the window what the user did by console lines "zyn:...".
+//
 // The page polls for GBrowserIsCompatible, so none of the names exist until Leaflet has arrived:
 // a Leaflet that cannot be found leaves the page to report "Failed to load Google Maps API"
 // after its tries, as it would for a map provider that does not answer.
@@ -104,6 +108,12 @@
         };
 
         function GMap2(container) {
+            if (ARCHIVE) {
+                document.documentElement.style.height = "100%";
+                document.body.style.height = "100%";
+                container.style.width = "100%";
+                container.style.height = "100%";
+            }
             this._map = L.map(container, { zoomControl: false, attributionControl: true });
             this._tiles = null;
             this._route = null;
@@ -115,10 +125,17 @@
             }
             maps.push(this);
             drawRoute(this);
+            if (ARCHIVE)
+                window.zynArchive.attach(this._map);
         }
         GMap2.prototype.setCenter = function (point, zoom) {
             if (!onEarth(point))
                 return;
+            // The page centres on its start position, which the archive has none of.
+            if (ARCHIVE && !this._map._loaded) {
+                this._map.setView([30, 20], 2, { animate: false });
+                return;
+            }
             var level = Number(zoom);
             if (zoom === undefined || zoom === null || !isFinite(level))
                 level = this._map._loaded ? this._map.getZoom() : 15;
@@ -130,6 +147,9 @@
         };
         GMap2.prototype.getZoom = function () { return this._map.getZoom(); };
         GMap2.prototype.addOverlay = function (overlay) {
+            // The page's vehicle marker: the archive has no vehicle on show.
+            if (ARCHIVE)
+                return;
             if (overlay && overlay._layer)
                 overlay._layer.addTo(this._map);
         };
@@ -222,6 +242,151 @@
         window.zynShowDriveRoute = zynShowDriveRoute;
         window.zynDriveRoutePoints = zynDriveRoutePoints;
         window.GBrowserIsCompatible = GBrowserIsCompatible;
+        if (ARCHIVE)
+            window.zynArchive = defineArchive(L, pointsOnEarth);
+    }
+
+    var ARCHIVE = /[?&]view=archive(&|$)/.test(window.location.search);
+
+    // The archive's drives, events and search, on the archive window's map.
+    function defineArchive(L, pointsOnEarth) {
+        var EVENT_COLOURS = { camera: "#ff8c00", braking: "#f05a4b", acceleration: "#aaff4b",
+            impact: "#ff4bd2", turn: "#ffe646" };
+        var DRIVE_COLOURS = ["#e4572e", "#2e86e4", "#9b59d0", "#1fae8c", "#d4a017"];
+        var map = null;
+        var drives = L.layerGroup();
+        var events = L.layerGroup();
+        var passes = L.layerGroup();
+        var search = { centre: null, radius: 100, circle: null, handle: null };
+
+        function tell(line) {
+            console.log("zyn:" + line);
+        }
+
+        function eastOf(centre, metres) {
+            var degrees = metres / (6371008.8 * Math.cos(centre.lat * Math.PI / 180)) * 180 /
+                Math.PI;
+            return L.latLng(centre.lat, centre.lng + degrees);
+        }
+
+        // The circle of the search and, on its edge, the handle that drags its radius.
+        function drawSearch() {
+            if (search.circle)
+                map.removeLayer(search.circle);
+            if (search.handle)
+                map.removeLayer(search.handle);
+            search.circle = search.handle = null;
+            if (!search.centre)
+                return;
+            search.circle = L.circle(search.centre, { radius: search.radius, color: "#0979d5",
+                weight: 2, fillOpacity: 0.12, interactive: false }).addTo(map);
+            search.handle = L.marker(eastOf(search.centre, search.radius), {
+                draggable: true, keyboard: false,
+                icon: L.divIcon({ className: "", iconSize: [12, 12], html:
+                    "<div style='width:10px;height:10px;border:1px solid #fff;" +
+                    "background:#0979d5;border-radius:6px'></div>" })
+            }).addTo(map);
+            search.handle.on("drag", function (e) {
+                search.radius = Math.max(10, search.centre.distanceTo(e.target.getLatLng()));
+                search.circle.setRadius(search.radius);
+            });
+            search.handle.on("dragend", function () {
+                drawSearch();
+                tellSearch();
+            });
+        }
+
+        function tellSearch() {
+            tell("search " + search.centre.lat.toFixed(6) + " " + search.centre.lng.toFixed(6) +
+                " " + Math.round(search.radius));
+        }
+
+        function dot(item, colour, radius, what) {
+            var marker = L.circleMarker([item[0], item[1]], { radius: radius, color: "#ffffff",
+                weight: 1, fillColor: colour, fillOpacity: 0.95, bubblingMouseEvents: false });
+            if (item[3])
+                marker.bindTooltip(String(item[3]));
+            marker.on("dblclick", function (e) {
+                L.DomEvent.stop(e);
+                tell("play " + what + " " + item[2]);
+            });
+            marker.on("click", function (e) {
+                L.DomEvent.stop(e);
+                tell("choose " + what + " " + item[2]);
+            });
+            return marker;
+        }
+
+        return {
+            attach: function (leafletMap) {
+                map = leafletMap;
+                L.control.scale({ imperial: false, position: "bottomleft" }).addTo(map);
+                drives.addTo(map);
+                events.addTo(map);
+                passes.addTo(map);
+                map.doubleClickZoom.disable();
+                map.on("click", function (e) {
+                    search.centre = e.latlng;
+                    drawSearch();
+                    tellSearch();
+                });
+            },
+            // routes: [[[lat, lng], ...], ...]; marks: [[lat, lng, id, label, kind], ...].
+            drives: function (routes, marks, fit) {
+                if (!map)
+                    return 0;
+                drives.clearLayers();
+                events.clearLayers();
+                var bounds = L.latLngBounds([]);
+                (routes || []).forEach(function (route, i) {
+                    var points = pointsOnEarth(route);
+                    if (!points.length)
+                        return;
+                    L.polyline(points, { color: DRIVE_COLOURS[i % DRIVE_COLOURS.length],
+                        weight: 4, opacity: 0.85, interactive: false }).addTo(drives);
+                    bounds.extend(points);
+                });
+                (marks || []).forEach(function (mark) {
+                    dot(mark, EVENT_COLOURS[mark[4]] || "#ffffff", 6, "event").addTo(events);
+                });
+                if (fit && bounds.isValid())
+                    map.fitBounds(bounds, { padding: [24, 24], animate: false, maxZoom: 17 });
+                return drives.getLayers().length;
+            },
+            // items: [[lat, lng, id, label], ...]
+            passes: function (items) {
+                if (!map)
+                    return 0;
+                passes.clearLayers();
+                (items || []).forEach(function (item) {
+                    dot(item, "#85d2d9", 7, "pass").addTo(passes);
+                });
+                return passes.getLayers().length;
+            },
+            // A search typed in the window: drawn and shown, not told back.
+            search: function (lat, lng, radius) {
+                if (!map)
+                    return false;
+                search.centre = L.latLng(Number(lat), Number(lng));
+                search.radius = Number(radius);
+                drawSearch();
+                map.setView(search.centre, Math.max(map.getZoom(), 15), { animate: false });
+                return true;
+            },
+            // Where a place lies in the window (CSS pixels), for the window's checks.
+            pixel: function (lat, lng) {
+                if (!map)
+                    return null;
+                var p = map.latLngToContainerPoint([Number(lat), Number(lng)]);
+                return [Math.round(p.x), Math.round(p.y)];
+            },
+            state: function () {
+                return { ready: !!map, drives: drives.getLayers().length,
+                    events: events.getLayers().length, passes: passes.getLayers().length,
+                    radius: search.radius,
+                    centre: search.centre ? [search.centre.lat, search.centre.lng] : null };
+            }
+        };
     }
 
     // Routes sent before the interface exists wait here.

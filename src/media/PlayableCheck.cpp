@@ -1,5 +1,7 @@
 #include "media/PlayableCheck.h"
 
+#include "media/LibavOwners.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -55,26 +57,7 @@ QString detailOf(const LogCapture& log, int code)
     return text;
 }
 
-struct InputClose
-{
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct DecoderFree
-{
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct PacketFree
-{
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct FrameFree
-{
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-using Input = std::unique_ptr<AVFormatContext, InputClose>;
-using Decoder = std::unique_ptr<AVCodecContext, DecoderFree>;
-using Packet = std::unique_ptr<AVPacket, PacketFree>;
-using Frame = std::unique_ptr<AVFrame, FrameFree>;
+using Decoder = Codec;
 
 // A frame that came out but says it is damaged counts as a failure: a player would show it
 // broken.

@@ -1,5 +1,7 @@
 #include "overlay/OverlayVideo.h"
 
+#include "media/LibavOwners.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -29,10 +31,6 @@ QString libavText(int code)
     return QString::fromLocal8Bit(text);
 }
 
-struct InputClose
-{
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
 struct OutputClose
 {
     void operator()(AVFormatContext* c) const
@@ -42,28 +40,16 @@ struct OutputClose
         avformat_free_context(c);
     }
 };
-struct CodecFree
-{
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree
-{
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree
-{
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 struct ScaleFree
 {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
 
-using Input = std::unique_ptr<AVFormatContext, InputClose>;
+using media::Codec;
+using media::Frame;
+using media::Input;
+using media::Packet;
 using Output = std::unique_ptr<AVFormatContext, OutputClose>;
-using Codec = std::unique_ptr<AVCodecContext, CodecFree>;
-using Frame = std::unique_ptr<AVFrame, FrameFree>;
-using Packet = std::unique_ptr<AVPacket, PacketFree>;
 using Scale = std::unique_ptr<SwsContext, ScaleFree>;
 
 // One run of the drawing: the clip read, its frames decoded, banded, encoded and written with

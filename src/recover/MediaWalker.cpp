@@ -173,8 +173,12 @@ bool MediaWalker::videoChunk(size_t index, const ChunkStep& step, uint64_t& posi
     const bool soundNext = next.track >= 0 && m_reference.tracks[size_t(next.track)].sound();
     for (uint32_t i = 0; i < step.samples; ++i) {
         VideoSample sample;
-        if (!m_syntax->parse(position, m_reader.end(), sample))
-            return false;
+        if (!m_syntax->parse(position, m_reader.end(), sample)) {
+            // Fewer pictures than the pattern says, and the sound already: the chunk ends here.
+            return i > 0 && soundNext && position < m_reader.end()
+                && m_reference.tracks[size_t(m_video)].codec != Codec::Mpeg4Visual
+                && (m_tracks[size_t(next.track)].fixedSize || frameMayStart(next.track, position));
+        }
         if (!sample.delimited && i + 1 == step.samples && soundNext
             && !resolveSoundAfter(next, position, sample))
             return false;

@@ -88,7 +88,10 @@ private:
     bool skipChunkOf(
         int other, uint32_t samples, uint64_t bytes, size_t nextIndex, uint64_t& position);
     bool skipOtherChunk(size_t index, uint64_t& position);
-    bool fixedChunk(const ChunkStep& step, uint64_t& position);
+    bool fixedChunk(const ChunkStep& step, bool pictureNext, uint64_t& position);
+    bool anchoredChunk(int track, uint32_t frames, uint64_t& position);
+    bool splitAny(int track, uint64_t start, uint64_t end, std::vector<FoundSample>& out);
+    bool pictureAt(uint64_t position);
     bool splitFrames(
         int track, uint32_t frames, uint64_t start, uint64_t end, std::vector<FoundSample>& out);
     uint32_t soundFrame(int track, uint64_t position, uint64_t limit);

@@ -10,16 +10,32 @@
 
 namespace recover {
 
-bool MediaWalker::fixedChunk(const ChunkStep& step, uint64_t& position)
+bool MediaWalker::fixedChunk(const ChunkStep& step, bool pictureNext, uint64_t& position)
 {
     TrackSamples& t = m_tracks[size_t(step.track)];
-    const uint64_t bytes = uint64_t(t.fixedSize) * step.samples;
+    uint64_t frames = step.samples;
+    // Frames the pattern does not count: up to the next picture, when it stands a whole number
+    // of frames on and not where the pattern says.
+    const uint64_t bytes = uint64_t(t.fixedSize) * frames;
+    if (pictureNext && bytes < m_reader.end() - position && !pictureAt(position + bytes)) {
+        VideoSample sample;
+        const uint64_t limit = std::min(m_reader.end(), position + 4 * bytes + t.fixedSize);
+        for (uint64_t from = position + t.fixedSize; from < limit;) {
+            const uint64_t next = m_syntax->nextSample(from, limit, sample);
+            if (next >= limit)
+                break;
+            if ((next - position) % t.fixedSize == 0) {
+                frames = (next - position) / t.fixedSize;
+                break;
+            }
+            from = next + 1;
+        }
+    }
     // A chunk cut by the end of the data keeps its whole frames.
-    const uint64_t kept
-        = std::min<uint64_t>(step.samples, (m_reader.end() - position) / t.fixedSize);
+    const uint64_t kept = std::min<uint64_t>(frames, (m_reader.end() - position) / t.fixedSize);
     t.fixedCount += kept;
     position += kept * t.fixedSize;
-    return kept * t.fixedSize == bytes;
+    return kept == frames;
 }
 
 bool MediaWalker::soundChunk(size_t index, const ChunkStep& step, uint64_t& position)
@@ -32,28 +48,16 @@ bool MediaWalker::soundChunk(size_t index, const ChunkStep& step, uint64_t& posi
         m_pending.clear();
         return true;
     }
+    const bool pictureNext = m_reference.step(index + 1).track == m_video;
+    // A muxer whose rhythm slipped (timestamps that do not divide evenly) writes a chunk of
+    // sound more or less than the pattern says, or none: a picture where the sound should be
+    // is the next chunk.
+    if (pictureNext && pictureAt(position) && !frameMayStart(step.track, position))
+        return true;
     if (t.fixedSize)
-        return fixedChunk(step, position);
-    const uint32_t maxFrame = m_maxSizes[size_t(step.track)];
-    if (m_reference.step(index + 1).track == m_video) {
-        // The chunk ends where the next picture starts: the first start after it whose bytes
-        // before it are this many whole frames.
-        const uint64_t limit
-            = std::min(m_reader.end(), position + uint64_t(maxFrame) * step.samples);
-        for (uint64_t from = position + step.samples; from < limit;) {
-            VideoSample sample;
-            const uint64_t next = m_syntax->nextSample(from, limit, sample);
-            if (next >= limit)
-                break;
-            std::vector<FoundSample> frames;
-            if (splitFrames(step.track, step.samples, position, next, frames)) {
-                t.samples.insert(t.samples.end(), frames.begin(), frames.end());
-                position = next;
-                return true;
-            }
-            from = next + 1;
-        }
-    }
+        return fixedChunk(step, pictureNext, position);
+    if (pictureNext && anchoredChunk(step.track, step.samples, position))
+        return true;
     // No picture after the chunk (the data end inside it, or the pattern goes on with sound):
     // frame by frame, each the shortest run of bytes that decodes.
     for (uint32_t i = 0; i < step.samples; ++i) {
@@ -64,6 +68,67 @@ bool MediaWalker::soundChunk(size_t index, const ChunkStep& step, uint64_t& posi
         position += size;
     }
     return true;
+}
+
+// The chunk ends where the next picture starts: the first start after it whose bytes before it
+// are this many whole frames; failing that, the first whose bytes before it are whole frames at
+// all, however many.
+bool MediaWalker::anchoredChunk(int track, uint32_t frames, uint64_t& position)
+{
+    TrackSamples& t = m_tracks[size_t(track)];
+    const uint64_t maxFrame = m_maxSizes[size_t(track)];
+    for (const bool exact : {true, false}) {
+        const uint64_t reach = exact ? frames : 2 * frames + 2;
+        const uint64_t limit = std::min(m_reader.end(), position + maxFrame * reach);
+        for (uint64_t from = position + 1; from < limit;) {
+            VideoSample sample;
+            const uint64_t next = m_syntax->nextSample(from, limit, sample);
+            if (next >= limit)
+                break;
+            std::vector<FoundSample> found;
+            if (exact ? splitFrames(track, frames, position, next, found)
+                      : splitAny(track, position, next, found)) {
+                t.samples.insert(t.samples.end(), found.begin(), found.end());
+                position = next;
+                return true;
+            }
+            if (!exact)
+                break; // only the nearest picture: a later one would swallow this one
+            from = next + 1;
+        }
+    }
+    return false;
+}
+
+// [start, end) as whole frames, as many as there are: each the bytes up to the first place where
+// a frame may start and they decode as one, the last exactly up to `end`.
+bool MediaWalker::splitAny(int track, uint64_t start, uint64_t end, std::vector<FoundSample>& out)
+{
+    const uint32_t maxFrame = m_maxSizes[size_t(track)];
+    for (uint64_t position = start; out.size() < 64;) {
+        if (end - position <= maxFrame && frameMayStart(track, position)
+            && decodesAsFrames(track, position, end, 1)) {
+            out.push_back({position, uint32_t(end - position), true});
+            return true;
+        }
+        uint64_t boundary = 0;
+        for (uint64_t c = position + 1; c < std::min(end, position + maxFrame) && !boundary; ++c) {
+            if (frameMayStart(track, c) && decodesAsFrames(track, position, c, 1))
+                boundary = c;
+        }
+        if (boundary == 0)
+            return false;
+        out.push_back({position, uint32_t(boundary - position), true});
+        position = boundary;
+    }
+    return false;
+}
+
+bool MediaWalker::pictureAt(uint64_t position)
+{
+    VideoSample sample;
+    return m_syntax->startsSample(position) && position < m_reader.end()
+        && m_syntax->parse(position, m_reader.end(), sample);
 }
 
 bool MediaWalker::frameMayStart(int track, uint64_t position)

@@ -4,23 +4,27 @@
 
 namespace recover {
 
-std::vector<BoxRef> childBoxes(Bytes region)
+namespace {
+
+// The boxes of `region` one after another. Leniently, a size of 0 runs to the region's end and a
+// box that does not fit ends the list; exactly, both are damage, and so is a region the boxes do
+// not fill. False on damage.
+bool readBoxes(Bytes region, std::vector<BoxRef>& boxes, bool exact)
 {
-    std::vector<BoxRef> boxes;
     size_t position = 0;
     while (region.size() - position >= 8) {
         uint64_t size = read32(region, position);
         size_t header = 8;
         if (size == 1) {
             if (region.size() - position < 16)
-                break;
+                return !exact;
             size = read64(region, position + 8);
             header = 16;
-        } else if (size == 0) {
+        } else if (size == 0 && !exact) {
             size = region.size() - position;
         }
         if (size < header || size > region.size() - position)
-            break;
+            return !exact;
         BoxRef box;
         std::memcpy(box.type, region.data() + position + 4, 4);
         box.whole = region.subspan(position, size_t(size));
@@ -28,7 +32,21 @@ std::vector<BoxRef> childBoxes(Bytes region)
         boxes.push_back(box);
         position += size_t(size);
     }
+    return !exact || position == region.size();
+}
+
+} // namespace
+
+std::vector<BoxRef> childBoxes(Bytes region)
+{
+    std::vector<BoxRef> boxes;
+    readBoxes(region, boxes, false);
     return boxes;
+}
+
+bool exactChildBoxes(Bytes region, std::vector<BoxRef>& boxes)
+{
+    return readBoxes(region, boxes, true);
 }
 
 BoxRef childBox(Bytes region, const char* type)

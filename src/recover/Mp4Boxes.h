@@ -21,6 +21,9 @@ struct BoxRef
 // The boxes laid one after another in `region`; a box whose size runs past the region ends the
 // list, so a damaged index yields fewer boxes, never a read outside it.
 std::vector<BoxRef> childBoxes(Bytes region);
+// The same for a region that the boxes must fill exactly: a size of 0, one smaller than a header
+// or one that runs past the region is damage there. False on damage (`boxes` holds those before).
+bool exactChildBoxes(Bytes region, std::vector<BoxRef>& boxes);
 // The first child of `region` of that type; an empty `whole` when there is none.
 BoxRef childBox(Bytes region, const char* type);
 // Follows a path of types ("mdia/minf/stbl") from the payload of a box.

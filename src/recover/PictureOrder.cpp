@@ -73,12 +73,15 @@ bool PictureOrder::configure(bool hevc, const NalConfig& config)
     return m_known;
 }
 
-bool PictureOrder::readSequence(const uint8_t* nal, size_t size)
+std::vector<uint8_t> PictureOrder::payload(const uint8_t* nal, size_t size, size_t limit) const
 {
     const size_t header = m_hevc ? 2 : 1;
-    if (size <= header)
-        return false;
-    const std::vector<uint8_t> rbsp = unescapeNal(nal + header, size - header, kParameterSetBytes);
+    return size > header ? unescapeNal(nal + header, size - header, limit) : std::vector<uint8_t>();
+}
+
+bool PictureOrder::readSequence(const uint8_t* nal, size_t size)
+{
+    const std::vector<uint8_t> rbsp = payload(nal, size, kParameterSetBytes);
     BitReader bits(rbsp.data(), rbsp.size());
     Sequence sequence;
     uint32_t id = 0;
@@ -139,10 +142,7 @@ bool PictureOrder::readSequence(const uint8_t* nal, size_t size)
 
 bool PictureOrder::readPicture(const uint8_t* nal, size_t size)
 {
-    const size_t header = m_hevc ? 2 : 1;
-    if (size <= header)
-        return false;
-    const std::vector<uint8_t> rbsp = unescapeNal(nal + header, size - header, kHeaderBytes);
+    const std::vector<uint8_t> rbsp = payload(nal, size, kHeaderBytes);
     BitReader bits(rbsp.data(), rbsp.size());
     Picture picture;
     const uint32_t id = bits.unsignedGolomb();
@@ -158,6 +158,19 @@ bool PictureOrder::readPicture(const uint8_t* nal, size_t size)
     if (bits.overrun() || id > 255)
         return false;
     m_pictures[id] = picture;
+    return true;
+}
+
+bool PictureOrder::lookUp(
+    uint32_t pictureSet, const Picture*& picture, const Sequence*& sequence) const
+{
+    const auto p = m_pictures.find(pictureSet);
+    const auto s = p == m_pictures.end() ? m_sequences.end()
+                                         : m_sequences.find(uint32_t(p->second.sequence));
+    if (s == m_sequences.end())
+        return false;
+    picture = &p->second;
+    sequence = &s->second;
     return true;
 }
 
@@ -184,17 +197,15 @@ bool PictureOrder::countAvc(const uint8_t* nal, size_t size, PictureCount& out)
         return false;
     const bool reference = nal[0] & 0x60;
     const bool idr = (nal[0] & 0x1F) == 5;
-    const std::vector<uint8_t> rbsp = unescapeNal(nal + 1, size - 1, kHeaderBytes);
+    const std::vector<uint8_t> rbsp = payload(nal, size, kHeaderBytes);
     BitReader bits(rbsp.data(), rbsp.size());
     bits.unsignedGolomb();
     bits.unsignedGolomb();
-    const auto picture = m_pictures.find(bits.unsignedGolomb());
-    if (picture == m_pictures.end())
+    const Picture* picture = nullptr;
+    const Sequence* sequence = nullptr;
+    if (!lookUp(bits.unsignedGolomb(), picture, sequence))
         return false;
-    const auto sequence = m_sequences.find(uint32_t(picture->second.sequence));
-    if (sequence == m_sequences.end())
-        return false;
-    const Sequence& s = sequence->second;
+    const Sequence& s = *sequence;
     if (s.separateColourPlane)
         bits.skip(2);
     bits.skip(uint64_t(s.frameNumBits));
@@ -211,8 +222,7 @@ bool PictureOrder::countAvc(const uint8_t* nal, size_t size, PictureCount& out)
         m_prevLsb = out.count;
     } else {
         const int32_t lsb = int32_t(bits.bits(s.pocLsbBits));
-        const int32_t bottom
-            = picture->second.bottomFieldPresent && !field ? bits.signedGolomb() : 0;
+        const int32_t bottom = picture->bottomFieldPresent && !field ? bits.signedGolomb() : 0;
         const int32_t msb = withMsb(lsb, s.pocLsbBits);
         out.count = std::min(msb + lsb, msb + lsb + bottom);
         if (reference) {
@@ -230,22 +240,20 @@ bool PictureOrder::countHevc(const uint8_t* nal, size_t size, PictureCount& out)
         return false;
     const int type = nal[0] >> 1 & 0x3F;
     const int temporalId = (nal[1] & 7) - 1;
-    const std::vector<uint8_t> rbsp = unescapeNal(nal + 2, size - 2, kHeaderBytes);
+    const std::vector<uint8_t> rbsp = payload(nal, size, kHeaderBytes);
     BitReader bits(rbsp.data(), rbsp.size());
     if (!bits.bit())
         return false; // not the first slice of its picture
     if (isIrap(type))
         bits.skip(1);
-    const auto picture = m_pictures.find(bits.unsignedGolomb());
-    if (picture == m_pictures.end())
+    const Picture* picture = nullptr;
+    const Sequence* sequence = nullptr;
+    if (!lookUp(bits.unsignedGolomb(), picture, sequence))
         return false;
-    const auto sequence = m_sequences.find(uint32_t(picture->second.sequence));
-    if (sequence == m_sequences.end())
-        return false;
-    const Sequence& s = sequence->second;
-    bits.skip(uint64_t(picture->second.extraSliceHeaderBits));
+    const Sequence& s = *sequence;
+    bits.skip(uint64_t(picture->extraSliceHeaderBits));
     bits.unsignedGolomb();
-    if (picture->second.outputFlagPresent)
+    if (picture->outputFlagPresent)
         bits.skip(1);
     if (s.separateColourPlane)
         bits.skip(2);

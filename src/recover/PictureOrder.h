@@ -47,8 +47,12 @@ private:
         bool outputFlagPresent = false;
         int extraSliceHeaderBits = 0;
     };
+    // A NAL unit's payload after its header, at most `limit` bytes of it, unescaped.
+    std::vector<uint8_t> payload(const uint8_t* nal, size_t size, size_t limit) const;
     bool readSequence(const uint8_t* nal, size_t size);
     bool readPicture(const uint8_t* nal, size_t size);
+    // The parameter sets a slice names by its picture parameter set's id; false when unknown.
+    bool lookUp(uint32_t pictureSet, const Picture*& picture, const Sequence*& sequence) const;
     bool countAvc(const uint8_t* nal, size_t size, PictureCount& out);
     bool countHevc(const uint8_t* nal, size_t size, PictureCount& out);
     int32_t withMsb(int32_t lsb, int bits);

@@ -16,34 +16,6 @@ constexpr uint32_t kMaxEntries = 1024;
 constexpr size_t kVisualFields = 78;
 constexpr size_t kSoundFields = 28;
 
-// The boxes of `region`, which must fill it exactly: a size that runs past it, a size of 0 or
-// one smaller than a header is damage here, not "to the end".
-bool exactBoxes(Bytes region, std::vector<BoxRef>& boxes)
-{
-    size_t position = 0;
-    while (position < region.size()) {
-        if (region.size() - position < 8)
-            return false;
-        uint64_t size = read32(region, position);
-        size_t header = 8;
-        if (size == 1) {
-            if (region.size() - position < 16)
-                return false;
-            size = read64(region, position + 8);
-            header = 16;
-        }
-        if (size < header || size > region.size() - position)
-            return false;
-        BoxRef box;
-        std::memcpy(box.type, region.data() + position + 4, 4);
-        box.whole = region.subspan(position, size_t(size));
-        box.payload = box.whole.subspan(header);
-        boxes.push_back(box);
-        position += size_t(size);
-    }
-    return true;
-}
-
 bool isPcm(const std::string& type)
 {
     for (const char* pcm :
@@ -65,7 +37,7 @@ QString readVideoEntry(const std::string& type, Bytes body, TrackInfo& track)
     std::vector<BoxRef> children;
     // Some writers leave a few padding bytes after the last child box.
     Bytes rest = body.subspan(kVisualFields);
-    exactBoxes(rest, children);
+    exactChildBoxes(rest, children);
     const auto child = [&children](const char* name) {
         for (const BoxRef& box : children) {
             if (std::memcmp(box.type, name, 4) == 0)
@@ -126,7 +98,7 @@ QString readSoundEntry(const std::string& type, Bytes body, TrackInfo& track)
             .arg(version)
             .arg(body.size());
     std::vector<BoxRef> children;
-    exactBoxes(body.subspan(kSoundFields + extra), children);
+    exactChildBoxes(body.subspan(kSoundFields + extra), children);
     if (type == "mp4a") {
         BoxRef esds;
         for (const BoxRef& box : children) {
@@ -184,7 +156,7 @@ QString readSampleDescription(Bytes stsd, TrackInfo& track)
     std::vector<BoxRef> entries;
     if (count == 0 || count > kMaxEntries)
         return QStringLiteral("stsd entry count %1").arg(int32_t(count));
-    if (!exactBoxes(stsd.subspan(8), entries))
+    if (!exactChildBoxes(stsd.subspan(8), entries))
         return QStringLiteral("stsd entry whose size does not fit its box");
     if (entries.size() != count)
         return QStringLiteral("stsd entry count %1 for %2 entries").arg(count).arg(entries.size());
@@ -205,7 +177,7 @@ QString checkDataInformation(Bytes dinf)
         return QStringLiteral("dinf without a whole dref box");
     const uint32_t count = read32(dref.payload, 4);
     std::vector<BoxRef> entries;
-    if (!exactBoxes(dref.payload.subspan(8), entries) || entries.size() != count || count == 0)
+    if (!exactChildBoxes(dref.payload.subspan(8), entries) || entries.size() != count || count == 0)
         return QStringLiteral("dref of %1 entries whose sizes do not fit its box")
             .arg(int32_t(count));
     for (const BoxRef& entry : entries) {

@@ -159,6 +159,41 @@ extern const Text kClipNothing;
 extern const Text kClipNotes; // %1: why the span was split or shortened, one a line
 extern const Text kClipBusy;
 
+// The archive: the window (drives by day, the map's search, the speed profile), the import of a
+// card offered in the main window's title, and the play list menu's entries.
+extern const Text kArchiveTitle;
+extern const Text kArchiveMenu; // the play list menu's entry that opens the window
+extern const Text kArchiveImportMenu; // the play list menu's entry that imports the card
+extern const Text kArchiveVehicle;
+extern const Text kArchiveAll;
+extern const Text kArchiveEvents;
+extern const Text kArchiveDates;
+extern const Text kArchivePlace;
+extern const Text kArchivePlaceHint;
+extern const Text kArchiveRadius;
+extern const Text kArchiveSearch;
+extern const Text kArchiveDistance; // the drives' column: km
+extern const Text kArchiveDrivesOfDay; // %1: the day
+extern const Text kArchiveNoDrives;
+extern const Text kArchiveFound; // %1: how many
+extern const Text kArchiveNothingFound;
+extern const Text kArchiveSearching;
+extern const Text kArchivePlaceInvalid;
+extern const Text kArchiveCannotOpen; // %1: why, in the database's words
+extern const Text kArchiveHint;
+extern const Text kProfileEmpty;
+extern const Text kArchiveOffer; // %1: how many recordings the archive lacks
+extern const Text kArchiveChooseCard;
+extern const Text kArchiveNothingMissing;
+extern const Text kArchiveImporting;
+extern const Text kArchiveImported; // %1 kept, %2 already there, %3 kept beside another, %4 failed
+extern const Text kArchiveImportProblems; // %1: the recordings that failed, one a line
+extern const Text kArchiveImportDamaged; // %1: recordings kept as they are, one a line
+extern const Text kArchiveUnclosed;
+extern const Text kArchiveUnreadable;
+extern const Text kArchiveImportCancelled; // %1: how many were kept before the cancel
+extern const Text kArchiveImportWriteFailed; // %1: why
+
 // USB tool (English by design).
 extern const Text kUsbToolTitle;
 extern const Text kDataTransmission;

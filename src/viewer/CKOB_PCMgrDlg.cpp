@@ -1,5 +1,6 @@
 #include "viewer/CKOB_PCMgrDlg.h"
 
+#include "archivewindow/ArchiveThread.h"
 #include "files/FilesOpenPopup.h"
 #include "files/InfoPopup.h"
 #include "platform/Exit.h"
@@ -208,6 +209,7 @@ CKOB_PCMgrDlg::~CKOB_PCMgrDlg()
 {
     m_buffer.setDirtyListener({});
     stopRecovery();
+    stopArchive();
     // A copy still running is cancelled when its worker goes with the window, and its
     // temporary file with it; the cursor it set is given back now.
     if (m_copyCursor)

@@ -28,6 +28,16 @@
 #include <vector>
 
 class BitmapButton;
+class QMenu;
+namespace archive {
+struct ImportReport;
+}
+namespace archivewin {
+class ArchiveImportJob;
+class ArchiveThread;
+class ArchiveWindow;
+class CardWatcher;
+}
 class ClipExportPopup;
 class DriveIndex;
 class DriveSummaryPopup;
@@ -94,6 +104,10 @@ public:
     MapWindow* map() const { return m_map; }
     ClipExportPopup* clipPopup() const { return m_clipPopup; } // made on first use
     const ClipMarks& clipMarks() const { return m_clipMarks; }
+    archivewin::ArchiveWindow* archiveWindow() const { return m_archiveWindow; } // first use
+    // The card folder whose import the title offers now, or empty.
+    QString archiveOffer() const;
+    bool isImporting() const { return m_archiveImport != nullptr; }
     const TelemetryPanel& telemetryPanel() const { return m_panel; }
     const GSensorGraph& graph() const { return m_graph; }
     const EventMarkers& eventMarkers() const { return m_markers; }
@@ -309,6 +323,24 @@ private:
     // The menu of the video area and the seek bar: the clip's marks and saving it.
     bool showClipMenu(const QContextMenuEvent* event);
 
+    // The archive (CKOB_PCMgrDlg_archive.cpp): its window, what it plays, a card's import.
+    void showArchive();
+    void onArchivePlay(const QStringList& driveRecordings, const QString& recording, double second);
+    // Once the window is on screen: the card watch starts and given cards are checked.
+    void scheduleArchiveWork();
+    // Folders given, dropped or chosen: those holding recordings the archive lacks are offered.
+    void offerArchiveFor(const QStringList& paths);
+    void checkCardForArchive(const QString& folder);
+    void onArchiveMissing(const QString& folder, int missing);
+    // A click on the offer in the title starts the import; false when there is none there.
+    bool acceptArchiveOffer(QPoint point);
+    void chooseCardForArchive();
+    void startArchiveImport(const QString& folder);
+    void onArchiveImported(const archive::ImportReport& report, const QString& openError);
+    void addArchiveEntries(QMenu* menu);
+    // The window is going: an import is cancelled and waited for.
+    void stopArchive();
+
     // Recordings the camera never closed (CKOB_PCMgrDlg_recovery.cpp).
     void offerRecovery(const QString& path);
     // An empty reference: the nearest healthy recording of the same kind beside it.
@@ -424,6 +456,16 @@ private:
 
     ClipMarks m_clipMarks;
     ClipExportPopup* m_clipPopup = nullptr; // child of this window, made on first use
+
+    // The archive: its window, the import under way with its progress, the checks of cards.
+    archivewin::ArchiveWindow* m_archiveWindow = nullptr; // child of this window, first use
+    archivewin::ArchiveImportJob* m_archiveImport = nullptr; // child of this window
+    QProgressDialog* m_archiveProgress = nullptr; // child of this window while shown
+    std::unique_ptr<archivewin::ArchiveThread> m_archiveChecks;
+    archivewin::CardWatcher* m_cardWatcher = nullptr; // child of this window, once shown
+    QStringList m_archiveCandidates; // given before the checks could start
+    QString m_archiveOffer; // the card folder the title offers to import
+    QString m_archiveOfferText;
 
     platform::MessageMap m_messages;
 };

@@ -192,6 +192,7 @@ void CKOB_PCMgrDlg::showDriveSummary(const QString& recording)
     if (!m_summary) {
         m_summary = new DriveSummaryPopup(this);
         connect(m_summary, &DriveSummaryPopup::eventChosen, this, &CKOB_PCMgrDlg::onSummaryEvent);
+        connect(m_summary, &DriveSummaryPopup::secondChosen, this, &CKOB_PCMgrDlg::playFrom);
     }
     m_summary->setDrive(*around, m_settings->workingRecord().speedUnit);
     m_summary->showOver(mainRectangle());
@@ -224,14 +225,17 @@ QString CKOB_PCMgrDlg::driveTooltip(const QString& recording)
 bool CKOB_PCMgrDlg::showListMenu(const QContextMenuEvent* event)
 {
     const int index = m_list.entryAt(event->pos());
-    if (index < 0)
+    if (index < 0 && !PlayList::kListRect.contains(event->pos()))
         return false;
-    const QString path = m_list.entry(index);
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("listMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(strings::kDriveSummary, this, [this, path] { showDriveSummary(path); })
-        ->setShortcut(Qt::Key_D);
+    if (index >= 0) {
+        const QString path = m_list.entry(index);
+        menu->addAction(strings::kDriveSummary, this, [this, path] { showDriveSummary(path); })
+            ->setShortcut(Qt::Key_D);
+    }
+    addArchiveEntries(menu);
     // Not exec(), as for the video's menu: playback and painting go on meanwhile.
     menu->popup(event->globalPos());
     return true;

@@ -201,6 +201,9 @@ bool CKOB_PCMgrDlg::shortcut(const QKeyEvent* key)
     case Qt::Key_D:
         onDriveSummaryKey();
         return true;
+    case Qt::Key_A:
+        showArchive();
+        return true;
     case Qt::Key_I:
         markClip(true);
         return true;
@@ -252,6 +255,7 @@ void CKOB_PCMgrDlg::openRecordings(const QStringList& paths)
     }
     if (gathered.recordings.isEmpty())
         return;
+    offerArchiveFor(paths);
     addToList(gathered.recordings);
     m_givenStart = gathered.recordings.first();
     if (m_unlocked && !unlocking())

@@ -28,6 +28,8 @@ void CKOB_PCMgrDlg::mousePressEvent(QMouseEvent* event)
     }
     event->accept();
     const QPoint point = event->position().toPoint();
+    if (point.y() < kDragStrip && m_unlocked && acceptArchiveOffer(point))
+        return;
     if (point.y() < kDragStrip) {
         // The top strip is the window's caption: the window manager moves the window where it
         // can, and the window follows the mouse itself where it cannot.

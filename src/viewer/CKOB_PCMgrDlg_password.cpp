@@ -96,6 +96,7 @@ void CKOB_PCMgrDlg::showUnlocked()
     m_unlocked = true;
     m_buffer.invalidate(rect());
     flush();
+    scheduleArchiveWork();
 }
 
 void CKOB_PCMgrDlg::drawLock()
@@ -158,6 +159,7 @@ void CKOB_PCMgrDlg::onUnlocked()
     m_buffer.invalidate(rect());
     flush();
     startGivenRecording();
+    scheduleArchiveWork();
 }
 
 bool CKOB_PCMgrDlg::eventFilter(QObject* watched, QEvent* event)

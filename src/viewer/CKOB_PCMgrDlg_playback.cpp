@@ -475,6 +475,7 @@ platform::LResult CKOB_PCMgrDlg::onAddFiles(platform::WParam count, platform::LP
     if (lParam == 2 && m_files)
         paths = m_files->selection(m_files->currentTab()).mid(0, qsizetype(count));
     addToList(paths);
+    offerArchiveFor(paths);
     return 0;
 }
 

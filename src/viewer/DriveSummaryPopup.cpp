@@ -1,5 +1,7 @@
 #include "viewer/DriveSummaryPopup.h"
 
+#include "archivewindow/SpeedProfile.h"
+#include "drive/DriveAnalysis.h"
 #include "recording/PositionSentence.h"
 #include "resources/BitmapButton.h"
 #include "resources/Fonts.h"
@@ -12,6 +14,8 @@
 #include <QListWidget>
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,12 +38,14 @@ struct Form
     QRect events;
     int eventsTitleAbove;
     int hintSize;
+    QRect profile;
 };
 
 constexpr Form kFormOverVideo{{DriveSummaryPopup::kWidth, DriveSummaryPopup::kHeight}, 54, 24, 20,
-    236, 110, DriveSummaryPopup::kEventList, 26, 90};
+    236, 110, DriveSummaryPopup::kEventList, 26, 90, {12, 522, DriveSummaryPopup::kWidth - 24, 128}};
 constexpr Form kFormBesideVideo{DriveSummaryPopup::kBesideVideo.size(), 50, 19, 14, 176, 100,
-    {14, 228, DriveSummaryPopup::kBesideVideo.width() - 28, 172}, 24, 80};
+    {14, 228, DriveSummaryPopup::kBesideVideo.width() - 28, 96}, 24, 80,
+    {8, 348, DriveSummaryPopup::kBesideVideo.width() - 16, 86}};
 
 QString dateTime(const QDateTime& time)
 {
@@ -57,6 +63,23 @@ QString speed(double kmh, int unit)
 }
 
 } // namespace
+
+archivewin::ProfileData DriveSummaryPopup::speedProfile(const drive::DriveSummary& drive)
+{
+    archivewin::ProfileData data;
+    data.start = drive.start;
+    data.length = drive.durationSeconds;
+    data.recordings = drive.recordings;
+    for (const drive::SpeedSecond& s : drive.speeds)
+        data.seconds.push_back({s.offset, s.speedKmh, s.recording, s.second});
+    for (const drive::DriveEvent& e : drive.events) {
+        const size_t k = size_t(e.recording);
+        if (k < drive.recordingOffsets.size())
+            data.events.push_back(
+                {drive.recordingOffsets[k] + e.second, drive::eventKindName(e.kind)});
+    }
+    return data;
+}
 
 DriveSummaryPopup::DriveSummaryPopup(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
@@ -88,6 +111,9 @@ DriveSummaryPopup::DriveSummaryPopup(QWidget* owner)
                                     popup::kBoxFrame.name(), popup::kRule.name(), kPlaying.name()));
     connect(m_events, &QListWidget::itemClicked, this,
         [this](QListWidgetItem* item) { chooseEvent(m_events->row(item)); });
+    m_profile = new archivewin::SpeedProfile(this);
+    connect(m_profile, &archivewin::SpeedProfile::playRequested, this,
+        &DriveSummaryPopup::secondChosen);
     layOut();
 }
 
@@ -149,6 +175,7 @@ void DriveSummaryPopup::setDrive(const drive::DriveSummary& drive, int speedUnit
     m_events->clear();
     for (size_t i = 0; i < drive.events.size(); ++i)
         m_events->addItem(QString());
+    m_profile->setProfile(speedProfile(drive), speedUnit);
     layOut();
 }
 
@@ -191,7 +218,9 @@ void DriveSummaryPopup::showOver(const QRect& ownerGeometry)
     layOut();
     // Over the middle of the video area (24, 52, 640 x 480), where nothing else is read while
     // the popup stands.
-    move(ownerGeometry.topLeft() + QPoint(24 + 320 - kWidth / 2, 52 + 240 - kHeight / 2 + 20));
+    // As high as the window allows: the popup is taller than the video area.
+    move(ownerGeometry.topLeft()
+        + QPoint(24 + 320 - kWidth / 2, std::max(40, 52 + 240 - kHeight / 2 + 20)));
     show();
     raise();
 }
@@ -211,6 +240,7 @@ void DriveSummaryPopup::layOut()
     setFixedSize(form.size);
     m_close->setGeometry(form.size.width() - 52, 0, 45, 23);
     m_events->setGeometry(form.events);
+    m_profile->setGeometry(form.profile);
     m_events->setFont(fonts::pointFont(m_beside ? 90 : 100));
     for (int row = 0; row < m_events->count() && size_t(row) < m_drive.events.size(); ++row) {
         const drive::DriveEvent& event = m_drive.events[size_t(row)];

@@ -7,6 +7,10 @@
 #include <QStringList>
 
 class BitmapButton;
+namespace archivewin {
+class SpeedProfile;
+struct ProfileData;
+}
 class QListWidget;
 class QListWidgetItem;
 
@@ -22,8 +26,8 @@ class DriveSummaryPopup : public QDialog
 
 public:
     static constexpr int kWidth = 480;
-    static constexpr int kHeight = 520;
-    static constexpr QRect kEventList{16, 292, kWidth - 32, kHeight - 292 - 36};
+    static constexpr int kHeight = 660;
+    static constexpr QRect kEventList{16, 292, kWidth - 32, 192};
     // Beside the video: over the map area, from under the top buttons to above the sliders.
     static constexpr QRect kBesideVideo{668, 96, 348, 440};
 
@@ -48,16 +52,22 @@ public:
     // What a click on the event row does (tests drive it through here as through the list).
     void chooseEvent(int row);
     const drive::DriveSummary& drive() const { return m_drive; }
+    // The drive's speed profile under its events, the archive window's widget.
+    archivewin::SpeedProfile* speedProfile() const { return m_profile; }
 
     // One event's line: time, kind, strength, and the recording and second it lies at.
     static QString eventLine(const drive::DriveSummary& drive, const drive::DriveEvent& event);
     static QString kindName(drive::EventKind kind);
+    // The drive's seconds and events as the speed profile draws them.
+    static archivewin::ProfileData speedProfile(const drive::DriveSummary& drive);
     // "1:02:05" or "2:05".
     static QString duration(qint64 seconds);
 
 signals:
     // Play the drive's event of this index from its run-up.
     void eventChosen(int index);
+    // Play the recording from the second a click on the profile points at.
+    void secondChosen(const QString& recording, double second);
 
 public slots:
     void reject() override;
@@ -73,6 +83,7 @@ private:
 
     BitmapButton* m_close = nullptr;
     QListWidget* m_events = nullptr;
+    archivewin::SpeedProfile* m_profile = nullptr;
     drive::DriveSummary m_drive;
     QList<QPair<QString, QString>> m_figures;
     QImage m_face;

@@ -26,7 +26,7 @@ from xsession import Display, Image, StepFailed, missing_tool, wait_until  # noq
 
 FOUND_TICK = (0xFF, 0xE6, 0x46)
 TICK_Y = 559 - 3 + 2
-SUMMARY_SIZE = (480, 520)
+SUMMARY_SIZE = (480, 660)
 SUMMARY_EVENT_ROW = (240, 292 + 30)  # the second event's row in the summary's list
 RECORDING_SECONDS = 10
 LANDING = 3  # both brakings come at a recording's 8th second: five seconds before is its 3rd

@@ -105,6 +105,20 @@ QString ffmpegRecording(const QString& name, const QStringList& arguments)
         QStringList{"-hide_banner", "-nostdin", "-v", "error", "-y"} + arguments);
 }
 
+qint64 indexOffset(const QByteArray& file)
+{
+    for (qint64 at = 0; at + 8 <= file.size();) {
+        const quint32 size = quint32(quint8(file[at])) << 24 | quint32(quint8(file[at + 1])) << 16
+            | quint32(quint8(file[at + 2])) << 8 | quint8(file[at + 3]);
+        if (file.mid(at + 4, 4) == "moov")
+            return at;
+        if (size < 8)
+            break;
+        at += size;
+    }
+    return -1;
+}
+
 QString makeCard(const QString& folder, const QStringList& options)
 {
     const ProcessResult r = run(QStringLiteral(ZYN_CARDGEN),

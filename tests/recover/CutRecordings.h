@@ -37,6 +37,9 @@ struct Streams
 
 Streams readStreams(const QString& path);
 
+// Where a recording's index (its moov box) starts, -1 without one.
+qint64 indexOffset(const QByteArray& file);
+
 // ffmpeg's own account of a file (it is the judge here, nobody here wrote it): framemd5 lines
 // of the packets as stored and of the decoded frames, per stream, and what its decoders said.
 // Stream 0 is the picture, 1 the sound.

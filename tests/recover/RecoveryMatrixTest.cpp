@@ -78,20 +78,6 @@ QString make(const Spec& spec, bool reference)
         args);
 }
 
-qint64 indexOffset(const QByteArray& file)
-{
-    for (qint64 at = 0; at + 8 <= file.size();) {
-        const quint32 size = quint32(quint8(file[at])) << 24 | quint32(quint8(file[at + 1])) << 16
-            | quint32(quint8(file[at + 2])) << 8 | quint8(file[at + 3]);
-        if (file.mid(at + 4, 4) == "moov")
-            return at;
-        if (size < 8)
-            break;
-        at += size;
-    }
-    return -1;
-}
-
 struct Original
 {
     QString path, reference;
@@ -251,6 +237,42 @@ TEST(OtherTracksTest, ChunksOfATextTrackAreSteppedOver)
                     << "stream " << s << " packet " << i;
         }
     }
+}
+
+// A muxer's rhythm that slips mid-way (here at each join of a recording copied four times in a
+// row: the sound's and the pictures' timestamps no longer divide as before), so that chunks hold
+// more or fewer frames than the reference's pattern says: the walk follows the data, and every
+// picture and sound frame before the cut comes back with its bytes (the times restart at each
+// join in the original, which one index of steady frames cannot tell).
+TEST(SlippedRhythmTest, ChunksOfOtherSizesThanThePatternsAreFollowed)
+{
+    const QString once = ffmpegRecording("rhythm_once.mp4",
+        QStringList{"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=30:duration=3", "-f", "lavfi",
+            "-i", "anoisesrc=c=pink:r=48000:a=0.1:d=3"}
+            + kMjpeg + QStringList{"-pix_fmt", "yuvj420p"} + kAac + QStringList{"-f", "mp4"});
+    ASSERT_FALSE(once.isEmpty());
+    const QString joined = ffmpegRecording(
+        "rhythm_joined.mp4", {"-stream_loop", "3", "-i", once, "-c", "copy", "-f", "mp4"});
+    ASSERT_FALSE(joined.isEmpty());
+    const QByteArray bytes = readFile(joined);
+    const qint64 cut = indexOffset(bytes) * 9 / 10;
+    QTemporaryDir dir;
+    const QString damaged = dir.filePath("drf_20250614_142345.mp4");
+    ASSERT_TRUE(writeFile(damaged, bytes.left(cut)));
+    const recover::Report report = recover::recoverRecording({damaged, once, {}});
+    ASSERT_EQ(report.outcome, recover::Outcome::Recovered) << report.message.toStdString();
+    const Streams original = readStreams(joined), got = readStreams(report.output);
+    const std::vector<Packet>* originals[] = {&original.video, &original.sound};
+    const std::vector<Packet>* recovered[] = {&got.video, &got.sound};
+    for (int s = 0; s < 2; ++s) {
+        const int inside = int(std::count_if(originals[s]->begin(), originals[s]->end(),
+            [cut](const Packet& p) { return p.pos + p.size <= cut; }));
+        ASSERT_GT(inside, 90) << "past the first join";
+        EXPECT_GE(int(recovered[s]->size()), inside - s) << "stream " << s;
+        for (size_t i = 0; i < recovered[s]->size(); ++i)
+            ASSERT_EQ((*recovered[s])[i], (*originals[s])[i]) << "stream " << s << " packet " << i;
+    }
+    EXPECT_TRUE(ffmpegView(report.output).errors.isEmpty());
 }
 
 } // namespace

@@ -37,21 +37,6 @@ struct Card
     bool mpeg4 = false;
 };
 
-qint64 indexOffset(const QByteArray& file)
-{
-    for (qint64 at = 0; at + 8 <= file.size();) {
-        const uint32_t size = uint32_t(uint8_t(file[at])) << 24
-            | uint32_t(uint8_t(file[at + 1])) << 16 | uint32_t(uint8_t(file[at + 2])) << 8
-            | uint8_t(file[at + 3]);
-        if (file.mid(at + 4, 4) == "moov")
-            return at;
-        if (size < 8)
-            break;
-        at += size;
-    }
-    return -1;
-}
-
 class RecoveryTest : public ::testing::Test
 {
 protected:

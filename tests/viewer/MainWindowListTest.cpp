@@ -228,6 +228,8 @@ TEST_F(MainWindowListTest, AnIdleWindowPaintsNothing)
     // The first tick off line puts the no-internet text up: a change, painted once.
     ASSERT_TRUE(
         QTest::qWaitFor([this] { return window->telemetryPanel().noInternetShown(); }, 3000));
+    // The folder is a card the (empty) archive lacks: the title's offer to keep it, a change.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->archiveOffer().isEmpty(); }, 10000));
     QTest::qWait(200);
     PaintCounter counter;
     window->installEventFilter(&counter);

@@ -681,5 +681,166 @@ Folder: %2</translation>
         <source>Фрагмент ещё сохраняется.</source>
         <translation>The clip is still being saved.</translation>
     </message>
+    <message>
+        <location filename="../Strings.cpp" line="194" />
+        <source>Архив поездок</source>
+        <translation>Drive archive</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="195" />
+        <source>Архив поездок…</source>
+        <translation>Drive archive…</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="196" />
+        <source>Сохранить карту в архив…</source>
+        <translation>Save the card to the archive…</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="197" />
+        <source>Машина</source>
+        <translation>Vehicle</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="198" />
+        <source>все</source>
+        <translation>all</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="199" />
+        <source>События</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="200" />
+        <source>Даты</source>
+        <translation>Dates</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="201" />
+        <source>Место</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="202" />
+        <source>широта, долгота</source>
+        <translation>latitude, longitude</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="203" />
+        <source>Радиус, м</source>
+        <translation>Radius, m</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="204" />
+        <source>Искать</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="206" />
+        <source>Поездки %1</source>
+        <translation>Drives of %1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="207" />
+        <source>В этот день поездок нет.</source>
+        <translation>No drives on this day.</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="208" />
+        <source>Проездов: %1</source>
+        <translation>Passes: %1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="209" />
+        <source>Здесь ничего не найдено.</source>
+        <translation>Nothing found here.</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="210" />
+        <source>Поиск…</source>
+        <translation>Searching…</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="211" />
+        <source>Место: широта и долгота в градусах, например 55.7512, 37.6184</source>
+        <translation>Place: latitude and longitude in degrees, for example 55.7512, 37.6184</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="212" />
+        <source>Архив не открывается: %1</source>
+        <translation>The archive cannot be opened: %1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="213" />
+        <source>Щелчок по карте: поиск проездов (край круга тянется). Двойной щелчок по строке, метке или картинке: воспроизведение за 5 с до момента</source>
+        <translation>Click the map to find the passes (drag the circle's edge). Double-click a row, marker or picture to play from 5 s before the moment</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="214" />
+        <source>Выберите поездку</source>
+        <translation>Choose a drive</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="215" />
+        <source>В архиве нет %1 записей этой карты: сохранить?</source>
+        <translation>The archive lacks %1 recordings of this card: save them?</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="216" />
+        <source>Папка карты для архива</source>
+        <translation>The card's folder for the archive</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="217" />
+        <source>Все записи этой карты уже в архиве.</source>
+        <translation>Every recording of this card is in the archive already.</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="218" />
+        <source>Сохранение в архив: %1 из %2</source>
+        <translation>Saving to the archive: %1 of %2</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="219" />
+        <source>Архив: сохранено записей: %1, уже были: %2, сохранено рядом с одноимёнными: %3, не удалось: %4.</source>
+        <translation>Archive: %1 recordings kept, %2 there already, %3 kept beside another of the same name, %4 failed.</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="220" />
+        <source>Не удалось сохранить:
+%1</source>
+        <translation>Could not be kept:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="221" />
+        <source>Сохранение в архив отменено. Записи, сохранённые до отмены (%1), остаются в архиве.</source>
+        <translation>Saving to the archive was cancelled. The recordings kept before the cancel (%1) stay in the archive.</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="222" />
+        <source>Архив: запись не удалась (нет места или папка защищена от записи). Сохранённое раньше не пострадало.
+%1</source>
+        <translation>Archive: writing failed (no room, or the folder is write-protected). What was kept before is unharmed.
+%1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="222" />
+        <source>Сохранены как есть, но не читаются:
+%1</source>
+        <translation>Kept as they are, though they cannot be read:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="223" />
+        <source>не закрыта камерой</source>
+        <translation>not closed by the camera</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="224" />
+        <source>не читается</source>
+        <translation>cannot be read</translation>
+    </message>
 </context>
 </TS>
