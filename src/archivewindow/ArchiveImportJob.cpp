@@ -89,6 +89,27 @@ QString ArchiveImportJob::reportText(const archive::ImportReport& report, const 
         failed << QFileInfo(item.source).fileName() + QStringLiteral(": ") + item.message;
     }
     failed << report.problems;
+    // Kept, but not as recordings that play: the driver should know before the card is wiped.
+    QStringList damaged;
+    for (const archive::ImportItem& item : report.items) {
+        const bool kept = item.outcome == archive::ImportOutcome::Imported
+            || item.outcome == archive::ImportOutcome::KeptBeside;
+        if (!kept
+            || (item.state != archive::RecordingState::Unclosed
+                && item.state != archive::RecordingState::Unreadable))
+            continue;
+        if (damaged.size() == kFailuresShown) {
+            damaged << QStringLiteral("…");
+            break;
+        }
+        damaged << QFileInfo(item.source).fileName() + QStringLiteral(": ")
+                + (item.state == archive::RecordingState::Unclosed
+                        ? QString(strings::kArchiveUnclosed)
+                        : QString(strings::kArchiveUnreadable));
+    }
+    if (!damaged.isEmpty())
+        text += QStringLiteral("\n\n")
+            + QString(strings::kArchiveImportDamaged).arg(damaged.join(u'\n'));
     if (!failed.isEmpty())
         text += QStringLiteral("\n\n")
             + QString(strings::kArchiveImportProblems).arg(failed.join(u'\n'));

@@ -240,7 +240,12 @@ void SpeedProfile::paintEvent(QPaintEvent*)
     painter.drawPath(line);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
-    for (const ProfileMark& mark : m_data.events) {
+    // The camera's own marks last: where the telemetry found the same moment, the camera's
+    // colour is the one seen.
+    std::vector<ProfileMark> marks = m_data.events;
+    std::stable_partition(marks.begin(), marks.end(),
+        [](const ProfileMark& m) { return m.kind != QLatin1String("camera"); });
+    for (const ProfileMark& mark : marks) {
         const int x = xOf(mark.offset);
         const QColor colour = mark.kind == QLatin1String("camera") ? kCameraEvent : kFoundEvent;
         painter.setPen(colour);

@@ -42,21 +42,14 @@ using Probing = media::LogCapture;
 
 } // namespace
 
-FrameDecoder::~FrameDecoder()
-{
-    avcodec_free_context(&m_context);
-    av_packet_free(&m_packet);
-    av_frame_free(&m_frame);
-}
-
 bool FrameDecoder::open(const TrackInfo& track)
 {
     const AVCodec* codec = avcodec_find_decoder(codecId(track.codec));
     if (!codec)
         return false;
-    m_context = avcodec_alloc_context3(codec);
-    m_packet = av_packet_alloc();
-    m_frame = av_frame_alloc();
+    m_context.reset(avcodec_alloc_context3(codec));
+    m_packet.reset(av_packet_alloc());
+    m_frame.reset(av_frame_alloc());
     if (!m_context || !m_packet || !m_frame)
         return false;
     if (!track.extradata.isEmpty()) {
@@ -80,8 +73,8 @@ bool FrameDecoder::open(const TrackInfo& track)
     m_context->flags2 |= AV_CODEC_FLAG2_SKIP_MANUAL;
     m_context->err_recognition = AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_EXPLODE;
     Probing quiet;
-    if (avcodec_open2(m_context, codec, nullptr) < 0) {
-        avcodec_free_context(&m_context);
+    if (avcodec_open2(m_context.get(), codec, nullptr) < 0) {
+        m_context.reset();
         return false;
     }
     return true;
@@ -92,10 +85,10 @@ bool FrameDecoder::send(const uint8_t* data, size_t size)
     // The decoders read a little past a packet's end: the padding must be there and zero.
     m_buffer.assign(data, data + size);
     m_buffer.resize(size + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    av_packet_unref(m_packet);
+    av_packet_unref(m_packet.get());
     m_packet->data = m_buffer.data();
     m_packet->size = int(size);
-    return avcodec_send_packet(m_context, m_packet) >= 0;
+    return avcodec_send_packet(m_context.get(), m_packet.get()) >= 0;
 }
 
 int FrameDecoder::framesBeforeError(const uint8_t* data, size_t size, bool* error)
@@ -104,16 +97,16 @@ int FrameDecoder::framesBeforeError(const uint8_t* data, size_t size, bool* erro
     int frames = 0;
     bool failed = !send(data, size);
     while (!failed) {
-        const int result = avcodec_receive_frame(m_context, m_frame);
+        const int result = avcodec_receive_frame(m_context.get(), m_frame.get());
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             break;
         if (result < 0 || m_frame->decode_error_flags || (m_frame->flags & AV_FRAME_FLAG_CORRUPT))
             failed = true;
         else
             ++frames;
-        av_frame_unref(m_frame);
+        av_frame_unref(m_frame.get());
     }
-    avcodec_flush_buffers(m_context);
+    avcodec_flush_buffers(m_context.get());
     if (error)
         *error = failed;
     return frames;
@@ -125,12 +118,12 @@ bool FrameDecoder::decodeNext(const uint8_t* data, size_t size)
     if (!send(data, size))
         return false;
     for (;;) {
-        const int result = avcodec_receive_frame(m_context, m_frame);
+        const int result = avcodec_receive_frame(m_context.get(), m_frame.get());
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return true;
         const bool damaged
             = result < 0 || m_frame->decode_error_flags || (m_frame->flags & AV_FRAME_FLAG_CORRUPT);
-        av_frame_unref(m_frame);
+        av_frame_unref(m_frame.get());
         if (damaged)
             return false;
     }
@@ -139,7 +132,7 @@ bool FrameDecoder::decodeNext(const uint8_t* data, size_t size)
 void FrameDecoder::reset()
 {
     if (m_context)
-        avcodec_flush_buffers(m_context);
+        avcodec_flush_buffers(m_context.get());
 }
 
 } // namespace recover

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "media/LibavOwners.h"
 #include "recover/ReferenceMovie.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
 
 // libavcodec's decoder for one track, used as a judge: does this run of bytes decode?
 namespace recover {
@@ -17,9 +14,6 @@ class FrameDecoder
 {
 public:
     FrameDecoder() = default;
-    ~FrameDecoder();
-    FrameDecoder(const FrameDecoder&) = delete;
-    FrameDecoder& operator=(const FrameDecoder&) = delete;
 
     // False when libavcodec has no decoder for the track or refuses its configuration.
     bool open(const TrackInfo& track);
@@ -37,9 +31,9 @@ public:
 
 private:
     bool send(const uint8_t* data, size_t size);
-    AVCodecContext* m_context = nullptr;
-    AVPacket* m_packet = nullptr;
-    AVFrame* m_frame = nullptr;
+    media::Codec m_context;
+    media::Packet m_packet;
+    media::Frame m_frame;
     std::vector<uint8_t> m_buffer;
 };
 

@@ -216,6 +216,90 @@ std::optional<Report> writeChecked(const Report& report, BackgroundCopy& copy,
     return std::nullopt;
 }
 
+// A recording that is not one the camera left open: nothing when it is one.
+std::optional<Report> notRecoverable(const recording::RecordingCheck& check, const Report& report)
+{
+    using recording::RecordingState;
+    switch (check.state) {
+    case RecordingState::Unreadable:
+        return finish(report, Outcome::ReadFailed,
+            QCoreApplication::translate("recover", "The recording cannot be read."));
+    case RecordingState::Intact:
+        return finish(report, Outcome::NothingToRecover,
+            QCoreApplication::translate(
+                "recover", "The recording is complete: there is nothing to recover."));
+    case RecordingState::Empty:
+    case RecordingState::NotRecording:
+        return finish(report, Outcome::NothingToRecover,
+            QCoreApplication::translate("recording", recording::recordingStateReason(check.state)));
+    default:
+        return std::nullopt;
+    }
+}
+
+// The reference given, or found beside the recording, read and checked: nothing when it serves.
+std::optional<Report> takeReference(
+    const Request& request, Report& report, ReferenceMovie& reference)
+{
+    report.reference
+        = request.reference.isEmpty() ? findReference(request.recording) : request.reference;
+    if (report.reference.isEmpty())
+        return finish(report, Outcome::NoReference,
+            QCoreApplication::translate("recover",
+                "No complete recording of the same kind lies beside this one to take the index "
+                "from: choose one made by the same camera."));
+    if (const QString problem = referenceNameProblem(report.reference); !problem.isEmpty())
+        return finish(report, Outcome::ReferenceRefused, problem);
+    if (const ReferenceProblem problem = readReference(report.reference, reference);
+        problem.error != ReferenceError::None)
+        return finish(
+            report, Outcome::ReferenceRefused, referenceProblem(problem, report.reference));
+    return std::nullopt;
+}
+
+void countFound(Report& report, const ReferenceMovie& reference, const MediaWalker& walker,
+    const recording::RecordingCheck& check)
+{
+    report.keptBytes = walker.end() - check.mediaStart;
+    for (size_t t = 0; t < reference.tracks.size(); ++t) {
+        const uint64_t n = walker.tracks()[t].count();
+        if (reference.tracks[t].video())
+            report.videoFrames += uint32_t(n);
+        else if (reference.tracks[t].sound())
+            report.soundFrames += uint32_t(n);
+    }
+    report.seconds = videoSeconds(reference, walker.tracks());
+}
+
+QString recoveredMessage(const Report& report, const ReferenceMovie& reference,
+    const MediaWalker& walker, const IndexResult& index)
+{
+    const QString seconds = QString::number(report.seconds, 'f', 1);
+    const QString file = QFileInfo(report.output).fileName();
+    QString message;
+    if (report.unreadBytes > 0) {
+        message = QCoreApplication::translate("recover",
+            "Recovered %1 s of video into %2, but not all of it: the media data stop "
+            "following the reference recording after %3, and %4 after that were left "
+            "unread.")
+                      .arg(seconds, file, amount(report.keptBytes), amount(report.unreadBytes));
+        if (!reference.hasSound() && walker.walkEnd() == WalkEnd::StepFailed)
+            message += QLatin1Char(' ')
+                + QCoreApplication::translate("recover",
+                    "The reference has no sound; this recording most likely has: a reference "
+                    "with sound recovers it whole.");
+    } else {
+        message = QCoreApplication::translate("recover", "Recovered %1 s of video into %2.")
+                      .arg(seconds, file);
+    }
+    if (!index.orderKnown)
+        message += QLatin1Char(' ')
+            + QCoreApplication::translate("recover",
+                "The camera reorders pictures and their order could not be read: their "
+                "display times are approximate.");
+    return message;
+}
+
 } // namespace
 
 QString recoveredFileName(const QString& recording)
@@ -269,37 +353,11 @@ Report recoverRecording(
     Report report;
     const recording::RecordingCheck check = recording::checkRecording(request.recording);
     report.mediaBytes = check.mediaEnd - check.mediaStart;
-    using recording::RecordingState;
-    switch (check.state) {
-    case RecordingState::Unreadable:
-        return finish(report, Outcome::ReadFailed,
-            QCoreApplication::translate("recover", "The recording cannot be read."));
-    case RecordingState::Intact:
-        return finish(report, Outcome::NothingToRecover,
-            QCoreApplication::translate(
-                "recover", "The recording is complete: there is nothing to recover."));
-    case RecordingState::Empty:
-    case RecordingState::NotRecording:
-        return finish(report, Outcome::NothingToRecover,
-            QCoreApplication::translate("recording", recording::recordingStateReason(check.state)));
-    default:
-        break;
-    }
-
-    report.reference
-        = request.reference.isEmpty() ? findReference(request.recording) : request.reference;
-    if (report.reference.isEmpty())
-        return finish(report, Outcome::NoReference,
-            QCoreApplication::translate("recover",
-                "No complete recording of the same kind lies beside this one to take the index "
-                "from: choose one made by the same camera."));
-    if (const QString problem = referenceNameProblem(report.reference); !problem.isEmpty())
-        return finish(report, Outcome::ReferenceRefused, problem);
+    if (std::optional<Report> refused = notRecoverable(check, report))
+        return *refused;
     ReferenceMovie reference;
-    if (const ReferenceProblem problem = readReference(report.reference, reference);
-        problem.error != ReferenceError::None)
-        return finish(
-            report, Outcome::ReferenceRefused, referenceProblem(problem, report.reference));
+    if (std::optional<Report> refused = takeReference(request, report, reference))
+        return *refused;
 
     const QString name = recoveredFileName(request.recording);
     QFile source(request.recording);
@@ -319,11 +377,6 @@ Report recoverRecording(
 
     const MediaBoxLayout layout = mediaBoxLayout(check, source);
     const bool whole = mediaBoxWhole(check, source);
-    // The system copies the file while the walk reads it; the copy takes the temporary's
-    // place, and goes with it on any failure.
-    temporary->close();
-    QFile::remove(temporary->fileName());
-    BackgroundCopy copy(request.recording, temporary->fileName(), layout, cancel);
     MediaReader reader(source, check.mediaEnd);
     MediaWalker walker(reference, reader);
     if (!walker.prepare())
@@ -332,6 +385,11 @@ Report recoverRecording(
                 "The decoders refuse the sample description of the reference recording %1: "
                 "choose another recording made by the same camera.")
                 .arg(QFileInfo(report.reference).fileName()));
+    // The system copies the file while the walk reads it; the copy takes the temporary's
+    // place, and goes with it on any failure.
+    temporary->close();
+    QFile::remove(temporary->fileName());
+    BackgroundCopy copy(request.recording, temporary->fileName(), layout, cancel);
     const uint64_t media = std::max<uint64_t>(1, report.mediaBytes);
     const bool walked = walker.walk(
         check.mediaStart + reference.firstChunkGap, cancel,
@@ -365,15 +423,7 @@ Report recoverRecording(
     if (std::optional<Report> failed = writeChecked(
             report, copy, *temporary, reference, walker, layout, cancel, soundExpected, index))
         return *failed;
-    report.keptBytes = walker.end() - check.mediaStart;
-    for (size_t t = 0; t < reference.tracks.size(); ++t) {
-        const uint64_t n = walker.tracks()[t].count();
-        if (reference.tracks[t].video())
-            report.videoFrames += uint32_t(n);
-        else if (reference.tracks[t].sound())
-            report.soundFrames += uint32_t(n);
-    }
-    report.seconds = videoSeconds(reference, walker.tracks());
+    countFound(report, reference, walker, check);
 
     if (!QFile::rename(temporary->fileName(), target))
         return finish(report, Outcome::WriteFailed,
@@ -383,29 +433,7 @@ Report recoverRecording(
     report.output = target;
     if (progress)
         progress(1000);
-    const QString seconds = QString::number(report.seconds, 'f', 1);
-    const QString file = QFileInfo(target).fileName();
-    QString message;
-    if (report.unreadBytes > 0) {
-        message = QCoreApplication::translate("recover",
-            "Recovered %1 s of video into %2, but not all of it: the media data stop "
-            "following the reference recording after %3, and %4 after that were left "
-            "unread.")
-                      .arg(seconds, file, amount(report.keptBytes), amount(report.unreadBytes));
-        if (!reference.hasSound() && walker.walkEnd() == WalkEnd::StepFailed)
-            message += QLatin1Char(' ')
-                + QCoreApplication::translate("recover",
-                    "The reference has no sound; this recording most likely has: a reference "
-                    "with sound recovers it whole.");
-    } else {
-        message = QCoreApplication::translate("recover", "Recovered %1 s of video into %2.")
-                      .arg(seconds, file);
-    }
-    if (!index.orderKnown)
-        message += QLatin1Char(' ')
-            + QCoreApplication::translate("recover",
-                "The camera reorders pictures and their order could not be read: their "
-                "display times are approximate.");
+    const QString message = recoveredMessage(report, reference, walker, index);
     return finish(
         report, report.unreadBytes > 0 ? Outcome::PartlyRecovered : Outcome::Recovered, message);
 }

@@ -219,6 +219,9 @@ const Text kArchiveNothingMissing{QT_TRANSLATE_NOOP("strings", "Все запи�
 const Text kArchiveImporting{QT_TRANSLATE_NOOP("strings", "Сохранение в архив: %1 из %2")};
 const Text kArchiveImported{QT_TRANSLATE_NOOP("strings", "Архив: сохранено записей: %1, уже были: %2, сохранено рядом с одноимёнными: %3, не удалось: %4.")};
 const Text kArchiveImportProblems{QT_TRANSLATE_NOOP("strings", "Не удалось сохранить:\n%1")};
+const Text kArchiveImportDamaged{QT_TRANSLATE_NOOP("strings", "Сохранены как есть, но не читаются:\n%1")};
+const Text kArchiveUnclosed{QT_TRANSLATE_NOOP("strings", "не закрыта камерой")};
+const Text kArchiveUnreadable{QT_TRANSLATE_NOOP("strings", "не читается")};
 const Text kArchiveImportCancelled{QT_TRANSLATE_NOOP("strings", "Сохранение в архив отменено. Записи, сохранённые до отмены (%1), остаются в архиве.")};
 const Text kArchiveImportWriteFailed{QT_TRANSLATE_NOOP("strings", "Архив: запись не удалась (нет места или папка защищена от записи). Сохранённое раньше не пострадало.\n%1")};
 

@@ -188,6 +188,9 @@ extern const Text kArchiveNothingMissing;
 extern const Text kArchiveImporting;
 extern const Text kArchiveImported; // %1 kept, %2 already there, %3 kept beside another, %4 failed
 extern const Text kArchiveImportProblems; // %1: the recordings that failed, one a line
+extern const Text kArchiveImportDamaged; // %1: recordings kept as they are, one a line
+extern const Text kArchiveUnclosed;
+extern const Text kArchiveUnreadable;
 extern const Text kArchiveImportCancelled; // %1: how many were kept before the cancel
 extern const Text kArchiveImportWriteFailed; // %1: why
 

@@ -99,9 +99,16 @@ TEST(ArchiveImportJob, ACancelledImportSaysWhatItKeptAndAFailureNamesTheRecordin
     failed.items.push_back(
         {QStringLiteral("/card/drf_20250614_142337.mp4"), archive::ImportOutcome::Failed, {},
             archive::RecordingState::Intact, QStringLiteral("cannot read")});
+    failed.items.push_back({QStringLiteral("/card/evt_20250614_142407.mp4"),
+        archive::ImportOutcome::Imported, QStringLiteral("/archive/evt_20250614_142407.mp4"),
+        archive::RecordingState::Unclosed, {}});
     const QString text = ArchiveImportJob::reportText(failed, {});
     EXPECT_TRUE(text.contains(QStringLiteral("drf_20250614_142337.mp4: cannot read")));
-    EXPECT_TRUE(text.startsWith(QString(strings::kArchiveImported).arg(0).arg(0).arg(0).arg(1)));
+    EXPECT_TRUE(text.startsWith(QString(strings::kArchiveImported).arg(1).arg(0).arg(0).arg(1)));
+    // Kept, but said not to play: the camera never closed it.
+    EXPECT_TRUE(text.contains(QString(strings::kArchiveImportDamaged)
+                                  .arg(QStringLiteral("evt_20250614_142407.mp4: ")
+                                      + QString(strings::kArchiveUnclosed))));
 
     // An archive that cannot be opened does nothing and says why.
     const Finished unopened = runImport(

@@ -24,6 +24,7 @@
 #include <QDateEdit>
 #include <QListWidget>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <QTextCharFormat>
 #include <QTreeWidget>
@@ -246,6 +247,18 @@ TEST_F(ArchiveWindowTest, AnEventsMarkerPlaysItsMomentAndGarbledWordsFromThePage
     // A marker past the end of the list is no event.
     window->mapView()->onPageMessage(QStringLiteral("zyn:play event 999"));
     EXPECT_EQ(played.count(), 1);
+
+    // The circle's edge dragged out to 250 m: the radius the page tells is the one searched.
+    const archive::TrackPoint* at = passPoint(*window);
+    ASSERT_NE(at, nullptr);
+    window->mapView()->onPageMessage(QStringLiteral("zyn:search %1 %2 250")
+                                         .arg(at->latitude, 0, 'f', 6)
+                                         .arg(at->longitude, 0, 'f', 6));
+    ASSERT_TRUE(waitFor([] { return settled(*window); }));
+    EXPECT_EQ(window->findChild<QSpinBox*>(QStringLiteral("radius"))->value(), 250);
+    ASSERT_FALSE(window->found().empty());
+    for (const archive::Moment& m : window->found())
+        EXPECT_LE(m.distanceMetres, 250.0);
 }
 
 TEST_F(ArchiveWindowTest, TheFiltersNarrowTheSearchToAnEventKindAndToDates)

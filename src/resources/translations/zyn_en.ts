@@ -825,5 +825,22 @@ Folder: %2</translation>
         <translation>Archive: writing failed (no room, or the folder is write-protected). What was kept before is unharmed.
 %1</translation>
     </message>
+    <message>
+        <location filename="../Strings.cpp" line="222" />
+        <source>Сохранены как есть, но не читаются:
+%1</source>
+        <translation>Kept as they are, though they cannot be read:
+%1</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="223" />
+        <source>не закрыта камерой</source>
+        <translation>not closed by the camera</translation>
+    </message>
+    <message>
+        <location filename="../Strings.cpp" line="224" />
+        <source>не читается</source>
+        <translation>cannot be read</translation>
+    </message>
 </context>
 </TS>
